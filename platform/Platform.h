@@ -1,0 +1,213 @@
+// The narrow layer of operating-system services the programs are written
+// against. One abstract interface per area; each operation is named after the
+// Windows call it stands for and returns what that call returns (non-zero for
+// success, an HRESULT, -1 from a failed search), so the logic reads like the
+// system it runs on. Two implementations: win32/ (the real one) and memory/
+// (an in-memory substitute for tests). The programs receive the layer by
+// reference; nothing here is global.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/CString.h"
+#include "platform/WinTypes.h"
+
+class IUserInterface;  // platform/framework/UserInterface.h
+
+// ---------------------------------------------------------------- files
+
+// One entry of a directory search: its name (no folder) and its CRT
+// attribute bits (A_SUBDIR marks a folder, A_RDONLY, A_HIDDEN ...).
+struct FindData {
+  CString name;
+  unsigned attrib = 0;
+};
+
+// An open file, read or written as raw bytes. Closing happens when the
+// owner is destroyed. The text-mode conventions live in platform/TextFile.h.
+class IFileStream {
+ public:
+  virtual ~IFileStream() = default;
+  // Reads up to n bytes; returns how many were read, 0 at the end or on error.
+  virtual std::size_t Read(char* buffer, std::size_t n) = 0;
+  // Writes all n bytes; false when they could not all be written (disk full ...).
+  virtual bool Write(const char* data, std::size_t n) = 0;
+};
+
+enum class FileOpenMode {
+  Read,   // existing file, shared for reading and writing by others
+  Write,  // created or truncated
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+
+  // Directory search in the manner of the runtime's _findfirst/_findnext/
+  // _findclose. findfirst returns -1 when nothing matches the pattern
+  // (a path whose last component may hold * and ?), else a search handle
+  // and the first entry. findnext returns 0 while another entry follows.
+  virtual INT_PTR findfirst(const CString& pattern, FindData& entry) = 0;
+  virtual int findnext(INT_PTR handle, FindData& entry) = 0;
+  virtual int findclose(INT_PTR handle) = 0;
+
+  virtual BOOL CreateDirectoryA(const CString& path) = 0;
+  virtual BOOL CopyFileA(const CString& source, const CString& destination,
+                         BOOL failIfExists) = 0;
+  virtual DWORD GetFileAttributesA(const CString& path) = 0;
+  virtual BOOL SetFileAttributesA(const CString& path, DWORD attributes) = 0;
+  virtual BOOL DeleteFileA(const CString& path) = 0;
+  virtual BOOL RemoveDirectoryA(const CString& path) = 0;
+  // newName null with MOVEFILE_DELAY_UNTIL_REBOOT schedules a deletion at the
+  // next restart.
+  virtual BOOL MoveFileExA(const CString& existing, const CString* newName,
+                           DWORD flags) = 0;
+
+  // Like GetCurrentDirectoryA(bufferLength, buf): on success the length of the
+  // path (no trailing backslash unless a drive root); when the buffer is too
+  // small the length needed including the terminator, and folder stays as it was.
+  virtual DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) = 0;
+  virtual BOOL SetCurrentDirectoryA(const CString& folder) = 0;
+
+  // The code of the last failed call, and the system's text for a code in
+  // the user's language (empty when the system has none). The text buffer
+  // the system allocates is freed before this returns.
+  virtual DWORD GetLastError() = 0;
+  virtual void SetLastError(DWORD code) = 0;
+  virtual CString FormatMessageA(DWORD code) = 0;
+
+  // Opens a file as raw bytes; null when it cannot be opened (GetLastError
+  // says why).
+  virtual std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) = 0;
+};
+
+// ---------------------------------------------------------------- drives
+
+class IDrives {
+ public:
+  virtual ~IDrives() = default;
+  // root is written "%c:\\".
+  virtual UINT GetDriveTypeA(const CString& root) = 0;
+  // Non-zero when a medium is present; its volume label goes to label.
+  virtual BOOL GetVolumeInformationA(const CString& root, CString& label) = 0;
+};
+
+// ---------------------------------------------------------------- shell and COM
+
+// An item list returned by the shell. It is freed through the shell
+// allocator when its owner goes away.
+class IItemIdList {
+ public:
+  virtual ~IItemIdList() = default;
+};
+using ItemIdList = std::unique_ptr<IItemIdList>;
+
+// The shell's allocator (SHGetMalloc); released when its owner goes away.
+class IShellMalloc {
+ public:
+  virtual ~IShellMalloc() = default;
+  // Frees an item list (a null one too).
+  virtual void Free(ItemIdList list) = 0;
+};
+
+struct BrowseInfo {
+  HWND owner = nullptr;
+  CString title;
+  UINT flags = 0;
+};
+
+// IPersistFile, released when its owner goes away.
+class IPersistFile {
+ public:
+  virtual ~IPersistFile() = default;
+  virtual HRESULT Save(const std::u16string& fileName, BOOL remember) = 0;
+};
+
+// IShellLinkA, released when its owner goes away. A null icon path is allowed.
+class IShellLinkA {
+ public:
+  virtual ~IShellLinkA() = default;
+  virtual HRESULT SetArguments(const char* arguments) = 0;
+  virtual HRESULT SetDescription(const char* description) = 0;
+  virtual HRESULT SetWorkingDirectory(const char* folder) = 0;
+  virtual HRESULT SetIconLocation(const char* iconPath, int iconIndex) = 0;
+  virtual HRESULT SetPath(const char* target) = 0;
+  // QueryInterface(IID_IPersistFile).
+  virtual HRESULT QueryPersistFile(std::unique_ptr<IPersistFile>& out) = 0;
+};
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  virtual BOOL SHGetSpecialFolderPathA(HWND owner, CString& path, int csidl, BOOL create) = 0;
+  virtual HRESULT SHGetSpecialFolderLocation(HWND owner, int csidl, ItemIdList& list) = 0;
+  virtual BOOL SHGetPathFromIDListA(const IItemIdList* list, CString& path) = 0;
+  virtual HRESULT SHGetMalloc(std::unique_ptr<IShellMalloc>& malloc) = 0;
+  // The modal folder picker; null when the user cancels.
+  virtual ItemIdList SHBrowseForFolderA(const BrowseInfo& info) = 0;
+
+  virtual HRESULT CoInitialize() = 0;
+  virtual void CoUninitialize() = 0;
+  // CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA).
+  virtual HRESULT CoCreateShellLink(std::unique_ptr<IShellLinkA>& link) = 0;
+  // MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, maxChars): the number of
+  // wide characters written including the terminator (which is not stored in
+  // wide), 0 when the text does not fit or cannot be converted.
+  virtual int MultiByteToWideChar(std::string_view text, std::u16string& wide, int maxChars) = 0;
+};
+
+// ---------------------------------------------------------------- registry
+
+class IRegistry {
+ public:
+  virtual ~IRegistry() = default;
+  virtual LONG RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options,
+                               DWORD access, HKEY* result, DWORD* disposition) = 0;
+  virtual LONG RegSetValueExA(HKEY key, const CString& valueName, DWORD type,
+                              const BYTE* data, DWORD byteCount) = 0;
+  virtual LONG RegDeleteKeyA(HKEY key, const CString& subKey) = 0;
+  virtual LONG RegCloseKey(HKEY key) = 0;
+};
+
+// An open registry key, closed when the owner goes away.
+class CRegKey {
+ public:
+  explicit CRegKey(IRegistry& registry) : m_registry(registry) {}
+  CRegKey(const CRegKey&) = delete;
+  CRegKey& operator=(const CRegKey&) = delete;
+  ~CRegKey() { Close(); }
+
+  // RegCreateKeyExA into this owner; closes a key held before.
+  LONG Create(HKEY root, const CString& subKey, DWORD options, DWORD access,
+              DWORD* disposition = nullptr) {
+    Close();
+    return m_registry.RegCreateKeyExA(root, subKey, options, access, &m_key, disposition);
+  }
+  void Close() {
+    if (m_key != nullptr) {
+      m_registry.RegCloseKey(m_key);
+      m_key = nullptr;
+    }
+  }
+  HKEY get() const { return m_key; }
+  explicit operator bool() const { return m_key != nullptr; }
+
+ private:
+  IRegistry& m_registry;
+  HKEY m_key = nullptr;
+};
+
+// ---------------------------------------------------------------- the layer
+
+class PlatformServices {
+ public:
+  virtual ~PlatformServices() = default;
+  virtual IFileSystem& Files() = 0;
+  virtual IDrives& Drives() = 0;
+  virtual IShell& Shell() = 0;
+  virtual IRegistry& Registry() = 0;
+  virtual IUserInterface& Ui() = 0;
+};

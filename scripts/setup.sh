@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs every tool the build, the demo and the tests need on Debian 12.
+# Idempotent: packages already present are skipped; runs apt-get update first
+# only when something is missing. Uses sudo only when not root.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
+  wine64 xvfb xauth x11-utils
+  locales imagemagick fonts-ipafont-gothic
+  python3 file
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Japanese locale for Wine (file names and the ANSI code page follow LANG).
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "setup: generating ja_JP.UTF-8"
+  if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
+fi
+
+# wine64 alone ships the binary as wine64; give it the usual name when missing.
+if ! command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+  $SUDO ln -sf /usr/lib/wine/wine64 /usr/local/bin/wine
+fi
+echo "setup: ready"
