@@ -1,0 +1,288 @@
+#include "platform/CString.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "ソ" and "表" end in 0x5C, the byte of a backslash.
+constexpr const char kSo[] = "\x83\x5C";
+constexpr const char kHyo[] = "\x95\x5C";
+
+TEST(CStringTest, JapaneseLiteralsAreShiftJis) {
+  const std::string literal = "インストール先";
+  const std::string expected = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x90\xE6";
+  EXPECT_EQ(literal, expected);
+  EXPECT_EQ(std::string("ソ"), kSo);
+  EXPECT_EQ(std::string("表"), kHyo);
+}
+
+TEST(CStringTest, CharLengthAt) {
+  struct Case {
+    std::string text;
+    std::size_t index;
+    std::size_t length;
+  };
+  const std::vector<Case> cases = {
+      {"a", 0, 1},
+      {kSo, 0, 2},
+      {"\x83", 0, 1},             // lone lead byte at the end
+      {"\xB1\xB2", 0, 1},          // half-width katakana are single bytes
+      {"\xE0\x40", 0, 2},          // upper lead-byte range
+      {"\xFC\x40", 0, 2},
+      {"\xFD\x40", 0, 1},          // not a lead byte
+      {"\xA0\x40", 0, 1},
+      {"\x80\x40", 0, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CharLengthAt(c.text, c.index), c.length) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, FindNeverMatchesTrailBytes) {
+  struct Case {
+    std::string text;
+    char ch;
+    int start;
+    int find;
+    int reverseFind;
+  };
+  const std::vector<Case> cases = {
+      {std::string("a") + kSo + "b", '\\', 0, -1, -1},
+      {std::string(kSo) + "\\" + kHyo, '\\', 0, 2, 2},
+      {std::string("x\\") + kSo + "\\" + kHyo, '\\', 0, 1, 4},
+      {std::string("x\\") + kSo + "\\" + kHyo, '\\', 2, 4, 4},
+      {std::string(kHyo) + kHyo, '\\', 0, -1, -1},
+      // The lead byte value itself is not a character on its own.
+      {std::string(kSo), '\x83', 0, -1, -1},
+      // A lone lead byte at the end is a one-byte character.
+      {std::string("ab\x83"), '\x83', 0, 2, 2},
+      {std::string("a\tb\tc"), '\t', 0, 1, 3},
+      {std::string("abc"), 'a', 3, -1, 0},
+      {std::string("abc"), 'a', -1, -1, 0},
+      {std::string(""), 'a', 0, -1, -1},
+      // Half-width katakana are single bytes, so the next byte is its own character.
+      {std::string("\xB1\x5C"), '\\', 0, 1, 1},
+  };
+  for (const auto& c : cases) {
+    const CString s(c.text);
+    EXPECT_EQ(s.Find(c.ch, c.start), c.find) << testing::PrintToString(c.text);
+    EXPECT_EQ(s.ReverseFind(c.ch), c.reverseFind) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, FindStartingInsideDoubleByteCharacter) {
+  // Starting at the trail byte must not turn it into a character of its own.
+  const CString s(std::string(kSo) + "\\");
+  EXPECT_EQ(s.Find('\\', 1), 2);
+  EXPECT_EQ(s.Find("\\", 1), 2);
+}
+
+TEST(CStringTest, FindSubstring) {
+  struct Case {
+    std::string text;
+    std::string sub;
+    int start;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"abcabc", "bc", 0, 1},
+      {"abcabc", "bc", 2, 4},
+      {"abcabc", "x", 0, -1},
+      {"abc", "", 1, 1},
+      {"abc", "abcd", 0, -1},
+      // "\\x" exists in the bytes but begins at a trail byte.
+      {std::string(kSo) + "x", "\\x", 0, -1},
+      {std::string(kSo) + "\\x", "\\x", 0, 2},
+      // A pattern that would take only the lead byte of a character.
+      {std::string("a") + kSo, "a\x83", 0, -1},
+      {"abc", "a", 4, -1},
+      {"abc", "a", -1, -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CString(c.text).Find(c.sub, c.start), c.expected)
+        << testing::PrintToString(c.text) << " / " << testing::PrintToString(c.sub);
+  }
+}
+
+TEST(CStringTest, ExtractionCountsBytesAndClamps) {
+  const CString s(std::string("a") + kSo + "bc");  // 5 bytes
+  EXPECT_EQ(s.GetLength(), 5);
+  EXPECT_EQ(s.Left(2), CString("a\x83"));
+  EXPECT_EQ(s.Left(-1), CString(""));
+  EXPECT_EQ(s.Left(99), s);
+  EXPECT_EQ(s.Right(2), CString("bc"));
+  EXPECT_EQ(s.Right(0), CString(""));
+  EXPECT_EQ(s.Right(99), s);
+  EXPECT_EQ(s.Mid(3), CString("bc"));
+  EXPECT_EQ(s.Mid(-2), s);
+  EXPECT_EQ(s.Mid(9), CString(""));
+  EXPECT_EQ(s.Mid(1, 2), CString(kSo));
+  EXPECT_EQ(s.Mid(4, 10), CString("c"));
+  EXPECT_EQ(s.Mid(2, -1), CString(""));
+}
+
+TEST(CStringTest, TrimRemovesSingleByteWhiteSpaceOnly) {
+  struct Case {
+    std::string text;
+    std::string left;
+    std::string right;
+    std::string both;
+  };
+  const std::string fullWidthSpace = "\x81\x40";
+  const std::vector<Case> cases = {
+      {" \t\r\n\v\fa b\f\v\n\r\t ", "a b\f\v\n\r\t ", " \t\r\n\v\fa b", "a b"},
+      {fullWidthSpace + "a" + fullWidthSpace, "\x81\x40" "a\x81\x40", "\x81\x40" "a\x81\x40",
+       "\x81\x40" "a\x81\x40"},
+      {"   ", "", "", ""},
+      {"", "", "", ""},
+      // The trail byte 0x20 of a malformed character belongs to that character.
+      {"a\x81 ", "a\x81 ", "a\x81 ", "a\x81 "},
+      {"a\x81 \t", "a\x81 \t", "a\x81 ", "a\x81 "},
+      // A lone lead byte at the end is kept.
+      {" \x83", "\x83", " \x83", "\x83"},
+  };
+  for (const auto& c : cases) {
+    CString left(c.text), right(c.text), both(c.text);
+    EXPECT_EQ(left.TrimLeft(), CString(c.left)) << testing::PrintToString(c.text);
+    EXPECT_EQ(right.TrimRight(), CString(c.right)) << testing::PrintToString(c.text);
+    EXPECT_EQ(both.Trim(), CString(c.both)) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, TrimGivenCharacter) {
+  CString s(std::string("\\\\a\\") + kSo + "\\\\");
+  s.TrimRight('\\');
+  EXPECT_EQ(s, CString(std::string("\\\\a\\") + kSo));
+  s.TrimLeft('\\');
+  EXPECT_EQ(s, CString(std::string("a\\") + kSo));
+  // Trimming backslashes must stop at the trail byte of ソ.
+  CString so(kSo);
+  so.TrimRight('\\');
+  EXPECT_EQ(so, CString(kSo));
+}
+
+TEST(CStringTest, MakeReverseKeepsDoubleByteCharacters) {
+  struct Case {
+    std::string text;
+    std::string reversed;
+  };
+  const std::vector<Case> cases = {
+      {"abc", "cba"},
+      {"", ""},
+      {std::string("a") + kSo + "b" + kHyo, std::string(kHyo) + "b" + kSo + "a"},
+      {"\xB1\xB2\xB3", "\xB3\xB2\xB1"},
+      {"ab\x83", "\x83" "ba"},  // lone lead byte stays one character
+      {std::string("x\\y\\") + kSo, std::string(kSo) + "\\y\\x"},
+  };
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.MakeReverse(), CString(c.reversed)) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, CaseChangesTouchSingleByteLettersOnly) {
+  // 0x82 0x60 is the full-width A; 0x83 0x41 has 'A' as its trail byte.
+  const std::string mixed = "AbZ\x82\x60\x83\x41\xB1@[`{";
+  CString lower(mixed);
+  EXPECT_EQ(lower.MakeLower(), CString("abz\x82\x60\x83\x41\xB1@[`{"));
+  // 0x88 0x61 has 'a' as its trail byte.
+  CString upper("az\x88\x61\xB1");
+  EXPECT_EQ(upper.MakeUpper(), CString("AZ\x88\x61\xB1"));
+  CString loneLead("A\x83");
+  EXPECT_EQ(loneLead.MakeLower(), CString("a\x83"));
+}
+
+TEST(CStringTest, DeleteAndInsert) {
+  CString s("abcdef");
+  EXPECT_EQ(s.Delete(1, 2), 4);
+  EXPECT_EQ(s, CString("adef"));
+  EXPECT_EQ(s.Delete(3, 10), 3);
+  EXPECT_EQ(s, CString("ade"));
+  EXPECT_EQ(s.Delete(5), 3);
+  EXPECT_EQ(s.Delete(-1, 1), 2);
+  EXPECT_EQ(s, CString("de"));
+  EXPECT_EQ(s.Delete(0, -3), 2);
+  EXPECT_EQ(s.Insert(1, "XY"), 4);
+  EXPECT_EQ(s, CString("dXYe"));
+  EXPECT_EQ(s.Insert(99, "!"), 5);
+  EXPECT_EQ(s.Insert(-5, "<"), 6);
+  EXPECT_EQ(s, CString("<dXYe!"));
+}
+
+TEST(CStringTest, ReplaceLeftToRightWithoutOverlap) {
+  struct Case {
+    std::string text;
+    std::string oldText;
+    std::string newText;
+    int count;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      {"aaaa", "aa", "b", 2, "bb"},
+      {"aaa", "aa", "b", 1, "ba"},
+      // A pattern formed only by a removal stays.
+      {"../../../program/../../../program/x", "../../../program/", "", 2, "x"},
+      {"../../.../../../program/x", "../../../program/", "", 1, "../../.x"},
+      {"../../../pro../../../program/gram/", "../../../program/", "", 1, "../../../program/"},
+      {".././../../program/", "../../../program/", "", 0, ".././../../program/"},
+      {"abc", "", "x", 0, "abc"},
+      {"abc", "abc", "", 1, ""},
+      {"abab", "ab", "abab", 2, "abababab"},
+      // The trail byte of ソ is not the start of "\\x".
+      {std::string(kSo) + "x\\x", "\\x", "/", 1, std::string(kSo) + "x/"},
+      // A pattern ending in a lead byte would split a character.
+      {std::string("a") + kSo, "a\x83", "", 0, std::string("a") + kSo},
+  };
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.Replace(c.oldText, c.newText), c.count) << testing::PrintToString(c.text);
+    EXPECT_EQ(s, CString(c.result)) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
+  struct Case {
+    std::string a;
+    std::string b;
+    int sign;
+  };
+  const std::vector<Case> cases = {
+      {"ABC", "abc", 0},
+      {"uninst.EXE", "UNINST.exe", 0},
+      {"abc", "abd", -1},
+      {"abd", "ABC", 1},
+      {"ab", "abc", -1},
+      {"abc", "ab", 1},
+      {"", "", 0},
+      // Full-width A and full-width a are different characters.
+      {"\x82\x60", "\x82\x81", -1},
+      // Trail bytes that look like letters are not folded.
+      {"\x83\x41", "\x83\x61", -1},
+      {std::string(kSo), std::string(kSo), 0},
+      // A double-byte character sorts after any single byte.
+      {"\xDF", "\x81\x40", -1},
+      {"_", "a", -1},  // compared lower-cased, as the runtime does
+      {"_", "A", -1},
+  };
+  for (const auto& c : cases) {
+    const int r = MbsICmp(c.a, c.b);
+    const int sign = (r > 0) - (r < 0);
+    EXPECT_EQ(sign, c.sign) << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
+  }
+}
+
+TEST(CStringTest, ListIsFirstInFirstOut) {
+  CStringList list;
+  list.AddTail(CString("one"));
+  list.AddTail(CString("two"));
+  EXPECT_EQ(list.GetCount(), 2);
+  EXPECT_EQ(list.RemoveHead(), CString("one"));
+  EXPECT_EQ(list.GetHead(), CString("two"));
+  EXPECT_EQ(list.RemoveHead(), CString("two"));
+  EXPECT_TRUE(list.IsEmpty());
+}
+
+}  // namespace
