@@ -1,0 +1,173 @@
+#include "platform/win32/Win.h"
+
+#include "platform/win32/Win32FileSystem.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/Win32Strings.h"
+
+using win32::Narrow;
+using win32::Widen;
+
+namespace {
+
+void FillEntry(const WIN32_FIND_DATAW& found, FindData& entry) {
+  entry.name = Narrow(found.cFileName);
+  entry.attrib = win32::CrtAttributes(found.dwFileAttributes);
+}
+
+// Reads and writes a file through its handle; the handle closes with the stream.
+class Win32FileStream : public IFileStream {
+ public:
+  explicit Win32FileStream(win32::UniqueFileHandle file) : m_file(std::move(file)) {}
+
+  std::size_t Read(char* buffer, std::size_t n) override {
+    std::size_t total = 0;
+    while (total < n) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, kChunk));
+      DWORD got = 0;
+      if (!::ReadFile(m_file.get(), buffer + total, chunk, &got, nullptr) || got == 0) break;
+      total += got;
+    }
+    return total;
+  }
+
+  bool Write(const char* data, std::size_t n) override {
+    std::size_t total = 0;
+    while (total < n) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, kChunk));
+      DWORD put = 0;
+      if (!::WriteFile(m_file.get(), data + total, chunk, &put, nullptr) || put == 0) return false;
+      total += put;
+    }
+    return true;
+  }
+
+ private:
+  // ReadFile and WriteFile count in DWORDs; larger requests go in pieces.
+  static constexpr std::size_t kChunk = std::size_t{1} << 30;
+  win32::UniqueFileHandle m_file;
+};
+
+}  // namespace
+
+INT_PTR Win32FileSystem::findfirst(const CString& pattern, FindData& entry) {
+  WIN32_FIND_DATAW found{};
+  win32::UniqueFindHandle search(::FindFirstFileW(Widen(pattern.view()).c_str(), &found));
+  if (!search) return -1;
+  FillEntry(found, entry);
+  const INT_PTR id = m_nextSearch++;
+  m_searches.emplace(id, std::move(search));
+  return id;
+}
+
+int Win32FileSystem::findnext(INT_PTR handle, FindData& entry) {
+  const auto it = m_searches.find(handle);
+  if (it == m_searches.end()) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return -1;
+  }
+  WIN32_FIND_DATAW found{};
+  if (!::FindNextFileW(it->second.get(), &found)) return -1;
+  FillEntry(found, entry);
+  return 0;
+}
+
+int Win32FileSystem::findclose(INT_PTR handle) {
+  const auto it = m_searches.find(handle);
+  if (it == m_searches.end()) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return -1;
+  }
+  const BOOL closed = ::FindClose(it->second.release());
+  m_searches.erase(it);
+  return closed ? 0 : -1;
+}
+
+BOOL Win32FileSystem::CreateDirectoryA(const CString& path) {
+  return ::CreateDirectoryW(Widen(path.view()).c_str(), nullptr);
+}
+
+BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destination,
+                                BOOL failIfExists) {
+  return ::CopyFileW(Widen(source.view()).c_str(), Widen(destination.view()).c_str(),
+                     failIfExists);
+}
+
+DWORD Win32FileSystem::GetFileAttributesA(const CString& path) {
+  return ::GetFileAttributesW(Widen(path.view()).c_str());
+}
+
+BOOL Win32FileSystem::SetFileAttributesA(const CString& path, DWORD attributes) {
+  return ::SetFileAttributesW(Widen(path.view()).c_str(), attributes);
+}
+
+BOOL Win32FileSystem::DeleteFileA(const CString& path) {
+  return ::DeleteFileW(Widen(path.view()).c_str());
+}
+
+BOOL Win32FileSystem::RemoveDirectoryA(const CString& path) {
+  return ::RemoveDirectoryW(Widen(path.view()).c_str());
+}
+
+BOOL Win32FileSystem::MoveFileExA(const CString& existing, const CString* newName, DWORD flags) {
+  const std::wstring from = Widen(existing.view());
+  if (newName == nullptr) return ::MoveFileExW(from.c_str(), nullptr, flags);
+  return ::MoveFileExW(from.c_str(), Widen(newName->view()).c_str(), flags);
+}
+
+DWORD Win32FileSystem::GetCurrentDirectoryA(DWORD bufferLength, CString& folder) {
+  // The folder can change between asking for the size and reading it; a
+  // second round settles that.
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = 0;
+  for (int round = 0; round < 2; ++round) {
+    length = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return 0;
+    if (length < buffer.size()) break;
+    buffer.resize(length + 1);
+    length = 0;
+  }
+  if (length == 0) return 0;
+  // The A function counts the bytes of the converted path.
+  const CString narrow = Narrow(std::wstring_view(buffer.data(), length));
+  const DWORD bytes = static_cast<DWORD>(narrow.GetLength());
+  if (bytes >= bufferLength) return bytes + 1;
+  folder = narrow;
+  return bytes;
+}
+
+BOOL Win32FileSystem::SetCurrentDirectoryA(const CString& folder) {
+  return ::SetCurrentDirectoryW(Widen(folder.view()).c_str());
+}
+
+DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
+
+void Win32FileSystem::SetLastError(DWORD code) { ::SetLastError(code); }
+
+CString Win32FileSystem::FormatMessageA(DWORD code) {
+  LPWSTR text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0,
+      nullptr);
+  const win32::UniqueLocalBuffer owner(text);
+  if (length == 0 || text == nullptr) return CString();
+  return Narrow(std::wstring_view(text, length));
+}
+
+std::unique_ptr<IFileStream> Win32FileSystem::OpenFile(const CString& path, FileOpenMode mode) {
+  const std::wstring name = Widen(path.view());
+  win32::UniqueFileHandle file;
+  if (mode == FileOpenMode::Read) {
+    file.reset(::CreateFileW(name.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  } else {
+    file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  if (!file) return nullptr;
+  return std::make_unique<Win32FileStream>(std::move(file));
+}

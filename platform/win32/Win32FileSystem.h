@@ -1,0 +1,55 @@
+// IFileSystem over the kernel's W functions. Searches live in a table owned by
+// the object and are closed on findclose, or all at once when it goes away.
+#pragma once
+
+#include "platform/win32/Win.h"
+
+#include <map>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Handles.h"
+
+class Win32FileSystem : public IFileSystem {
+ public:
+  Win32FileSystem() = default;
+  Win32FileSystem(const Win32FileSystem&) = delete;
+  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+
+  INT_PTR findfirst(const CString& pattern, FindData& entry) override;
+  int findnext(INT_PTR handle, FindData& entry) override;
+  int findclose(INT_PTR handle) override;
+
+  BOOL CreateDirectoryA(const CString& path) override;
+  BOOL CopyFileA(const CString& source, const CString& destination, BOOL failIfExists) override;
+  DWORD GetFileAttributesA(const CString& path) override;
+  BOOL SetFileAttributesA(const CString& path, DWORD attributes) override;
+  BOOL DeleteFileA(const CString& path) override;
+  BOOL RemoveDirectoryA(const CString& path) override;
+  BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) override;
+
+  DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
+  BOOL SetCurrentDirectoryA(const CString& folder) override;
+
+  DWORD GetLastError() override;
+  void SetLastError(DWORD code) override;
+  CString FormatMessageA(DWORD code) override;
+
+  std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override;
+
+  // How many searches are open (a search left open is a leak in the caller).
+  std::size_t OpenSearches() const { return m_searches.size(); }
+
+ private:
+  std::map<INT_PTR, win32::UniqueFindHandle> m_searches;
+  INT_PTR m_nextSearch = 1;
+};
+
+namespace win32 {
+
+// The runtime's attribute bits (_A_RDONLY ... _A_ARCH) of a file's attributes.
+constexpr unsigned CrtAttributes(DWORD fileAttributes) {
+  return static_cast<unsigned>(fileAttributes) & (A_RDONLY | A_HIDDEN | A_SYSTEM | A_SUBDIR | A_ARCH);
+}
+
+}  // namespace win32
