@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 xvfb xauth x11-utils
+  wine wine64 xvfb xauth x11-utils
   locales imagemagick fonts-ipafont-gothic
   python3 file
 )
@@ -40,8 +40,4 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $SUDO locale-gen >/dev/null
 fi
 
-# wine64 alone ships the binary as wine64; give it the usual name when missing.
-if ! command -v wine >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
-  $SUDO ln -sf /usr/lib/wine/wine64 /usr/local/bin/wine
-fi
 echo "setup: ready"
