@@ -1,0 +1,2 @@
+// Resource ids of the installer's dialogs and their controls.
+#pragma once

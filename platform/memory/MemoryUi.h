@@ -1,0 +1,263 @@
+// The in-memory user interface: windows, dialogs built from the programs'
+// own dialog templates, a message queue with the same ordering rules as
+// Windows (posted messages after the current one, paints when the queue is
+// empty, nested modal loops), message boxes and a paint model that renders
+// fills into a pixel buffer per window.
+//
+// A test scripts the user: it lists, in order, the modal windows it expects
+// (a dialog by resource id, a message box by text, the folder picker) and
+// what the user does in each. An unexpected window, a wrong text, or a
+// program left waiting with nothing scripted throws UiScriptError, which the
+// test harness reports; CheckScriptDone() fails on unused expectations.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/framework/UserInterface.h"
+#include "platform/memory/Resources.h"
+
+class MemoryUi;
+
+class UiScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One thing the user does inside a dialog.
+struct UiAction {
+  enum class Kind { Type, Click, Return, Escape, Check };
+  Kind kind = Kind::Check;
+  int controlId = 0;
+  CString text;
+  std::function<void(MemoryUi&, HWND dialog)> check;
+
+  // Replaces the control's text as typing would (raises EN_CHANGE for an edit).
+  static UiAction Type(int controlId, CString text);
+  static UiAction Click(int controlId);
+  static UiAction Return();  // the default button
+  static UiAction Escape();  // Cancel
+  // Runs a test's own look at the dialog at this point.
+  static UiAction Check(std::function<void(MemoryUi&, HWND dialog)> check);
+};
+
+class MemoryUi : public IUserInterface {
+ public:
+  // ----- the script
+  MemoryUi& ExpectDialog(UINT templateId, std::vector<UiAction> actions);
+  MemoryUi& ExpectMessageBox(CString text, int answer);
+  // The folder picker: the chosen folder, or nullopt for Cancel.
+  MemoryUi& ExpectFolderPicker(std::optional<CString> choice);
+  // At a moment when the program waits for the user outside any modal
+  // window (the backdrop alone is shown), run this.
+  MemoryUi& WhenIdle(std::function<void(MemoryUi&)> action);
+  // Posts WM_CLOSE to the main frame when the program is idle.
+  MemoryUi& CloseMainWindowWhenIdle();
+  // Throws UiScriptError when expectations are left over.
+  void CheckScriptDone() const;
+
+  // ----- set-up
+  void AddResources(std::string_view res);
+  void SetScreenClient(int width, int height) { m_maximizedClient = {0, 0, width, height}; }
+  void SetNormalClient(int width, int height) { m_normalClient = {0, 0, width, height}; }
+  void SetModuleFileName(CString path) { m_moduleFileName = std::move(path); }
+  // A dialog template id that fails to be created (DialogBoxParam gives -1).
+  void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
+  // The folder picker as the shell calls it.
+  std::optional<CString> RunFolderPicker(const BrowseInfo& info);
+
+  // ----- what happened
+  struct MessageBoxRecord {
+    CString text;
+    CString caption;
+    UINT type = 0;
+    HWND owner = nullptr;
+    int answer = 0;
+  };
+  struct FolderPickerRecord {
+    CString title;
+    UINT flags = 0;
+    HWND owner = nullptr;
+  };
+  struct PaintOp {
+    enum class Kind { Fill, CreateFont, DeleteFont, SelectFont, SetBkMode, SetTextColor, TextOut };
+    explicit PaintOp(Kind k) : kind(k) {}
+    Kind kind;
+    Rect rect{};
+    COLORREF colour = 0;
+    LogFont font{};
+    HFONT fontHandle = nullptr;
+    int mode = 0;
+    int x = 0, y = 0;
+    CString text;
+  };
+  struct PaintRecord {
+    HWND window = nullptr;
+    Rect client{};
+    std::vector<PaintOp> ops;
+    bool ended = false;
+    // The context's state when painting ended.
+    HFONT fontAtEnd = nullptr;
+    int bkModeAtEnd = 0;
+    COLORREF textColourAtEnd = 0;
+  };
+  struct MessageRecord {
+    HWND window = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    bool posted = false;
+  };
+  struct TextRecord {
+    HWND window = nullptr;
+    int controlId = 0;
+    CString text;
+  };
+  struct DialogRecord {
+    UINT templateId = 0;
+    INT_PTR result = 0;
+  };
+
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
+  const std::vector<FolderPickerRecord>& FolderPickers() const { return m_folderPickers; }
+  const std::vector<PaintRecord>& Paints() const { return m_paints; }
+  // Every message delivered to a frame or dialog (posted or sent), in order.
+  const std::vector<MessageRecord>& Delivered() const { return m_delivered; }
+  // Every message sent to a control (progress-bar messages ...), in order.
+  const std::vector<MessageRecord>& ControlMessages() const { return m_controlMessages; }
+  // Every text set on a control, in order.
+  const std::vector<TextRecord>& ControlTexts() const { return m_controlTexts; }
+  const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
+  int LiveFonts() const { return m_liveFonts; }
+
+  // Live windows.
+  HWND MainFrame() const;
+  HWND FindWindow(const CString& caption) const;
+  HWND ActiveDialog() const;
+  bool Exists(HWND window) const { return m_windows.count(Key(window)) != 0; }
+  bool IsVisible(HWND window) const;
+  CString ControlText(HWND dialog, int controlId) const;
+  std::vector<int> ControlIds(HWND dialog) const;
+  CString ControlClass(HWND dialog, int controlId) const;
+  struct ProgressState {
+    int min = 0, max = 100, pos = 0, step = 10;
+  };
+  ProgressState Progress(HWND dialog, int controlId) const;
+  // The colour of a client pixel as the last paints left it.
+  COLORREF PixelAt(HWND window, int x, int y) const;
+  // Marks a window as needing a paint (as minimising and restoring would).
+  void Invalidate(HWND window);
+  // Background colour of the framework's window class (COLOR_WINDOW).
+  static constexpr COLORREF kClassBackground = 0x00FFFFFF;
+
+  // ----- IUserInterface
+  HWND CreateFrameWindow(CWnd& wnd, const CString& caption, DWORD style) override;
+  BOOL DestroyWindow(HWND window) override;
+  BOOL ShowWindow(HWND window, int showCommand) override;
+  BOOL UpdateWindow(HWND window) override;
+  BOOL IsZoomed(HWND window) override;
+  Rect GetClientRect(HWND window) override;
+  BOOL SetWindowTextA(HWND window, const CString& text) override;
+  CString GetWindowTextA(HWND window) override;
+  BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PostQuitMessage(int exitCode) override;
+  int RunMessageLoop() override;
+  INT_PTR DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog) override;
+  BOOL EndDialog(HWND dialog, INT_PTR result) override;
+  HWND GetDlgItem(HWND dialog, int controlId) override;
+  int MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type) override;
+  HWND GetActiveWindow() override;
+  HWND GetDesktopWindow() override;
+  std::unique_ptr<IPaintContext> BeginPaint(HWND window) override;
+  CString GetModuleFileNameA() override { return m_moduleFileName; }
+
+ private:
+  class PaintContext;
+  enum class Kind { Frame, Dialog, Control };
+  struct Window {
+    Kind kind = Kind::Frame;
+    CWnd* owner = nullptr;  // frames and dialogs
+    HWND parent = nullptr;
+    CString className;
+    CString text;
+    DWORD style = 0;
+    int controlId = 0;
+    bool visible = false;
+    bool zoomed = false;
+    bool invalid = false;
+    Rect client{};
+    std::vector<COLORREF> pixels;
+    // dialogs
+    UINT templateId = 0;
+    bool ended = false;
+    INT_PTR result = 0;
+    std::vector<HWND> controls;
+    // progress bars
+    ProgressState progress;
+  };
+  struct Step {
+    enum class Kind { Dialog, MessageBox, FolderPicker, Idle };
+    explicit Step(Kind k) : kind(k) {}
+    Kind kind;
+    UINT templateId = 0;
+    std::deque<UiAction> actions;
+    CString text;
+    int answer = 0;
+    std::optional<CString> choice;
+    std::function<void(MemoryUi&)> idle;
+  };
+  struct Posted {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+
+  static UINT_PTR Key(HWND h) { return reinterpret_cast<UINT_PTR>(h); }
+  Window* Find(HWND h);
+  const Window* Find(HWND h) const;
+  HWND NewWindow(Window w);
+  void Resize(Window& w, const Rect& client);
+  LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool posted);
+  // Handles one queued message or one paint; false when there was nothing.
+  bool PumpOne();
+  void PumpUntilIdle();
+  void InvalidateAllBut(HWND except);
+  Step TakeStep(Step::Kind kind, const std::string& what);
+  void RunAction(HWND dialog, const UiAction& action);
+  std::string DescribePending() const;
+  [[noreturn]] void Fail(const std::string& message) const;
+
+  std::map<UINT_PTR, Window> m_windows;
+  UINT_PTR m_nextHandle = 0x100;
+  std::vector<HWND> m_modalStack;
+  std::deque<Posted> m_queue;
+  std::optional<int> m_quit;
+  std::deque<Step> m_script;
+  std::map<UINT, DialogTemplate> m_templates;
+  std::vector<UINT> m_failingDialogs;
+  Rect m_maximizedClient{0, 0, 1024, 730};
+  Rect m_normalClient{0, 0, 640, 440};
+  CString m_moduleFileName = "C:\\program.exe";
+  int m_liveFonts = 0;
+  UINT_PTR m_nextFont = 0x5000;
+  int m_idleRounds = 0;
+
+  std::vector<MessageBoxRecord> m_messageBoxes;
+  std::vector<FolderPickerRecord> m_folderPickers;
+  std::vector<PaintRecord> m_paints;
+  std::vector<MessageRecord> m_delivered;
+  std::vector<MessageRecord> m_controlMessages;
+  std::vector<TextRecord> m_controlTexts;
+  std::vector<DialogRecord> m_dialogs;
+};

@@ -1,0 +1,57 @@
+#include "shell/BackdropWnd.h"
+
+Rect BandRect(const Rect& client, int band) {
+  const int a = (client.bottom - client.top) / kBandsOnScreen;
+  return {client.left, (band - 1) * a, client.right, band * a};
+}
+
+CBackdropWnd::CBackdropWnd(PlatformServices& platform, const BackdropLook& look,
+                           FirstPaintFlag& firstPaint)
+    : CFrameWnd(platform), m_look(look), m_firstPaint(firstPaint) {
+  Create(look.caption, WS_OVERLAPPEDWINDOW);
+}
+
+const MessageMap* CBackdropWnd::GetMessageMap() const {
+  static const MessageMapEntry entries[] = {
+      OnMessage(WM_START_FLOW, &CBackdropWnd::OnStartFlow),
+      OnWmPaint(&CBackdropWnd::OnPaint),
+  };
+  static const MessageMap map{CFrameWnd::GetMessageMap(), entries};
+  return &map;
+}
+
+LRESULT CBackdropWnd::OnStartFlow(WPARAM, LPARAM) { return 0; }
+
+void CBackdropWnd::OnPaint() {
+  // Posted before any drawing, so the driver starts after this paint ends.
+  if (m_firstPaint.TestAndClear()) {
+    PostMessage(WM_START_FLOW, 0, 0);
+  }
+  const Rect client = GetClientRect();
+  CPaintDC dc(*this);
+  for (int band = 0; band < kBandCount; ++band) {
+    dc.FillSolidRect(BandRect(client, band), m_look.bandColour(band));
+  }
+
+  LogFont look;
+  look.height = 32;
+  look.weight = FW_DONTCARE;
+  look.italic = true;
+  look.charSet = SHIFTJIS_CHARSET;
+  CFont font(dc, look);
+  HFONT oldFont = dc.SelectObject(font.get());
+  int oldMode = dc.SetBkMode(TRANSPARENT);
+  COLORREF oldColour = dc.SetTextColor(RGB(255, 255, 255));
+  dc.TextOut(20, 20, m_look.title);
+  dc.SetBkMode(oldMode);
+  dc.SetTextColor(oldColour);
+  dc.SelectObject(oldFont);
+}
+
+BOOL InitBackdropInstance(CWinApp& app, std::unique_ptr<CBackdropWnd> backdrop) {
+  app.m_pMainWnd = std::move(backdrop);
+  app.m_pMainWnd->ShowWindow(app.m_nCmdShow);
+  app.m_pMainWnd->UpdateWindow();
+  app.m_pMainWnd->ShowWindow(SW_MAXIMIZE);
+  return TRUE;
+}

@@ -1,0 +1,39 @@
+// The maximised, captioned backdrop both programs run behind: a vertical
+// colour gradient with the product title. Its first paint posts
+// WM_START_FLOW to itself; the program's driver handles that message.
+#pragma once
+
+#include "platform/framework/Afx.h"
+#include "shell/FirstPaintFlag.h"
+
+// What differs between the two programs' backdrops.
+struct BackdropLook {
+  const char* caption;               // window caption
+  const char* title;                 // painted at (20, 20)
+  COLORREF (*bandColour)(int band);  // band 0..255
+};
+
+// The number of bands painted, and the rows one band covers: band i fills
+// rows (i - 1) * a up to i * a, where a is the client height / 192.
+inline constexpr int kBandCount = 256;
+inline constexpr int kBandsOnScreen = 192;
+Rect BandRect(const Rect& client, int band);
+
+class CBackdropWnd : public CFrameWnd {
+ public:
+  CBackdropWnd(PlatformServices& platform, const BackdropLook& look, FirstPaintFlag& firstPaint);
+
+ protected:
+  // The program's driver; the backdrop alone does nothing.
+  virtual LRESULT OnStartFlow(WPARAM wParam, LPARAM lParam);
+  void OnPaint();
+  const MessageMap* GetMessageMap() const override;
+
+ private:
+  const BackdropLook& m_look;
+  FirstPaintFlag& m_firstPaint;
+};
+
+// InitInstance of both programs: makes the backdrop the main window, shows it
+// with the start-up show command, paints it at once and maximises it.
+BOOL InitBackdropInstance(CWinApp& app, std::unique_ptr<CBackdropWnd> backdrop);

@@ -1,0 +1,18 @@
+#include "uninst/UninstApp.h"
+
+namespace {
+COLORREF RedBand(int band) { return RGB(static_cast<BYTE>(255 - band), 0, 0); }
+}  // namespace
+
+const BackdropLook kUninstLook = {
+    "ドラマＣＤ１ アンインストーラー",
+    "タヴリン ドラマＣＤ plus ぺるしゅか アンインストーラー",
+    RedBand,
+};
+
+BOOL CUninstApp::InitInstance() {
+  return InitBackdropInstance(*this, std::make_unique<CUninstWnd>(Platform(), m_backdropFirstPaint));
+}
+
+// The removal flow is not wired in yet: the backdrop stays until closed.
+LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) { return 0; }

@@ -1,0 +1,26 @@
+// The uninstaller's application object and its backdrop.
+#pragma once
+
+#include "platform/framework/Afx.h"
+#include "shell/BackdropWnd.h"
+
+extern const BackdropLook kUninstLook;
+
+// The uninstaller's backdrop: WM_START_FLOW runs the removal.
+class CUninstWnd : public CBackdropWnd {
+ public:
+  CUninstWnd(PlatformServices& platform, FirstPaintFlag& firstPaint)
+      : CBackdropWnd(platform, kUninstLook, firstPaint) {}
+
+ protected:
+  LRESULT OnStartFlow(WPARAM wParam, LPARAM lParam) override { return OnStartUninstall(wParam, lParam); }
+  LRESULT OnStartUninstall(WPARAM wParam, LPARAM lParam);
+};
+
+class CUninstApp : public CWinApp {
+ public:
+  FirstPaintFlag m_backdropFirstPaint;
+
+ protected:
+  BOOL InitInstance() override;
+};

@@ -1,0 +1,2 @@
+// Resource ids of the uninstaller's dialogs and their controls.
+#pragma once
