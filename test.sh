@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+# the unit tests on the in-memory platform (plain and under ASan+UBSan),
+# the fuzz targets for a bounded time, the 32-bit Windows build (compile and
+# link only) and the end-to-end tests of the real programs under Wine.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+bash scripts/setup.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+step() { printf '\n==== %s\n' "$*"; }
+
+step "host build and unit tests"
+cmake --preset host >/dev/null
+cmake --build --preset host -j "$jobs"
+ctest --preset host -j "$jobs"
+
+step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset host-asan >/dev/null
+cmake --build --preset host-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --preset host-asan -j "$jobs"
+
+step "fuzz targets (bounded time)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure -L fuzz
+
+step "32-bit Windows build (compile and link only)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+
+step "64-bit Windows build and end-to-end tests under Wine"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+ctest --preset win64
+
+step "all tests passed"
