@@ -50,6 +50,23 @@ class Win32FileStream : public IFileStream {
   win32::UniqueFileHandle m_file;
 };
 
+// Windows refuses to replace a read-only file, and a hidden or system file
+// unless the replacement carries the same attribute (CreateFile with
+// CREATE_ALWAYS, which CopyFile uses with the source's attributes). Wine, run
+// as root at least, replaces them all the same, since its read-only attribute
+// is the Unix write permission that root is not held to. The rule is applied
+// here so the programs meet it on every system; on Windows it only repeats
+// what the system would say.
+bool RefusesReplacement(const std::wstring& existing, DWORD replacementAttributes) {
+  const DWORD present = ::GetFileAttributesW(existing.c_str());
+  if (present == INVALID_FILE_ATTRIBUTES || (present & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  constexpr DWORD kMustMatch = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const bool refused = (present & FILE_ATTRIBUTE_READONLY) != 0 ||
+                       (present & kMustMatch & ~replacementAttributes) != 0;
+  if (refused) ::SetLastError(ERROR_ACCESS_DENIED);
+  return refused;
+}
+
 }  // namespace
 
 INT_PTR Win32FileSystem::findfirst(const CString& pattern, FindData& entry) {
@@ -91,8 +108,16 @@ BOOL Win32FileSystem::CreateDirectoryA(const CString& path) {
 
 BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destination,
                                 BOOL failIfExists) {
-  return ::CopyFileW(Widen(source.view()).c_str(), Widen(destination.view()).c_str(),
-                     failIfExists);
+  const std::wstring from = Widen(source.view());
+  const std::wstring to = Widen(destination.view());
+  if (!failIfExists) {
+    // A missing source is left to CopyFileW, which reports it as Windows does.
+    const DWORD sourceAttributes = ::GetFileAttributesW(from.c_str());
+    if (sourceAttributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(to, sourceAttributes)) {
+      return FALSE;
+    }
+  }
+  return ::CopyFileW(from.c_str(), to.c_str(), failIfExists);
 }
 
 DWORD Win32FileSystem::GetFileAttributesA(const CString& path) {
@@ -165,6 +190,7 @@ std::unique_ptr<IFileStream> Win32FileSystem::OpenFile(const CString& path, File
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   } else {
+    if (RefusesReplacement(name, FILE_ATTRIBUTE_NORMAL)) return nullptr;
     file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   }
