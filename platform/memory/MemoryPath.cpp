@@ -1,0 +1,216 @@
+#include "platform/memory/MemoryPath.h"
+
+#include "platform/CString.h"
+
+namespace mem {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsValidTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A name component holds no control character and none of < > : " | and,
+// outside a search pattern, neither * nor ?.
+bool IsValidComponent(std::string_view name, bool allowWildcards) {
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t len = PathCharLength(name, i);
+    if (len == 1) {
+      const auto c = static_cast<unsigned char>(name[i]);
+      if (c < 0x20) return false;
+      switch (c) {
+        case '<': case '>': case ':': case '"': case '|':
+          return false;
+        case '*': case '?':
+          if (!allowWildcards) return false;
+          break;
+        default:
+          break;
+      }
+    }
+    i += len;
+  }
+  return true;
+}
+
+// Drops trailing dots and spaces (single bytes, which are never trail bytes).
+std::string StripTrailingDotsAndSpaces(std::string name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return name;
+}
+
+// One matching unit: a single byte (letters folded) or a double-byte pair.
+std::vector<unsigned> Units(std::string_view s) {
+  std::vector<unsigned> units;
+  units.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t len = PathCharLength(s, i);
+    if (len == 2) {
+      units.push_back((static_cast<unsigned char>(s[i]) << 8) | static_cast<unsigned char>(s[i + 1]));
+    } else {
+      units.push_back(static_cast<unsigned char>(UpperAscii(s[i])));
+    }
+    i += len;
+  }
+  return units;
+}
+
+bool Glob(const std::vector<unsigned>& pattern, const std::vector<unsigned>& name) {
+  // Iterative match with one backtrack point: the last * seen.
+  std::size_t p = 0, n = 0, starP = std::string::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+std::size_t PathCharLength(std::string_view s, std::size_t i) {
+  if (i + 1 < s.size() && IsLeadByte(static_cast<unsigned char>(s[i])) &&
+      IsValidTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+std::size_t PathCharCount(std::string_view s) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < s.size(); i += PathCharLength(s, i)) ++count;
+  return count;
+}
+
+std::string FoldName(std::string_view name) {
+  std::string folded(name);
+  for (std::size_t i = 0; i < folded.size();) {
+    const std::size_t len = PathCharLength(folded, i);
+    if (len == 1) folded[i] = UpperAscii(folded[i]);
+    i += len;
+  }
+  return folded;
+}
+
+bool ContainsFolded(std::string_view text, std::string_view fragment) {
+  const std::string t = FoldName(text);
+  const std::string f = FoldName(fragment);
+  if (f.empty()) return true;
+  for (std::size_t i = 0; i + f.size() <= t.size(); i += PathCharLength(t, i)) {
+    if (t.compare(i, f.size(), f) == 0) return true;
+  }
+  return false;
+}
+
+std::string FullPath::Text() const {
+  std::string text;
+  text += drive;
+  text += ":\\";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += '\\';
+    text += parts[i];
+  }
+  return text;
+}
+
+FullPath FullPath::Parent() const {
+  FullPath parent = *this;
+  if (!parent.parts.empty()) parent.parts.pop_back();
+  return parent;
+}
+
+ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pattern) {
+  ResolvedPath result;
+  if (path.empty()) {
+    result.error = ERROR_PATH_NOT_FOUND;
+    return result;
+  }
+
+  std::string_view rest = path;
+  if (rest.size() >= 2 && IsAsciiLetter(rest[0]) && rest[1] == ':') {
+    result.path.drive = UpperAscii(rest[0]);
+    rest.remove_prefix(2);
+    if (rest.empty() || !IsSeparator(rest[0])) {
+      // "X:name" is relative to the folder current on that drive; only the
+      // current drive has one here, the others start at their root.
+      if (current.drive == result.path.drive) result.path.parts = current.parts;
+    }
+  } else if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1])) {
+    result.error = ERROR_BAD_NETPATH_CODE;  // a network path: no such thing here
+    return result;
+  } else if (IsSeparator(rest[0])) {
+    result.path.drive = current.drive;
+  } else {
+    result.path = current;
+  }
+  if (result.path.drive == 0) {
+    result.error = ERROR_PATH_NOT_FOUND;
+    return result;
+  }
+
+  // Split at separators, character by character.
+  std::vector<std::string> components;
+  std::string name;
+  bool lastWasSeparator = false;
+  for (std::size_t i = 0; i < rest.size();) {
+    const std::size_t len = PathCharLength(rest, i);
+    if (len == 1 && IsSeparator(rest[i])) {
+      if (!name.empty()) components.push_back(std::move(name));
+      name.clear();
+      lastWasSeparator = true;
+    } else {
+      name.append(rest.substr(i, len));
+      lastWasSeparator = false;
+    }
+    i += len;
+  }
+  if (!name.empty()) components.push_back(std::move(name));
+  result.trailingSeparator = lastWasSeparator && !components.empty();
+
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    std::string& part = components[i];
+    const bool last = i + 1 == components.size();
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!result.path.parts.empty()) result.path.parts.pop_back();
+      continue;
+    }
+    if (last && !pattern) {
+      part = StripTrailingDotsAndSpaces(std::move(part));
+      if (part.empty()) continue;
+    }
+    if (!IsValidComponent(part, pattern && last)) {
+      result.error = ERROR_INVALID_NAME;
+      return result;
+    }
+    result.path.parts.push_back(std::move(part));
+  }
+
+  if (PathCharCount(result.path.Text()) > kMaxPathChars) result.error = ERROR_FILENAME_EXCED_RANGE;
+  return result;
+}
+
+bool MatchPattern(std::string_view pattern, std::string_view name) {
+  const std::vector<unsigned> n = Units(name);
+  if (Glob(Units(pattern), n)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+    return Glob(Units(pattern.substr(0, pattern.size() - 2)), n);
+  }
+  return false;
+}
+
+}  // namespace mem
