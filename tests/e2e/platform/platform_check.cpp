@@ -18,6 +18,7 @@
 #include <cwchar>
 #include <memory>
 #include <set>
+#include <thread>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -69,6 +70,14 @@ std::string Utf8(std::wstring_view text) {
   std::string shown;
   for (char c : out) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
   return shown;
+}
+
+// Shift-JIS text as UTF-8 for the log.
+std::string Shown(const CString& text) {
+  std::wstring wide(static_cast<std::size_t>(text.GetLength()), L'\0');
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(
+      932, 0, text.c_str(), text.GetLength(), wide.data(), static_cast<int>(wide.size()))));
+  return Utf8(wide);
 }
 
 class Checks {
@@ -597,6 +606,78 @@ HRESULT WriteLink(Checks& c, IShell& shell, const CString& target, const CString
   return persist->Save(wide, TRUE);
 }
 
+// Answers the folder picker from a second thread: waits for the process's
+// dialog window, notes whether one of its controls shows the title, and
+// presses the given button.
+struct PickerAnswer {
+  std::wstring title;
+  int button = IDCANCEL;
+  bool found = false;
+  bool sawTitle = false;
+};
+
+BOOL CALLBACK FindTitle(HWND child, LPARAM param) {
+  auto* answer = reinterpret_cast<PickerAnswer*>(param);
+  wchar_t text[256] = {};
+  ::GetWindowTextW(child, text, 255);
+  if (answer->title == text) answer->sawTitle = true;
+  return TRUE;
+}
+
+BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  wchar_t className[64] = {};
+  ::GetClassNameW(window, className, 63);
+  if (process != ::GetCurrentProcessId() || !::IsWindowVisible(window) ||
+      std::wstring_view(className) != L"#32770") {
+    return TRUE;
+  }
+  auto* answer = reinterpret_cast<PickerAnswer*>(param);
+  answer->found = true;
+  ::EnumChildWindows(window, FindTitle, param);
+  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(answer->button, BN_CLICKED), 0);
+  return FALSE;
+}
+
+ItemIdList RunPicker(IShell& shell, const CString& title, UINT flags, PickerAnswer& answer) {
+  std::thread helper([&answer] {
+    for (int i = 0; i < 300 && !answer.found; ++i) {
+      ::Sleep(100);
+      ::EnumWindows(FindPicker, reinterpret_cast<LPARAM>(&answer));
+    }
+  });
+  BrowseInfo info;
+  info.owner = nullptr;
+  info.title = title;
+  info.flags = flags;
+  ItemIdList chosen = shell.SHBrowseForFolderA(info);
+  helper.join();
+  return chosen;
+}
+
+void CheckPicker(Checks& c, IShell& shell) {
+  PickerAnswer cancel;
+  cancel.title = L"インストール先";
+  const ItemIdList none = RunPicker(shell, "インストール先", BIF_RETURNONLYFSDIRS | BIF_EDITBOX, cancel);
+  c.Check(cancel.found, "SHBrowseForFolderA shows a dialog");
+  c.Check(cancel.sawTitle, "  ... with the title in UTF-16");
+  c.Check(none == nullptr, "  ... and gives no item list when cancelled");
+
+  PickerAnswer ok;
+  ok.title = L"ドラマCD";
+  ok.button = IDOK;
+  const ItemIdList chosen = RunPicker(shell, "ドラマCD", BIF_RETURNONLYFSDIRS, ok);
+  CString path;
+  c.Check(ok.found && ok.sawTitle && chosen != nullptr && shell.SHGetPathFromIDListA(chosen.get(), path) != 0,
+          "SHBrowseForFolderA confirmed at once gives the selected folder's item list");
+  std::printf("     picked: %s\n", Shown(path).c_str());
+  std::unique_ptr<IShellMalloc> malloc;
+  if (SUCCEEDED(shell.SHGetMalloc(malloc)) && malloc) {
+    malloc->Free(nullptr);
+  }
+}
+
 void CheckShell(Checks& c, const Places& at) {
   Win32Shell shell;
   Win32FileSystem files;
@@ -631,6 +712,8 @@ void CheckShell(Checks& c, const Places& at) {
     malloc->Free(std::move(list));
     malloc->Free(nullptr);
   }
+
+  CheckPicker(c, shell);
 
   // Conversion of the shortcut file name, and its limit.
   std::u16string wide;

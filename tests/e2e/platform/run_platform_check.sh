@@ -1,66 +1,33 @@
 #!/usr/bin/env bash
-# Runs platform_check.exe in a fresh Wine prefix: once under the Japanese
-# locale (ANSI code page 932) and once under a non-Japanese one (code page
-# 1252), so a conversion that leaned on the system's code page would show.
-# A folder mapped as CD drive Q: with a Japanese volume label serves the drive
-# checks. Usage: run_platform_check.sh path/to/platform_check.exe
-set -euo pipefail
-
+# Runs platform_check.exe in a fresh Wine prefix (tests/e2e/lib.sh: Japanese
+# locale, virtual desktop on its own display), once with the system's ANSI
+# code page 932 and once with 1252, so that a conversion leaning on the
+# system's code page instead of 932 shows up as failures. A folder mapped as CD
+# drive Q: with a Japanese volume label serves the drive checks.
+# Usage: run_platform_check.sh path/to/platform_check.exe
 exe=$(readlink -f "$1")
+source "$(dirname "$0")/../lib.sh"
+e2e_begin platform_check
 
-# The wine64 binary under its own name: started through a symlink named
-# "wine", Wine 8 looks for a loader named "wine" beside the real binary and
-# fails when only wine64 is installed.
-find_wine() {
-  local candidate
-  for candidate in "${WINE:-}" /usr/lib/wine/wine64 "$(command -v wine64 || true)" \
-                   "$(command -v wine || true)"; do
-    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
-      readlink -f "$candidate"
-      return 0
-    fi
-  done
-  echo "run_platform_check: no wine found" >&2
-  return 1
-}
-wine=$(find_wine)
-wineserver=$(dirname "$wine")/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/platform_check.XXXXXX")
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No menu entries, and no offer to install Mono or Gecko into the prefix.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
-cleanup() {
-  "$wineserver" -k >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-echo "run_platform_check: creating the prefix"
-LANG=ja_JP.UTF-8 "$wine" wineboot -i >"$work/wineboot.log" 2>&1 || {
-  cat "$work/wineboot.log"
-  exit 1
-}
-"$wineserver" -w
-
-# Drive Q: is a CD-ROM drive; Wine reads a directory's label from .windows-label.
-mkdir -p "$work/cd"
-printf '%s' 'ドラマＣＤ_検査' >"$work/cd/.windows-label"
-ln -s "$work/cd" "$WINEPREFIX/dosdevices/q:"
-LANG=ja_JP.UTF-8 "$wine" reg add 'HKLM\Software\Wine\Drives' /v q: /d cdrom /f >/dev/null 2>&1
-"$wineserver" -w
+# The template maps q: as a CD-ROM drive; Wine reads its label from .windows-label.
+cd_folder=$E2E_WORK/cd
+mkdir -p "$cd_folder"
+printf '%s' 'ドラマＣＤ_検査' >"$cd_folder/.windows-label"
+ln -sfn "$cd_folder" "$WINEPREFIX/dosdevices/q:"
 
 status=0
-run() {
-  local locale=$1 acp=$2
-  echo "run_platform_check: LANG=$locale"
-  if ! LANG=$locale LC_ALL=$locale "$wine" "$exe" --expect-acp "$acp" --cd-drive Q; then
+run_check() {
+  local locale=$1 codepage=$2 log=$E2E_DIR/check-$2.log result=0
+  e2e_log "platform_check.exe with LANG=$locale"
+  LANG=$locale LC_ALL=$locale e2e_bounded 180 "$WINE" "$exe" --expect-acp "$codepage" --cd-drive Q \
+    >"$log" 2>&1 || result=$?
+  cat "$log"
+  e2e_bounded 30 "$WINESERVER" -w || true
+  if [ "$result" -ne 0 ]; then
+    e2e_log "platform_check.exe with LANG=$locale ended with $result"
     status=1
   fi
-  "$wineserver" -w
 }
-run ja_JP.UTF-8 932
-run C.UTF-8 1252
+run_check ja_JP.UTF-8 932
+run_check C.UTF-8 1252
 exit $status
