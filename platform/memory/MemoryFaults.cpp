@@ -1,0 +1,102 @@
+#include "platform/memory/MemoryFaults.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/memory/MemoryCodePage.h"
+#include "platform/memory/MemoryPath.h"
+
+namespace mem {
+
+const std::vector<std::string_view>& KnownOperations() {
+  static const std::vector<std::string_view> names = {
+      // files
+      "findfirst", "findnext", "findclose", "CreateDirectoryA", "CopyFileA", "GetFileAttributesA",
+      "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
+      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "FormatMessageA", "OpenFile", "Read",
+      "Write",
+      // drives
+      "GetDriveTypeA", "GetVolumeInformationA",
+      // shell and COM
+      "SHGetSpecialFolderPathA", "SHGetSpecialFolderLocation", "SHGetPathFromIDListA",
+      "SHGetMalloc", "SHBrowseForFolderA", "CoInitialize", "CoCreateShellLink", "SetArguments",
+      "SetDescription", "SetWorkingDirectory", "SetIconLocation", "SetPath", "QueryPersistFile",
+      "Save", "MultiByteToWideChar",
+      // registry
+      "RegCreateKeyExA", "RegSetValueExA", "RegDeleteKeyA", "RegCloseKey"};
+  return names;
+}
+
+FaultRule::FaultRule(std::string operation, DWORD code)
+    : m_operation(std::move(operation)), m_code(code) {}
+
+FaultRule& FaultRule::OnPath(std::string_view fragment) {
+  m_path = std::string(fragment);
+  return *this;
+}
+
+FaultRule& FaultRule::OnCall(int n) {
+  m_from = n;
+  if (!m_times) m_times = 1;
+  return *this;
+}
+
+FaultRule& FaultRule::Times(int k) {
+  m_times = k;
+  return *this;
+}
+
+bool FaultRule::IsKnownOperation() const {
+  const auto& names = KnownOperations();
+  return std::find(names.begin(), names.end(), m_operation) != names.end();
+}
+
+bool FaultRule::Check(std::string_view operation, std::initializer_list<std::string_view> paths,
+                      bool mayFire) {
+  if (operation != m_operation) return false;
+  if (m_path) {
+    const bool any = std::any_of(paths.begin(), paths.end(),
+                                 [&](std::string_view p) { return ContainsFolded(p, *m_path); });
+    if (!any) return false;
+  }
+  ++m_seen;
+  if (!mayFire) return false;
+  if (m_from && m_seen < *m_from) return false;
+  if (m_times && m_fired >= *m_times) return false;
+  ++m_fired;
+  return true;
+}
+
+std::string FaultRule::Describe() const {
+  char code[32];
+  std::snprintf(code, sizeof code, "0x%lX", static_cast<unsigned long>(m_code));
+  std::string text = m_operation + " -> " + code;
+  if (m_path) text += " on path \"" + Cp932ToReadable(*m_path) + "\"";
+  if (m_from) text += " from call " + std::to_string(*m_from);
+  if (m_times) text += " times " + std::to_string(*m_times);
+  text += "; seen " + std::to_string(m_seen) + ", fired " + std::to_string(m_fired);
+  if (!IsKnownOperation()) text += " (UNKNOWN OPERATION: never fires)";
+  return text;
+}
+
+FaultRule& FaultPlan::Add(std::string_view operation, DWORD code) {
+  m_rules.push_back(std::make_unique<FaultRule>(std::string(operation), code));
+  return *m_rules.back();
+}
+
+std::optional<DWORD> FaultPlan::Check(std::string_view operation,
+                                      std::initializer_list<std::string_view> paths) {
+  std::optional<DWORD> result;
+  for (auto& rule : m_rules) {
+    if (rule->Check(operation, paths, !result.has_value())) result = rule->Code();
+  }
+  return result;
+}
+
+std::string FaultPlan::Describe() const {
+  std::string text;
+  for (const auto& rule : m_rules) text += "  " + rule->Describe() + "\n";
+  return text;
+}
+
+}  // namespace mem

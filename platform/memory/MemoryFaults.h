@@ -1,0 +1,77 @@
+// Failures on demand. A rule names one operation of the in-memory platform
+// (the name of the interface method: "CopyFileA", "findnext", "RegCreateKeyExA",
+// "Save", the stream operations "Read" and "Write" ...) and the code it fails
+// with: GetLastError reports the code after a failed BOOL/handle operation;
+// an operation that returns an HRESULT or a LONG returns the code itself;
+// GetDriveTypeA returns it as the drive type. A failing operation changes
+// nothing. A rule can be narrowed to calls whose path (any of the paths the
+// call names, compared without regard to ASCII case) contains a fragment,
+// and to the Nth such call or to K calls in a row:
+//
+//   sys.Fail("CopyFileA", ERROR_DISK_FULL).OnPath("\\05.html").Times(1);
+//   sys.Fail("DeleteFileA", ERROR_ACCESS_DENIED).OnCall(3);
+#pragma once
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+namespace mem {
+
+class FaultRule {
+ public:
+  FaultRule(std::string operation, DWORD code);
+
+  // Only calls naming a path that contains fragment (ASCII case ignored).
+  FaultRule& OnPath(std::string_view fragment);
+  // Only from the nth matching call on (1-based); alone: that call only.
+  FaultRule& OnCall(int n);
+  // At most k failures; alone: the next k matching calls.
+  FaultRule& Times(int k);
+
+  const std::string& Operation() const { return m_operation; }
+  DWORD Code() const { return m_code; }
+  // Matching calls seen, and how many of them were made to fail.
+  int Seen() const { return m_seen; }
+  int Fired() const { return m_fired; }
+  bool IsKnownOperation() const;
+
+  // Counts the call when it matches and says whether it fails; a rule that
+  // may not fire (an earlier rule already did) only counts.
+  bool Check(std::string_view operation, std::initializer_list<std::string_view> paths,
+             bool mayFire = true);
+  std::string Describe() const;
+
+ private:
+  std::string m_operation;
+  DWORD m_code;
+  std::optional<std::string> m_path;
+  std::optional<int> m_from;
+  std::optional<int> m_times;
+  int m_seen = 0;
+  int m_fired = 0;
+};
+
+class FaultPlan {
+ public:
+  // The returned rule stays valid until Clear.
+  FaultRule& Add(std::string_view operation, DWORD code);
+  void Clear() { m_rules.clear(); }
+  // Every rule counts the call; the first one that fires gives the code.
+  std::optional<DWORD> Check(std::string_view operation, std::initializer_list<std::string_view> paths);
+  std::string Describe() const;
+  bool Empty() const { return m_rules.empty(); }
+
+ private:
+  std::vector<std::unique_ptr<FaultRule>> m_rules;
+};
+
+// The operation names a rule may use.
+const std::vector<std::string_view>& KnownOperations();
+
+}  // namespace mem
