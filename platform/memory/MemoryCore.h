@@ -1,0 +1,45 @@
+// Everything the in-memory platform remembers, shared by its four services
+// and by the objects they hand out (streams, item lists, shell links), which
+// keep it alive for as long as they live.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/memory/MemoryFaults.h"
+#include "platform/memory/MemoryRegistryTree.h"
+#include "platform/memory/MemoryTree.h"
+
+namespace mem {
+
+// Live objects and calls of the shell and COM, for leak and balance checks.
+struct ShellCounters {
+  int liveItemLists = 0;
+  int itemListsFreed = 0;  // through IShellMalloc::Free
+  int liveMallocs = 0;
+  int liveLinks = 0;
+  int livePersistFiles = 0;
+  int coInitializeCalls = 0;
+  int coUninitializeCalls = 0;
+  int comDepth = 0;                // successful CoInitialize calls not yet undone
+  int unbalancedUninitialize = 0;  // CoUninitialize with nothing to undo
+};
+
+using BrowseHandler = std::function<std::optional<CString>(const BrowseInfo&)>;
+
+struct MemoryCore {
+  DWORD lastError = 0;
+  FaultPlan faults;
+  FileTree files;
+  RegistryTree registry;
+  std::map<int, std::string> specialFolders;
+  BrowseHandler browseHandler;
+  std::vector<BrowseInfo> browseCalls;
+  ShellCounters shell;
+};
+
+}  // namespace mem

@@ -1,0 +1,640 @@
+#include "platform/memory/MemoryTree.h"
+
+#include <cstdio>
+
+#include "platform/memory/MemoryCodePage.h"
+
+namespace mem {
+
+namespace {
+
+bool IsReadOnlyMedia(const DriveInfo& drive) { return drive.type == DRIVE_CDROM; }
+
+unsigned SearchBits(const FsNode& node) {
+  return static_cast<unsigned>(node.attributes & kStoredAttributes) | (node.folder ? A_SUBDIR : 0u);
+}
+
+bool IsInside(const FullPath& inner, const FullPath& outer) {
+  if (inner.drive != outer.drive || inner.parts.size() < outer.parts.size()) return false;
+  for (std::size_t i = 0; i < outer.parts.size(); ++i) {
+    if (FoldName(inner.parts[i]) != FoldName(outer.parts[i])) return false;
+  }
+  return true;
+}
+
+std::string AttributeLetters(DWORD a, bool folder) {
+  std::string s;
+  s += folder ? 'D' : '-';
+  s += (a & FILE_ATTRIBUTE_READONLY) ? 'R' : '-';
+  s += (a & FILE_ATTRIBUTE_HIDDEN) ? 'H' : '-';
+  s += (a & FILE_ATTRIBUTE_SYSTEM) ? 'S' : '-';
+  s += (a & FILE_ATTRIBUTE_ARCHIVE) ? 'A' : '-';
+  return s;
+}
+
+void DumpNode(const FsNode& node, const std::string& indent, std::string& out) {
+  for (const auto& [key, child] : node.children) {
+    out += indent + AttributeLetters(child->attributes, child->folder) + " " +
+           Cp932ToReadable(child->name);
+    if (!child->folder) {
+      out += "  (" + std::to_string(child->data.size()) + " bytes";
+      if (!child->data.empty()) {
+        const std::size_t shown = std::min<std::size_t>(child->data.size(), 48);
+        out += ": \"" + Cp932ToReadable(std::string_view(child->data).substr(0, shown)) +
+               (shown < child->data.size() ? "\"..." : "\"");
+      }
+      out += ")";
+    }
+    if (child->locked) out += " [locked]";
+    if (child->readers + child->writers > 0) {
+      out += " [open: " + std::to_string(child->readers) + " read, " +
+             std::to_string(child->writers) + " write]";
+    }
+    out += "\n";
+    if (child->folder) DumpNode(*child, indent + "  ", out);
+  }
+}
+
+const char* DriveTypeName(UINT type) {
+  switch (type) {
+    case DRIVE_REMOVABLE: return "removable";
+    case DRIVE_FIXED: return "fixed";
+    case DRIVE_REMOTE: return "remote";
+    case DRIVE_CDROM: return "cdrom";
+    case DRIVE_RAMDISK: return "ramdisk";
+    default: return "unknown";
+  }
+}
+
+}  // namespace
+
+DWORD FsNode::ReportedAttributes() const {
+  const DWORD bits = attributes & kStoredAttributes;
+  if (folder) return bits | FILE_ATTRIBUTE_DIRECTORY;
+  return bits == 0 ? FILE_ATTRIBUTE_NORMAL : bits;
+}
+
+FileTree::FileTree() { m_current.drive = 'C'; }
+
+// ---------------------------------------------------------------- drives
+
+bool FileTree::AddDrive(char letter, UINT type, std::string label, bool medium) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z' || m_drives.count(letter) != 0 || type == DRIVE_NO_ROOT_DIR) {
+    return false;
+  }
+  DriveInfo drive;
+  drive.type = type;
+  drive.label = std::move(label);
+  drive.medium = medium;
+  drive.root = NewNode(std::string(1, letter) + ":", true, letter);
+  m_drives.emplace(letter, std::move(drive));
+  return true;
+}
+
+DriveInfo* FileTree::FindDrive(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  auto it = m_drives.find(letter);
+  return it == m_drives.end() ? nullptr : &it->second;
+}
+
+const DriveInfo* FileTree::FindDrive(char letter) const {
+  return const_cast<FileTree*>(this)->FindDrive(letter);
+}
+
+// ---------------------------------------------------------------- nodes
+
+std::shared_ptr<FsNode> FileTree::NewNode(std::string name, bool folder, char drive) {
+  auto node = std::make_shared<FsNode>();
+  node->name = std::move(name);
+  node->folder = folder;
+  node->drive = drive;
+  return node;
+}
+
+void FileTree::Attach(const std::shared_ptr<FsNode>& parent, const std::shared_ptr<FsNode>& node) {
+  node->parent = parent.get();
+  node->attached = true;
+  node->drive = parent->drive;
+  parent->children[FoldName(node->name)] = node;
+  if (DriveInfo* drive = FindDrive(node->drive); drive && !node->folder) drive->used += node->data.size();
+}
+
+void FileTree::Detach(FsNode& node) {
+  if (!node.attached || node.parent == nullptr) return;
+  if (DriveInfo* drive = FindDrive(node.drive); drive && !node.folder) drive->used -= node.data.size();
+  FsNode* parent = node.parent;
+  node.attached = false;
+  node.parent = nullptr;
+  parent->children.erase(FoldName(node.name));  // may release the node: touch nothing after
+}
+
+DWORD FileTree::ResizeData(FsNode& node, std::string newData) {
+  DriveInfo* drive = node.attached ? FindDrive(node.drive) : nullptr;
+  if (drive) {
+    const std::uint64_t after = drive->used - node.data.size() + newData.size();
+    if (drive->capacity && newData.size() > node.data.size() && after > *drive->capacity) {
+      return ERROR_DISK_FULL;
+    }
+    drive->used = after;
+  }
+  node.data = std::move(newData);
+  return 0;
+}
+
+// ---------------------------------------------------------------- paths
+
+ResolvedPath FileTree::Resolve(std::string_view path, bool pattern) const {
+  return ResolvePath(path, m_current, pattern);
+}
+
+FileTree::Located FileTree::Locate(const FullPath& path) {
+  Located result;
+  result.drive = FindDrive(path.drive);
+  if (result.drive == nullptr) {
+    result.error = ERROR_PATH_NOT_FOUND;
+    return result;
+  }
+  if (!result.drive->medium) {
+    result.error = ERROR_NOT_READY;
+    return result;
+  }
+  std::shared_ptr<FsNode> folder = result.drive->root;
+  if (path.IsRoot()) {
+    result.node = folder;
+    return result;
+  }
+  for (std::size_t i = 0; i + 1 < path.parts.size(); ++i) {
+    auto it = folder->children.find(FoldName(path.parts[i]));
+    if (it == folder->children.end() || !it->second->folder) {
+      result.error = ERROR_PATH_NOT_FOUND;
+      return result;
+    }
+    folder = it->second;
+  }
+  result.parent = folder;
+  auto it = folder->children.find(FoldName(path.Leaf()));
+  if (it != folder->children.end()) result.node = it->second;
+  return result;
+}
+
+FileTree::Located FileTree::Find(std::string_view path, bool pattern) {
+  const ResolvedPath resolved = Resolve(path, pattern);
+  if (resolved.error != 0) {
+    Located failed;
+    failed.error = resolved.error;
+    return failed;
+  }
+  Located found = Locate(resolved.path);
+  // A trailing separator names a folder: a file cannot be reached that way.
+  if (found.error == 0 && resolved.trailingSeparator && found.node && !found.node->folder) {
+    found.error = ERROR_INVALID_NAME;
+  }
+  return found;
+}
+
+bool FileTree::IsCurrentFolder(const FullPath& path) const { return IsInside(m_current, path); }
+
+// ---------------------------------------------------------------- operations
+
+DWORD FileTree::CreateFolder(std::string_view path) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  Located at = Locate(resolved.path);
+  if (at.error != 0) return at.error;
+  if (at.node) return ERROR_ALREADY_EXISTS;
+  if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+  Attach(at.parent, NewNode(resolved.path.Leaf(), true, resolved.path.drive));
+  return 0;
+}
+
+DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, bool failIfExists) {
+  Located from = Find(source);
+  if (from.error != 0) return from.error;
+  if (!from.node) return ERROR_FILE_NOT_FOUND;
+  if (from.node->folder) return ERROR_ACCESS_DENIED;
+  if (from.node->locked) return ERROR_SHARING_VIOLATION;
+
+  const ResolvedPath to = Resolve(destination, false);
+  if (to.error != 0) return to.error;
+  Located at = Locate(to.path);
+  if (at.error != 0) return at.error;
+  if (to.path.IsRoot()) return ERROR_ACCESS_DENIED;
+  if (at.node) {
+    if (at.node->folder) return ERROR_ACCESS_DENIED;
+    if (at.node == from.node) return ERROR_SHARING_VIOLATION;
+    if (failIfExists) return ERROR_FILE_EXISTS;
+    if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+    if (at.node->attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return ERROR_ACCESS_DENIED;
+    if (at.node->locked || at.node->readers + at.node->writers > 0) return ERROR_SHARING_VIOLATION;
+  } else if (IsReadOnlyMedia(*at.drive)) {
+    return ERROR_ACCESS_DENIED;
+  }
+  if (to.trailingSeparator) return ERROR_INVALID_NAME;
+
+  const std::uint64_t replaced = at.node ? at.node->data.size() : 0;
+  if (at.drive->capacity && at.drive->used - replaced + from.node->data.size() > *at.drive->capacity) {
+    // The system removes a destination it could not fill.
+    if (at.node) Detach(*at.node);
+    return ERROR_DISK_FULL;
+  }
+  std::string bytes = from.node->data;  // copy first: source and destination may share storage
+  const DWORD attributes = (from.node->attributes & kStoredAttributes) | FILE_ATTRIBUTE_ARCHIVE;
+  if (at.node) {
+    ResizeData(*at.node, std::move(bytes));
+    at.node->attributes = attributes;
+  } else {
+    auto node = NewNode(to.path.Leaf(), false, to.path.drive);
+    node->data = std::move(bytes);
+    node->attributes = attributes;
+    Attach(at.parent, node);
+  }
+  return 0;
+}
+
+DWORD FileTree::GetAttributes(std::string_view path, DWORD& attributes) {
+  Located at = Find(path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  attributes = at.node->ReportedAttributes();
+  return 0;
+}
+
+DWORD FileTree::SetAttributes(std::string_view path, DWORD attributes) {
+  Located at = Find(path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+  at.node->attributes = attributes & kStoredAttributes;
+  return 0;
+}
+
+DWORD FileTree::DeleteFile(std::string_view path) {
+  Located at = Find(path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (at.node->folder) return ERROR_ACCESS_DENIED;
+  if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+  if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+  if (at.node->locked || at.node->writers > 0) return ERROR_SHARING_VIOLATION;
+  Detach(*at.node);
+  return 0;
+}
+
+DWORD FileTree::RemoveFolder(std::string_view path) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  Located at = Locate(resolved.path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (!at.node->folder) return ERROR_DIRECTORY;
+  if (resolved.path.IsRoot()) return ERROR_ACCESS_DENIED;
+  if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+  if (!at.node->children.empty()) return ERROR_DIR_NOT_EMPTY;
+  if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+  // The process holds its current folder open.
+  if (IsCurrentFolder(resolved.path)) return ERROR_SHARING_VIOLATION;
+  Detach(*at.node);
+  return 0;
+}
+
+DWORD FileTree::Move(std::string_view existing, std::string_view newName, DWORD flags) {
+  const ResolvedPath fromPath = Resolve(existing, false);
+  if (fromPath.error != 0) return fromPath.error;
+  Located from = Locate(fromPath.path);
+  if (from.error != 0) return from.error;
+  if (!from.node) return ERROR_FILE_NOT_FOUND;
+  if (fromPath.path.IsRoot()) return ERROR_ACCESS_DENIED;
+
+  const ResolvedPath toPath = Resolve(newName, false);
+  if (toPath.error != 0) return toPath.error;
+  if (toPath.path.drive != fromPath.path.drive) return ERROR_NOT_SAME_DEVICE_CODE;
+  Located to = Locate(toPath.path);
+  if (to.error != 0) return to.error;
+  if (toPath.path.IsRoot() || IsInside(toPath.path, fromPath.path)) {
+    if (to.node == from.node && FoldName(toPath.path.Text()) == FoldName(fromPath.path.Text())) {
+      // Same entry: only the spelling of its name changes.
+      from.node->name = toPath.path.Leaf();
+      return 0;
+    }
+    return ERROR_ACCESS_DENIED;
+  }
+  if (IsReadOnlyMedia(*from.drive)) return ERROR_ACCESS_DENIED;
+  if (from.node->locked || from.node->writers > 0) return ERROR_SHARING_VIOLATION;
+  if (from.node->folder && IsCurrentFolder(fromPath.path)) return ERROR_SHARING_VIOLATION;
+  if (to.node) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) return ERROR_ALREADY_EXISTS;
+    if (to.node->folder || from.node->folder) return ERROR_ACCESS_DENIED;
+    if (to.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+    if (to.node->locked || to.node->readers + to.node->writers > 0) return ERROR_SHARING_VIOLATION;
+    Detach(*to.node);
+  }
+  std::shared_ptr<FsNode> node = from.node;
+  Detach(*node);
+  node->name = toPath.path.Leaf();
+  Attach(to.parent, node);
+  return 0;
+}
+
+DWORD FileTree::ScheduleAtRestart(std::string_view existing, const std::string* newName, DWORD flags) {
+  const ResolvedPath from = Resolve(existing, false);
+  if (from.error != 0) return from.error;
+  if (FindDrive(from.path.drive) == nullptr) return ERROR_PATH_NOT_FOUND;
+  RestartEntry entry;
+  entry.path = from.path.Text();
+  entry.flags = flags;
+  if (newName != nullptr) {
+    const ResolvedPath to = Resolve(*newName, false);
+    if (to.error != 0) return to.error;
+    entry.newName = CString(to.path.Text());
+  }
+  m_restart.push_back(std::move(entry));
+  return 0;
+}
+
+DWORD FileTree::SetCurrent(std::string_view path) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  Located at = Locate(resolved.path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (!at.node->folder) return ERROR_DIRECTORY;
+  m_current = resolved.path;
+  return 0;
+}
+
+DWORD FileTree::OpenForRead(std::string_view path, std::shared_ptr<FsNode>& node) {
+  Located at = Find(path);
+  if (at.error != 0) return at.error;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (at.node->folder) return ERROR_ACCESS_DENIED;
+  if (at.node->locked) return ERROR_SHARING_VIOLATION;
+  node = at.node;
+  return 0;
+}
+
+DWORD FileTree::OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& node) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  Located at = Locate(resolved.path);
+  if (at.error != 0) return at.error;
+  if (resolved.path.IsRoot()) return ERROR_ACCESS_DENIED;
+  if (at.node) {
+    if (at.node->folder) return ERROR_ACCESS_DENIED;
+    if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+    if (at.node->attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return ERROR_ACCESS_DENIED;
+    if (at.node->locked) return ERROR_SHARING_VIOLATION;
+  } else if (IsReadOnlyMedia(*at.drive)) {
+    return ERROR_ACCESS_DENIED;
+  }
+  if (resolved.trailingSeparator) return ERROR_INVALID_NAME;
+  if (at.node) {
+    ResizeData(*at.node, std::string());
+    at.node->attributes |= FILE_ATTRIBUTE_ARCHIVE;
+    node = at.node;
+  } else {
+    node = NewNode(resolved.path.Leaf(), false, resolved.path.drive);
+    node->attributes = FILE_ATTRIBUTE_ARCHIVE;
+    Attach(at.parent, node);
+  }
+  return 0;
+}
+
+DWORD FileTree::WriteAt(FsNode& node, std::size_t pos, const char* data, std::size_t n,
+                        std::size_t& written) {
+  written = 0;
+  std::string bytes = node.data;
+  if (bytes.size() < pos) bytes.resize(pos, '\0');
+  std::size_t fits = n;
+  DriveInfo* drive = node.attached ? FindDrive(node.drive) : nullptr;
+  if (drive && drive->capacity) {
+    const std::uint64_t room =
+        *drive->capacity > drive->used ? *drive->capacity - drive->used + node.data.size() : node.data.size();
+    const std::uint64_t end = pos + n;
+    if (end > room) {
+      if (bytes.size() > room) return ERROR_DISK_FULL;  // not even the padding fits
+      fits = room > pos ? static_cast<std::size_t>(room - pos) : 0;
+    }
+  }
+  if (bytes.size() < pos + fits) bytes.resize(pos + fits);
+  bytes.replace(pos, fits, data, fits);
+  node.data.swap(bytes);
+  if (drive) drive->used = drive->used - bytes.size() + node.data.size();
+  written = fits;
+  return fits == n ? 0 : ERROR_DISK_FULL;
+}
+
+DWORD FileTree::WriteWholeFile(std::string_view path, std::string_view bytes) {
+  std::shared_ptr<FsNode> node;
+  if (DWORD error = OpenForWrite(path, node); error != 0) return error;
+  std::size_t written = 0;
+  if (DWORD error = WriteAt(*node, 0, bytes.data(), bytes.size(), written); error != 0) {
+    Detach(*node);  // as a failed copy: nothing half-written stays
+    return error;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- searches
+
+DWORD FileTree::FindFirst(std::string_view pattern, INT_PTR& handle, FindData& entry) {
+  const ResolvedPath resolved = Resolve(pattern, true);
+  if (resolved.error != 0) return resolved.error;
+  // A root has no name of its own, and a trailing separator leaves no name to match.
+  if (resolved.path.IsRoot() || resolved.trailingSeparator) return ERROR_FILE_NOT_FOUND;
+  Located at = Locate(resolved.path);
+  if (at.error != 0) return at.error;
+
+  Search search;
+  search.folder = at.parent;
+  search.pattern = resolved.path.Text();
+  const std::string& leaf = resolved.path.Leaf();
+  if (at.parent->parent != nullptr) {  // every folder but a drive root lists . and ..
+    for (const char* dots : {".", ".."}) {
+      if (MatchPattern(leaf, dots)) search.entries.push_back({dots, true});
+    }
+  }
+  for (const auto& [key, child] : at.parent->children) {
+    if (MatchPattern(leaf, child->name)) search.entries.push_back({key, false});
+  }
+  if (search.entries.empty()) return ERROR_FILE_NOT_FOUND;
+
+  NextEntry(search, entry);  // the first entry exists: nothing ran in between
+  handle = m_nextHandle++;
+  m_searches.emplace(handle, std::move(search));
+  return 0;
+}
+
+bool FileTree::NextEntry(Search& search, FindData& entry) {
+  std::shared_ptr<FsNode> folder = search.folder.lock();
+  while (search.next < search.entries.size()) {
+    const SearchEntry& candidate = search.entries[search.next++];
+    if (!folder || !folder->attached) return false;  // the folder itself is gone
+    if (candidate.dots) {
+      entry.name = candidate.key;
+      const FsNode* subject = candidate.key == "." ? folder.get() : folder->parent;
+      entry.attrib = subject ? SearchBits(*subject) : A_SUBDIR;
+      return true;
+    }
+    auto it = folder->children.find(candidate.key);
+    if (it == folder->children.end()) continue;  // deleted before it was reached
+    entry.name = it->second->name;
+    entry.attrib = SearchBits(*it->second);
+    return true;
+  }
+  return false;
+}
+
+DWORD FileTree::FindNext(INT_PTR handle, FindData& entry) {
+  auto it = m_searches.find(handle);
+  if (it == m_searches.end()) return ERROR_INVALID_HANDLE;
+  return NextEntry(it->second, entry) ? 0 : ERROR_NO_MORE_FILES_CODE;
+}
+
+std::string FileTree::PatternOf(INT_PTR handle) const {
+  auto it = m_searches.find(handle);
+  return it == m_searches.end() ? std::string() : it->second.pattern;
+}
+
+DWORD FileTree::FindClose(INT_PTR handle) {
+  return m_searches.erase(handle) == 1 ? 0 : ERROR_INVALID_HANDLE;
+}
+
+// ---------------------------------------------------------------- set-up
+
+std::shared_ptr<FsNode> FileTree::MakeFolders(const FullPath& path) {
+  DriveInfo* drive = FindDrive(path.drive);
+  if (drive == nullptr) return nullptr;
+  std::shared_ptr<FsNode> folder = drive->root;
+  for (const std::string& part : path.parts) {
+    auto it = folder->children.find(FoldName(part));
+    if (it == folder->children.end()) {
+      auto created = NewNode(part, true, path.drive);
+      Attach(folder, created);
+      folder = created;
+    } else if (!it->second->folder) {
+      return nullptr;
+    } else {
+      folder = it->second;
+    }
+  }
+  return folder;
+}
+
+bool FileTree::AddFolder(std::string_view path, DWORD attributes) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return false;
+  std::shared_ptr<FsNode> folder = MakeFolders(resolved.path);
+  if (!folder) return false;
+  if (!resolved.path.IsRoot()) folder->attributes = attributes & kStoredAttributes;
+  return true;
+}
+
+bool FileTree::AddFile(std::string_view path, std::string_view bytes, DWORD attributes) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0 || resolved.path.IsRoot()) return false;
+  std::shared_ptr<FsNode> parent = MakeFolders(resolved.path.Parent());
+  if (!parent) return false;
+  auto it = parent->children.find(FoldName(resolved.path.Leaf()));
+  if (it != parent->children.end()) {
+    if (it->second->folder) return false;
+    DriveInfo* drive = FindDrive(resolved.path.drive);
+    drive->used = drive->used - it->second->data.size() + bytes.size();
+    it->second->data.assign(bytes);
+    it->second->attributes = attributes & kStoredAttributes;
+    return true;
+  }
+  auto node = NewNode(resolved.path.Leaf(), false, resolved.path.drive);
+  node->data.assign(bytes);
+  node->attributes = attributes & kStoredAttributes;
+  Attach(parent, node);
+  return true;
+}
+
+bool FileTree::SetLocked(std::string_view path, bool locked) {
+  std::shared_ptr<FsNode> node = Lookup(path);
+  if (!node || node->folder) return false;
+  node->locked = locked;
+  return true;
+}
+
+bool FileTree::ForceCurrent(std::string_view path) {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return false;
+  std::shared_ptr<FsNode> node = Lookup(path);
+  if (!node || !node->folder) return false;
+  m_current = resolved.path;
+  return true;
+}
+
+std::shared_ptr<FsNode> FileTree::Lookup(std::string_view path) const {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return nullptr;
+  const DriveInfo* drive = FindDrive(resolved.path.drive);
+  if (drive == nullptr) return nullptr;
+  std::shared_ptr<FsNode> node = drive->root;
+  for (const std::string& part : resolved.path.parts) {
+    if (!node->folder) return nullptr;
+    auto it = node->children.find(FoldName(part));
+    if (it == node->children.end()) return nullptr;
+    node = it->second;
+  }
+  return node;
+}
+
+void FileTree::Unlock(FsNode& node) {
+  node.locked = false;
+  for (auto& [key, child] : node.children) Unlock(*child);
+}
+
+void FileTree::CarryOutRestart() {
+  std::vector<RestartEntry> pending;
+  pending.swap(m_restart);
+  for (const RestartEntry& entry : pending) {
+    std::shared_ptr<FsNode> node = Lookup(entry.path.view());
+    if (!node || node->parent == nullptr) continue;
+    if (!entry.newName) {
+      if (!node->folder || node->children.empty()) Detach(*node);
+      continue;
+    }
+    const ResolvedPath to = Resolve(entry.newName->view(), false);
+    if (to.error != 0 || to.path.drive != node->drive || to.path.IsRoot()) continue;
+    std::shared_ptr<FsNode> parent = Lookup(to.path.Parent().Text());
+    if (!parent || !parent->folder) continue;
+    auto existing = parent->children.find(FoldName(to.path.Leaf()));
+    if (existing != parent->children.end()) {
+      if (existing->second == node || !(entry.flags & MOVEFILE_REPLACE_EXISTING) ||
+          existing->second->folder) {
+        continue;
+      }
+      Detach(*existing->second);
+    }
+    Detach(*node);
+    node->name = to.path.Leaf();
+    Attach(parent, node);
+  }
+  for (auto& [letter, drive] : m_drives) Unlock(*drive.root);
+}
+
+std::string FileTree::Dump() const {
+  std::string out = "Current folder: " + Cp932ToReadable(m_current.Text()) + "\n";
+  for (const auto& [letter, drive] : m_drives) {
+    out += std::string("Drive ") + letter + ": " + DriveTypeName(drive.type) + ", label \"" +
+           Cp932ToReadable(drive.label) + "\", " + (drive.medium ? "medium present" : "NO MEDIUM") +
+           ", " + std::to_string(drive.used) + " bytes used";
+    if (drive.capacity) out += " of " + std::to_string(*drive.capacity);
+    out += "\n";
+    DumpNode(*drive.root, "  ", out);
+  }
+  out += "Open searches: " + std::to_string(m_searches.size()) +
+         ", open file streams: " + std::to_string(openStreams) + "\n";
+  out += "At the next restart:\n";
+  for (const RestartEntry& entry : m_restart) {
+    out += "  " + Cp932ToReadable(entry.path.view()) +
+           (entry.newName ? " -> " + Cp932ToReadable(entry.newName->view()) : std::string(" (delete)")) +
+           "\n";
+  }
+  return out;
+}
+
+}  // namespace mem

@@ -1,0 +1,152 @@
+// The state behind the in-memory file system and drives: a drive table, one
+// folder tree per drive, the current folder, open searches and the list of
+// what to do at the next restart. Every operation returns 0 or the system
+// error code of its failure; the service classes put the code where the
+// caller expects it (GetLastError, an HRESULT ...).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/memory/MemoryPath.h"
+
+namespace mem {
+
+// The attribute bits a file or folder keeps; FILE_ATTRIBUTE_DIRECTORY is
+// implied by being a folder, FILE_ATTRIBUTE_NORMAL by having none.
+constexpr DWORD kStoredAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+struct FsNode {
+  std::string name;  // as it was created
+  bool folder = false;
+  DWORD attributes = 0;  // kStoredAttributes bits only
+  std::string data;
+  std::map<std::string, std::shared_ptr<FsNode>> children;  // by FoldName
+  FsNode* parent = nullptr;                                  // null for a root or a removed node
+  char drive = 0;
+  bool attached = true;  // false once removed from its folder
+  int readers = 0;       // open streams
+  int writers = 0;
+  bool locked = false;  // held open by someone else without sharing
+
+  // The attributes as GetFileAttributesA reports them.
+  DWORD ReportedAttributes() const;
+};
+
+struct DriveInfo {
+  UINT type = DRIVE_FIXED;
+  std::string label;
+  bool medium = true;
+  std::optional<std::uint64_t> capacity;  // bytes of file data the drive holds at most
+  std::uint64_t used = 0;
+  std::shared_ptr<FsNode> root;
+};
+
+// One request made with MoveFileExA(..., MOVEFILE_DELAY_UNTIL_REBOOT).
+struct RestartEntry {
+  CString path;                    // full path
+  std::optional<CString> newName;  // none: delete
+  DWORD flags = 0;
+};
+
+class FileTree {
+ public:
+  FileTree();
+
+  // ----- drives
+  bool AddDrive(char letter, UINT type, std::string label, bool medium);
+  DriveInfo* FindDrive(char letter);
+  const DriveInfo* FindDrive(char letter) const;
+
+  // ----- paths
+  ResolvedPath Resolve(std::string_view path, bool pattern) const;
+  struct Located {
+    DriveInfo* drive = nullptr;
+    std::shared_ptr<FsNode> parent;  // the folder that holds the leaf (null for a root)
+    std::shared_ptr<FsNode> node;    // the entry itself, null when missing
+    DWORD error = 0;                 // the drive or a folder on the way is missing
+  };
+  Located Locate(const FullPath& path);
+  // Resolve and Locate in one; error set when either fails.
+  Located Find(std::string_view path, bool pattern = false);
+  const FullPath& Current() const { return m_current; }
+
+  // ----- the operations
+  DWORD CreateFolder(std::string_view path);
+  DWORD CopyFile(std::string_view source, std::string_view destination, bool failIfExists);
+  DWORD GetAttributes(std::string_view path, DWORD& attributes);
+  DWORD SetAttributes(std::string_view path, DWORD attributes);
+  DWORD DeleteFile(std::string_view path);
+  DWORD RemoveFolder(std::string_view path);
+  DWORD Move(std::string_view existing, std::string_view newName, DWORD flags);
+  DWORD ScheduleAtRestart(std::string_view existing, const std::string* newName, DWORD flags);
+  DWORD SetCurrent(std::string_view path);
+  DWORD OpenForRead(std::string_view path, std::shared_ptr<FsNode>& node);
+  // Creates or truncates, as CREATE_ALWAYS.
+  DWORD OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& node);
+  // Writes n bytes at pos (a file shorter than pos is padded with zeros);
+  // on a full disk writes what fits and returns ERROR_DISK_FULL.
+  DWORD WriteAt(FsNode& node, std::size_t pos, const char* data, std::size_t n, std::size_t& written);
+  // Creates or replaces a whole file, as CREATE_ALWAYS and one write.
+  DWORD WriteWholeFile(std::string_view path, std::string_view bytes);
+
+  // ----- searches
+  DWORD FindFirst(std::string_view pattern, INT_PTR& handle, FindData& entry);
+  DWORD FindNext(INT_PTR handle, FindData& entry);
+  DWORD FindClose(INT_PTR handle);
+  int OpenSearches() const { return static_cast<int>(m_searches.size()); }
+  // The pattern a search was started with (empty for a bad handle).
+  std::string PatternOf(INT_PTR handle) const;
+
+  // ----- set-up and inspection: no read-only media, attribute or sharing
+  // rules apply, missing parent folders are created.
+  bool AddFolder(std::string_view path, DWORD attributes);
+  bool AddFile(std::string_view path, std::string_view bytes, DWORD attributes);
+  bool SetLocked(std::string_view path, bool locked);
+  bool ForceCurrent(std::string_view path);
+  std::shared_ptr<FsNode> Lookup(std::string_view path) const;
+  const std::vector<RestartEntry>& RestartList() const { return m_restart; }
+  // Carries out the restart list in order: files are deleted whatever their
+  // attributes, folders only when empty, renames replace only when asked to.
+  // Locks (held by processes) are dropped.
+  void CarryOutRestart();
+  std::string Dump() const;
+
+  int openStreams = 0;
+
+ private:
+  struct SearchEntry {
+    std::string key;  // FoldName of the entry, or "." / ".."
+    bool dots = false;
+  };
+  struct Search {
+    std::weak_ptr<FsNode> folder;
+    std::vector<SearchEntry> entries;
+    std::size_t next = 0;
+    std::string pattern;
+  };
+
+  std::shared_ptr<FsNode> NewNode(std::string name, bool folder, char drive);
+  void Attach(const std::shared_ptr<FsNode>& parent, const std::shared_ptr<FsNode>& node);
+  void Detach(FsNode& node);
+  DWORD ResizeData(FsNode& node, std::string newData);
+  bool IsCurrentFolder(const FullPath& path) const;
+  bool NextEntry(Search& search, FindData& entry);
+  std::shared_ptr<FsNode> MakeFolders(const FullPath& path);
+  void Unlock(FsNode& node);
+
+  std::map<char, DriveInfo> m_drives;
+  FullPath m_current;
+  std::map<INT_PTR, Search> m_searches;
+  INT_PTR m_nextHandle = 0x100;
+  std::vector<RestartEntry> m_restart;
+};
+
+}  // namespace mem
