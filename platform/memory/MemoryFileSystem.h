@@ -1,0 +1,72 @@
+// IFileSystem over the in-memory drives, with a set-up and inspection API
+// beside the interface. Streams opened for writing change the file at once:
+// a reader, a copy or a search sees every byte written so far.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/memory/MemoryCore.h"
+
+class MemoryFileSystem final : public IFileSystem {
+ public:
+  explicit MemoryFileSystem(std::shared_ptr<mem::MemoryCore> core);
+
+  INT_PTR findfirst(const CString& pattern, FindData& entry) override;
+  int findnext(INT_PTR handle, FindData& entry) override;
+  int findclose(INT_PTR handle) override;
+  BOOL CreateDirectoryA(const CString& path) override;
+  BOOL CopyFileA(const CString& source, const CString& destination, BOOL failIfExists) override;
+  DWORD GetFileAttributesA(const CString& path) override;
+  BOOL SetFileAttributesA(const CString& path, DWORD attributes) override;
+  BOOL DeleteFileA(const CString& path) override;
+  BOOL RemoveDirectoryA(const CString& path) override;
+  BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) override;
+  DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
+  BOOL SetCurrentDirectoryA(const CString& folder) override;
+  DWORD GetLastError() override;
+  void SetLastError(DWORD code) override;
+  CString FormatMessageA(DWORD code) override;
+  std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override;
+
+  // ----- set-up: missing parent folders are created; read-only media,
+  // attributes and failures on demand do not apply. False when the drive
+  // is missing or a file stands where a folder is needed.
+  bool AddFolder(const CString& path, DWORD attributes = 0);
+  bool AddFile(const CString& path, std::string_view bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+  // The process's current folder (an existing folder).
+  bool SetCurrentFolder(const CString& path);
+  // Another program holds the file open without sharing: deleting it,
+  // opening it or copying onto it fails with ERROR_SHARING_VIOLATION.
+  bool Lock(const CString& path, bool locked = true);
+
+  // ----- inspection (no failures on demand, no effect on GetLastError)
+  bool Exists(const CString& path) const;
+  bool IsFolder(const CString& path) const;
+  std::optional<std::string> Contents(const CString& path) const;
+  // As GetFileAttributesA reports them: FILE_ATTRIBUTE_DIRECTORY for a
+  // folder, FILE_ATTRIBUTE_NORMAL for a file without attributes.
+  std::optional<DWORD> Attributes(const CString& path) const;
+  // The entries of a folder in the order a search returns them, without
+  // "." and "..".
+  std::vector<CString> List(const CString& folder) const;
+  CString CurrentFolder() const;
+  std::vector<mem::RestartEntry> RestartList() const;
+  int OpenSearches() const;
+  int OpenStreams() const;
+
+  // The Japanese system text for a code, as FormatMessageA gives it
+  // (ending in CR LF), empty for a code without one.
+  static CString SystemText(DWORD code);
+
+ private:
+  std::optional<DWORD> Fault(const char* operation, std::string_view path,
+                             std::string_view other = std::string_view());
+  BOOL Fail(DWORD code);
+
+  std::shared_ptr<mem::MemoryCore> m_core;
+};

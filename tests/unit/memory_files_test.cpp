@@ -1,0 +1,272 @@
+// Files, folders, attributes, drives and streams of the in-memory system.
+#include <gtest/gtest.h>
+
+#include "platform/memory/MemorySystem.h"
+
+namespace {
+
+class MemoryFiles : public ::testing::Test {
+ protected:
+  MemoryFiles() {
+    sys.Drives().Add('C', DRIVE_FIXED, "SYSTEM");
+    sys.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    fs.AddFile("Q:\\HTML\\01.html", "page one", FILE_ATTRIBUTE_READONLY);
+    fs.AddFile("Q:\\HTML\\hidden.txt", "h", FILE_ATTRIBUTE_HIDDEN);
+    fs.AddFolder("C:\\dest");
+  }
+
+  MemorySystem sys;
+  MemoryFileSystem& fs = sys.Files();
+};
+
+TEST_F(MemoryFiles, CopyKeepsTheSourceAttributes) {
+  ASSERT_TRUE(fs.CopyFileA("Q:\\HTML\\01.html", "C:\\dest\\01.html", FALSE)) << sys.Dump();
+  EXPECT_EQ(fs.Contents("C:\\dest\\01.html"), "page one");
+  const DWORD attributes = fs.GetFileAttributesA("C:\\dest\\01.html");
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(fs.CopyFileA("Q:\\HTML\\hidden.txt", "C:\\dest\\hidden.txt", FALSE));
+  EXPECT_TRUE(fs.GetFileAttributesA("C:\\dest\\hidden.txt") & FILE_ATTRIBUTE_HIDDEN);
+}
+
+struct CopyCase {
+  const char* name;
+  const char* source;
+  const char* destination;
+  BOOL failIfExists;
+  DWORD error;
+};
+
+TEST_F(MemoryFiles, CopyFailures) {
+  fs.AddFile("C:\\dest\\ro.html", "old", FILE_ATTRIBUTE_READONLY);
+  fs.AddFile("C:\\dest\\hid.html", "old", FILE_ATTRIBUTE_HIDDEN);
+  fs.AddFile("C:\\dest\\plain.html", "old", 0);
+  fs.AddFolder("C:\\dest\\folder");
+  const CopyCase cases[] = {
+      {"onto read-only", "Q:\\HTML\\01.html", "C:\\dest\\ro.html", FALSE, ERROR_ACCESS_DENIED},
+      {"onto hidden", "Q:\\HTML\\01.html", "C:\\dest\\hid.html", FALSE, ERROR_ACCESS_DENIED},
+      {"onto a folder", "Q:\\HTML\\01.html", "C:\\dest\\folder", FALSE, ERROR_ACCESS_DENIED},
+      {"fail if exists", "Q:\\HTML\\01.html", "C:\\dest\\plain.html", TRUE, ERROR_FILE_EXISTS},
+      {"missing source", "Q:\\HTML\\99.html", "C:\\dest\\x", FALSE, ERROR_FILE_NOT_FOUND},
+      {"missing source folder", "Q:\\NONE\\1.html", "C:\\dest\\x", FALSE, ERROR_PATH_NOT_FOUND},
+      {"folder as source", "Q:\\HTML", "C:\\dest\\x", FALSE, ERROR_ACCESS_DENIED},
+      {"missing destination folder", "Q:\\HTML\\01.html", "C:\\none\\01.html", FALSE, ERROR_PATH_NOT_FOUND},
+      {"onto the CD", "Q:\\HTML\\01.html", "Q:\\HTML\\copy.html", FALSE, ERROR_ACCESS_DENIED},
+      {"missing drive", "Q:\\HTML\\01.html", "R:\\01.html", FALSE, ERROR_PATH_NOT_FOUND},
+      {"onto itself", "C:\\dest\\plain.html", "c:\\DEST\\PLAIN.HTML", FALSE, ERROR_SHARING_VIOLATION},
+  };
+  for (const CopyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.SetLastError(0);
+    EXPECT_FALSE(fs.CopyFileA(c.source, c.destination, c.failIfExists));
+    EXPECT_EQ(fs.GetLastError(), c.error);
+  }
+  EXPECT_EQ(fs.Contents("C:\\dest\\ro.html"), "old");
+  EXPECT_EQ(fs.Contents("C:\\dest\\hid.html"), "old");
+  EXPECT_EQ(fs.Contents("C:\\dest\\plain.html"), "old");
+  EXPECT_FALSE(fs.Exists("C:\\dest\\x"));
+  // A plain existing destination is replaced.
+  EXPECT_TRUE(fs.CopyFileA("Q:\\HTML\\01.html", "C:\\dest\\plain.html", FALSE));
+  EXPECT_EQ(fs.Contents("C:\\dest\\plain.html"), "page one");
+}
+
+TEST_F(MemoryFiles, DeletingNeedsAWritableFile) {
+  fs.AddFile("C:\\dest\\ro.txt", "x", FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(fs.DeleteFileA("C:\\dest\\ro.txt"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(fs.Exists("C:\\dest\\ro.txt"));
+
+  EXPECT_TRUE(fs.SetFileAttributesA("C:\\dest\\ro.txt", FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(fs.GetFileAttributesA("C:\\dest\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(fs.DeleteFileA("C:\\dest\\ro.txt"));
+  EXPECT_FALSE(fs.Exists("C:\\dest\\ro.txt"));
+
+  EXPECT_FALSE(fs.DeleteFileA("C:\\dest\\ro.txt"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(fs.DeleteFileA("C:\\dest"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(fs.DeleteFileA("Q:\\HTML\\hidden.txt"));  // read-only media
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+
+  fs.AddFile("C:\\dest\\running.exe", "MZ");
+  fs.Lock("C:\\dest\\running.exe");
+  EXPECT_FALSE(fs.DeleteFileA("C:\\dest\\running.exe"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(MemoryFiles, FoldersAreCreatedOneLevelAndRemovedWhenEmpty) {
+  EXPECT_FALSE(fs.CreateDirectoryA("C:\\a\\b"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_TRUE(fs.CreateDirectoryA("C:\\a"));
+  EXPECT_TRUE(fs.CreateDirectoryA("C:\\a\\b"));
+  EXPECT_FALSE(fs.CreateDirectoryA("C:\\A\\B"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ALREADY_EXISTS);
+  fs.AddFile("C:\\a\\f.txt", "f");
+  EXPECT_FALSE(fs.CreateDirectoryA("C:\\a\\f.txt"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(fs.CreateDirectoryA("C:\\a\\f.txt\\sub"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(fs.CreateDirectoryA("Q:\\NEW"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+
+  EXPECT_FALSE(fs.RemoveDirectoryA("C:\\a"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DIR_NOT_EMPTY);
+  EXPECT_FALSE(fs.RemoveDirectoryA("C:\\a\\f.txt"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DIRECTORY);
+  EXPECT_FALSE(fs.RemoveDirectoryA("C:\\a\\none"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_TRUE(fs.RemoveDirectoryA("C:\\a\\b"));
+  EXPECT_TRUE(fs.DeleteFileA("C:\\a\\f.txt"));
+  EXPECT_TRUE(fs.RemoveDirectoryA("C:\\a"));
+  EXPECT_FALSE(fs.Exists("C:\\a"));
+
+  // The process's current folder is held open.
+  ASSERT_TRUE(fs.SetCurrentDirectoryA("C:\\dest"));
+  EXPECT_FALSE(fs.RemoveDirectoryA("C:\\dest"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(MemoryFiles, NamesIgnoreAsciiCaseOnly) {
+  fs.AddFile("C:\\Dir\\File.TXT", "one");
+  EXPECT_EQ(fs.GetFileAttributesA("c:\\DIR\\file.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_TRUE(fs.CopyFileA("c:/dir/FILE.txt", "C:\\dest\\copy", FALSE));
+  // ヂ (0x83 0x61) and ア (0x83 0x41) differ only in a byte that looks like a letter.
+  ASSERT_TRUE(fs.CreateDirectoryA("C:\\ヂ"));
+  ASSERT_TRUE(fs.CreateDirectoryA("C:\\ア"));
+  EXPECT_TRUE(fs.RemoveDirectoryA("C:\\ヂ"));
+  EXPECT_TRUE(fs.IsFolder("C:\\ア"));
+  // ソ ends in 0x5C: the folder "ソフト" holds the file, not a folder "\x83".
+  ASSERT_TRUE(fs.CreateDirectoryA("C:\\ソフト"));
+  ASSERT_TRUE(fs.CopyFileA("C:\\Dir\\File.TXT", "C:\\ソフト\\a.txt", FALSE));
+  EXPECT_EQ(fs.List("C:\\ソフト"), std::vector<CString>{"a.txt"});
+  EXPECT_FALSE(fs.Exists("C:\\\x83"));
+}
+
+TEST_F(MemoryFiles, DrivesWithoutMediumOrLetter) {
+  sys.Drives().Add('E', DRIVE_CDROM, "EMPTY", false);
+  EXPECT_EQ(fs.GetFileAttributesA("E:\\x"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(fs.GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(fs.GetFileAttributesA("R:\\x"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(fs.GetLastError(), ERROR_PATH_NOT_FOUND);
+
+  MemoryDrives& drives = sys.Drives();
+  EXPECT_EQ(drives.GetDriveTypeA("Q:\\"), DRIVE_CDROM);
+  EXPECT_EQ(drives.GetDriveTypeA("q:\\"), DRIVE_CDROM);
+  EXPECT_EQ(drives.GetDriveTypeA("C:\\"), DRIVE_FIXED);
+  EXPECT_EQ(drives.GetDriveTypeA("R:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(drives.GetDriveTypeA("C:\\dest\\"), DRIVE_NO_ROOT_DIR);
+  CString label = "unchanged";
+  EXPECT_TRUE(drives.GetVolumeInformationA("Q:\\", label));
+  EXPECT_EQ(label, "TAVRIN_DRAMACD1");
+  label = "unchanged";
+  EXPECT_FALSE(drives.GetVolumeInformationA("E:\\", label));
+  EXPECT_EQ(fs.GetLastError(), ERROR_NOT_READY);
+  EXPECT_EQ(label, "unchanged");
+  EXPECT_EQ(drives.GetDriveTypeA("E:\\"), DRIVE_CDROM);
+  drives.SetMedium('E', true);
+  EXPECT_TRUE(drives.GetVolumeInformationA("E:\\", label));
+  EXPECT_EQ(label, "EMPTY");
+}
+
+TEST_F(MemoryFiles, CurrentFolder) {
+  CString folder = "before";
+  ASSERT_TRUE(fs.SetCurrentDirectoryA("Q:\\"));
+  EXPECT_EQ(fs.GetCurrentDirectoryA(261, folder), 3u);
+  EXPECT_EQ(folder, "Q:\\");
+  ASSERT_TRUE(fs.SetCurrentDirectoryA("HTML\\"));
+  EXPECT_EQ(fs.GetCurrentDirectoryA(261, folder), 7u);
+  EXPECT_EQ(folder, "Q:\\HTML");
+  // Too small a buffer: the size needed with the terminator, folder untouched.
+  folder = "before";
+  EXPECT_EQ(fs.GetCurrentDirectoryA(7, folder), 8u);
+  EXPECT_EQ(folder, "before");
+  EXPECT_EQ(fs.GetCurrentDirectoryA(8, folder), 7u);
+  // Relative paths now start at Q:\HTML.
+  EXPECT_EQ(fs.Contents("01.html"), "page one");
+  EXPECT_TRUE(fs.CopyFileA("01.html", "C:\\dest\\rel.html", FALSE));
+
+  EXPECT_FALSE(fs.SetCurrentDirectoryA("Q:\\HTML\\01.html"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DIRECTORY);
+  EXPECT_FALSE(fs.SetCurrentDirectoryA("Q:\\NONE"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(fs.CurrentFolder(), "Q:\\HTML");
+}
+
+TEST_F(MemoryFiles, StreamsShowWritesAtOnceAndCountAsOpen) {
+  auto writer = fs.OpenFile("C:\\dest\\out.txt", FileOpenMode::Write);
+  ASSERT_NE(writer, nullptr);
+  EXPECT_TRUE(writer->Write("abc", 3));
+  EXPECT_EQ(fs.Contents("C:\\dest\\out.txt"), "abc");
+  EXPECT_EQ(fs.OpenStreams(), 1);
+  EXPECT_FALSE(fs.DeleteFileA("C:\\dest\\out.txt"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_SHARING_VIOLATION);
+  {
+    auto reader = fs.OpenFile("C:\\dest\\out.txt", FileOpenMode::Read);
+    ASSERT_NE(reader, nullptr);
+    char buffer[8] = {};
+    EXPECT_EQ(reader->Read(buffer, sizeof buffer), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "abc");
+    EXPECT_EQ(reader->Read(buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(reader->Write("x", 1));
+  }
+  writer.reset();
+  EXPECT_EQ(fs.OpenStreams(), 0);
+  EXPECT_TRUE(fs.DeleteFileA("C:\\dest\\out.txt"));
+
+  EXPECT_EQ(fs.OpenFile("C:\\dest\\none.txt", FileOpenMode::Read), nullptr);
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(fs.OpenFile("C:\\dest", FileOpenMode::Read), nullptr);
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(fs.OpenFile("Q:\\HTML\\new.txt", FileOpenMode::Write), nullptr);
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  fs.AddFile("C:\\dest\\ro.txt", "keep", FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(fs.OpenFile("C:\\dest\\ro.txt", FileOpenMode::Write), nullptr);
+  EXPECT_EQ(fs.Contents("C:\\dest\\ro.txt"), "keep");
+  EXPECT_NE(fs.OpenFile("Q:\\HTML\\01.html", FileOpenMode::Read), nullptr);
+}
+
+TEST_F(MemoryFiles, DiskFull) {
+  MemoryDrives& drives = sys.Drives();
+  drives.Add('D', DRIVE_FIXED, "DATA");
+  ASSERT_TRUE(drives.SetCapacity('D', 10));
+  fs.AddFile("Q:\\big.bin", std::string(8, 'b'));
+  ASSERT_TRUE(fs.CopyFileA("Q:\\big.bin", "D:\\one.bin", FALSE));
+  EXPECT_FALSE(fs.CopyFileA("Q:\\big.bin", "D:\\two.bin", FALSE));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DISK_FULL);
+  EXPECT_FALSE(fs.Exists("D:\\two.bin"));
+  // Replacing a file only needs room for the difference.
+  EXPECT_TRUE(fs.CopyFileA("Q:\\big.bin", "D:\\one.bin", FALSE));
+  EXPECT_EQ(drives.UsedBytes('D'), 8u);
+
+  auto stream = fs.OpenFile("D:\\s.txt", FileOpenMode::Write);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_TRUE(stream->Write("12", 2));
+  EXPECT_FALSE(stream->Write("345", 3));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DISK_FULL);
+  stream.reset();
+  EXPECT_EQ(fs.Contents("D:\\s.txt"), "12");  // what fitted was written
+  EXPECT_TRUE(fs.DeleteFileA("D:\\one.bin"));
+  EXPECT_EQ(drives.UsedBytes('D'), 2u);
+  EXPECT_TRUE(fs.CopyFileA("Q:\\big.bin", "D:\\two.bin", FALSE));
+}
+
+TEST_F(MemoryFiles, SystemTexts) {
+  struct {
+    DWORD code;
+    const char* text;
+  } const cases[] = {
+      {ERROR_DIR_NOT_EMPTY, "ディレクトリが空ではありません。\r\n"},
+      {ERROR_ACCESS_DENIED, "アクセスが拒否されました。\r\n"},
+      {ERROR_FILE_NOT_FOUND, "指定されたファイルが見つかりません。\r\n"},
+      {ERROR_SHARING_VIOLATION, "プロセスはファイルにアクセスできません。別のプロセスが使用中です。\r\n"},
+      {ERROR_DISK_FULL, "ディスクに十分な空き領域がありません。\r\n"},
+      {0xDEADBEEF, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    EXPECT_EQ(fs.FormatMessageA(c.code), c.text);
+  }
+  // The texts are Shift-JIS: ア is 0x83 0x41.
+  EXPECT_EQ(fs.FormatMessageA(ERROR_ACCESS_DENIED).Left(2), "\x83\x41");
+}
+
+}  // namespace
