@@ -43,6 +43,10 @@ std::string StripTrailingDotsAndSpaces(std::string name) {
   return name;
 }
 
+// A '?' of a pattern: one character, or none where the name has a dot or
+// has ended (as the system's matcher treats it).
+constexpr unsigned kDosQuestion = 0x10000;
+
 // One matching unit: a single byte (letters folded) or a double-byte pair.
 std::vector<unsigned> Units(std::string_view s) {
   std::vector<unsigned> units;
@@ -59,11 +63,22 @@ std::vector<unsigned> Units(std::string_view s) {
   return units;
 }
 
+std::vector<unsigned> PatternUnits(std::string_view s) {
+  std::vector<unsigned> units = Units(s);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (units[i] == '?') units[i] = kDosQuestion;
+  }
+  return units;
+}
+
 bool Glob(const std::vector<unsigned>& pattern, const std::vector<unsigned>& name) {
   // Iterative match with one backtrack point: the last * seen.
   std::size_t p = 0, n = 0, starP = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+    if (p < pattern.size() && pattern[p] == kDosQuestion) {
+      ++p;
+      if (name[n] != '.') ++n;
+    } else if (p < pattern.size() && pattern[p] == name[n]) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -76,7 +91,7 @@ bool Glob(const std::vector<unsigned>& pattern, const std::vector<unsigned>& nam
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
+  while (p < pattern.size() && (pattern[p] == '*' || pattern[p] == kDosQuestion)) ++p;
   return p == pattern.size();
 }
 
@@ -206,9 +221,9 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
 
 bool MatchPattern(std::string_view pattern, std::string_view name) {
   const std::vector<unsigned> n = Units(name);
-  if (Glob(Units(pattern), n)) return true;
+  if (Glob(PatternUnits(pattern), n)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
-    return Glob(Units(pattern.substr(0, pattern.size() - 2)), n);
+    return Glob(PatternUnits(pattern.substr(0, pattern.size() - 2)), n);
   }
   return false;
 }

@@ -68,9 +68,10 @@ struct ResolvedPath {
 ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pattern);
 
 // The search match of one name against a pattern component: * is any run of
-// characters, ? exactly one, letters ignore case; a pattern ending in ".*"
-// also matches the names that match the part before it (so "*.*" matches
-// every name, with or without a dot).
+// characters, ? one character or none where the name has a dot or has ended
+// (so "????.*" matches "img"), letters ignore case; a pattern ending in
+// ".*" also matches the names that match the part before it (so "*.*"
+// matches every name, with or without a dot).
 bool MatchPattern(std::string_view pattern, std::string_view name);
 
 }  // namespace mem

@@ -93,6 +93,8 @@ TEST(MemoryPath, MatchesWildcards) {
       {"*.*", "readme", true},     {"*.*", "a.b.c", true},         {"*.*", ".", true},
       {"*", "..", true},           {"*.txt", "NOTES.TXT", true},   {"*.txt", "notes.txt.bak", false},
       {"?.txt", "ab.txt", false},  {"a?c", "abc", true},           {"a?c", "ac", false},
+      {"????.*", "img", true},     {"a??", "a", true},             {"a?.txt", "a.txt", true},
+      {"a?", "abc", false},
       {"a.*", "a", true},          {"*.html", "index.htm", false}, {"index.html", "INDEX.HTML", true},
       {"?", "ソ", true},           {"ヂ*", "アイ", false},         {"*フト", "ソフト", true},
       {"uninst.exe", "uninst.ex", false},
