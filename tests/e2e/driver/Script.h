@@ -1,0 +1,79 @@
+// The driver's script language: one command per line, words separated by
+// blanks, a word with blanks in double quotes. In every word the escapes
+// \n (line feed), \r (carriage return), \t (tab), \" and \\ are replaced; a backslash before any
+// other character stands for itself, so Q:\ and C:\Program Files need no
+// doubling. A line whose first non-blank character is # is a comment.
+// Trailing words of the form name=value (unquoted) are options.
+//
+// This file has no Windows dependency so the parser can be checked anywhere.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace e2e {
+
+enum class Op {
+  Timeout,         // timeout <ms>: default wait for the following commands
+  Allow,           // allow <caption>: such windows never count as unexpected
+  Attach,          // attach <caption> [timeout=]: join a running program, taking
+                   // every window it shows now as seen
+  WaitWindow,      // wait-window <caption> [timeout=]
+  ExpectMaximized, // expect-maximized <caption> [timeout=]
+  Screenshot,      // screenshot <caption> <file.png> [area=client|window|screen]
+  GetText,         // get-text <caption> <id>
+  ExpectText,      // expect-text <caption> <id> <text> [timeout=]
+  SetText,         // set-text <caption> <id> <text>
+  Click,           // click <caption> <id>
+  Key,             // key <caption> return|escape
+  ExpectMsgBox,    // expect-msgbox <text> yes|no|ok [caption=] [timeout=]
+  Close,           // close <caption>
+  ExpectNoWindow,  // expect-no-window <caption> [timeout=]
+  Sleep,           // sleep <ms>
+};
+
+enum class Answer { Yes, No, Ok };
+enum class KeyName { Return, Escape };
+enum class Area { Client, Window, Screen };
+
+struct Command {
+  Op op = Op::Sleep;
+  int line = 0;             // 1-based line in the script
+  std::string source;       // the line as written, for the log
+  std::string caption;      // window caption (UTF-8)
+  std::string text;         // control or message-box text, or the output file
+  std::uint32_t controlId = 0;
+  std::uint32_t millis = 0; // argument of timeout/sleep, or the timeout= option
+  bool hasTimeout = false;  // whether timeout= was given
+  Answer answer = Answer::Ok;
+  KeyName key = KeyName::Return;
+  Area area = Area::Client;
+  std::string msgCaption;   // caption= of expect-msgbox
+  bool hasMsgCaption = false;
+};
+
+struct Script {
+  std::vector<Command> commands;
+  std::vector<std::string> errors; // "line N: message", empty when the script is valid
+};
+
+// Splits one line into words, applying quotes and escapes. `quoted` tells
+// for each word whether it was written in quotes (quoted words are never
+// options). Returns false and sets `error` on a malformed line.
+struct Word {
+  std::string text;
+  bool quoted = false;
+};
+bool SplitWords(std::string_view line, std::vector<Word>& words, std::string& error);
+
+// Parses a whole script (UTF-8, LF or CRLF, optional byte-order mark).
+// Every line is checked, so all errors are reported at once.
+Script ParseScript(std::string_view text);
+
+// Longest wait any command may ask for, in milliseconds: no step of a
+// scenario can hang for longer than this.
+inline constexpr std::uint32_t kMaxWaitMs = 600000;
+
+} // namespace e2e
