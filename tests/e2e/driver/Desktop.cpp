@@ -1,0 +1,291 @@
+#include "tests/e2e/driver/Desktop.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace e2e {
+namespace {
+
+constexpr UINT kMessageTimeoutMs = 3000;
+
+std::string ErrorText(const char* what) { return std::string(what) + " failed, error " + std::to_string(GetLastError()); }
+
+class FileHandle {
+public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+  HANDLE h_;
+};
+
+class ScreenDc {
+public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  ~ScreenDc() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  HDC get() const { return dc_; }
+
+private:
+  HDC dc_;
+};
+
+class MemoryDc {
+public:
+  explicit MemoryDc(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  HDC get() const { return dc_; }
+
+private:
+  HDC dc_;
+};
+
+class Bitmap {
+public:
+  explicit Bitmap(HBITMAP bmp) : bmp_(bmp) {}
+  Bitmap(const Bitmap&) = delete;
+  Bitmap& operator=(const Bitmap&) = delete;
+  ~Bitmap() {
+    if (bmp_) DeleteObject(bmp_);
+  }
+  HBITMAP get() const { return bmp_; }
+
+private:
+  HBITMAP bmp_;
+};
+
+// Selects an object into a DC and puts the previous one back on scope exit.
+class Selection {
+public:
+  Selection(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+  ~Selection() {
+    if (old_) SelectObject(dc_, old_);
+  }
+
+private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+} // namespace
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring ToWindowsPath(std::string_view utf8) {
+  std::wstring path = Widen(utf8);
+  if (!path.empty() && path[0] == L'/') {
+    for (auto& c : path) {
+      if (c == L'/') c = L'\\';
+    }
+    path.insert(0, L"Z:");
+  }
+  return path;
+}
+
+std::vector<TopWindow> VisibleTopWindows() {
+  std::vector<HWND> handles;
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&handles));
+  std::vector<TopWindow> out;
+  out.reserve(handles.size());
+  for (HWND h : handles) {
+    TopWindow w;
+    w.hwnd = h;
+    GetWindowThreadProcessId(h, &w.pid);
+    w.caption = WindowCaption(h);
+    w.cls = WindowClass(h);
+    out.push_back(std::move(w));
+  }
+  return out;
+}
+
+std::wstring WindowClass(HWND hwnd) {
+  wchar_t buf[256] = {};
+  const int n = GetClassNameW(hwnd, buf, 256);
+  return std::wstring(buf, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+std::wstring WindowCaption(HWND hwnd) {
+  const int len = GetWindowTextLengthW(hwnd);
+  if (len <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+  const int n = GetWindowTextW(hwnd, text.data(), len + 1);
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+bool ControlText(HWND control, std::wstring& text) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &len)) return false;
+  std::wstring buf(static_cast<std::size_t>(len) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                           kMessageTimeoutMs, &got)) {
+    return false;
+  }
+  buf.resize(std::min<std::size_t>(got, buf.size() - 1));
+  text = std::move(buf);
+  return true;
+}
+
+bool SetControlText(HWND control, const std::wstring& text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &result) != 0 &&
+         result != 0;
+}
+
+std::wstring WithLineFeeds(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string DescribeWindow(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  std::string out = "class " + Narrow(WindowClass(hwnd)) + ", caption \"" + Narrow(WindowCaption(hwnd)) +
+                    "\", process " + std::to_string(pid);
+  std::vector<HWND> children;
+  EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    std::wstring text;
+    if (!ControlText(child, text) || text.empty()) continue;
+    const auto id = static_cast<unsigned>(GetDlgCtrlID(child)) & 0xFFFFu;
+    out += ", " + std::to_string(id) + ":\"" + Narrow(text) + "\"";
+  }
+  return out;
+}
+
+bool CaptureScreen(RECT area, Pixels& out, std::string& error) {
+  const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                    GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  RECT clipped{};
+  if (!IntersectRect(&clipped, &area, &screen)) {
+    error = "the area lies outside the screen";
+    return false;
+  }
+  const int w = clipped.right - clipped.left;
+  const int h = clipped.bottom - clipped.top;
+
+  ScreenDc screenDc;
+  if (!screenDc.get()) {
+    error = ErrorText("GetDC");
+    return false;
+  }
+  MemoryDc memDc(screenDc.get());
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h; // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  Bitmap bitmap(CreateDIBSection(screenDc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memDc.get() || !bitmap.get() || !bits) {
+    error = ErrorText("CreateDIBSection");
+    return false;
+  }
+  {
+    Selection select(memDc.get(), bitmap.get());
+    if (!BitBlt(memDc.get(), 0, 0, w, h, screenDc.get(), clipped.left, clipped.top, SRCCOPY | CAPTUREBLT)) {
+      error = ErrorText("BitBlt");
+      return false;
+    }
+    GdiFlush();
+  }
+  out.width = static_cast<std::uint32_t>(w);
+  out.height = static_cast<std::uint32_t>(h);
+  out.rgb.resize(std::size_t{out.width} * out.height * 3);
+  const auto* src = static_cast<const std::uint8_t*>(bits);
+  for (std::size_t i = 0, n = std::size_t{out.width} * out.height; i < n; ++i) {
+    out.rgb[i * 3 + 0] = src[i * 4 + 2];
+    out.rgb[i * 3 + 1] = src[i * 4 + 1];
+    out.rgb[i * 3 + 2] = src[i * 4 + 0];
+  }
+  return true;
+}
+
+bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    error = ErrorText("CreateFile") + " for " + Narrow(path);
+    return false;
+  }
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    error = ErrorText("WriteFile") + " for " + Narrow(path);
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& error) {
+  FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    error = ErrorText("CreateFile") + " for " + Narrow(path);
+    return false;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 24)) {
+    error = "cannot read the size of " + Narrow(path) + " or it is over 16 MB";
+    return false;
+  }
+  bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+                         got != bytes.size())) {
+    error = ErrorText("ReadFile") + " for " + Narrow(path);
+    return false;
+  }
+  return true;
+}
+
+} // namespace e2e

@@ -1,0 +1,61 @@
+// What the driver needs from the Win32 desktop: finding top-level windows,
+// reading and setting control texts across processes, capturing pixels and
+// writing files. Every handle is owned by an RAII wrapper in Desktop.cpp.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace e2e {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+// A path from the script: Unix paths (starting with /) go through drive Z:.
+std::wstring ToWindowsPath(std::string_view utf8);
+
+struct TopWindow {
+  HWND hwnd = nullptr;
+  DWORD pid = 0;
+  std::wstring caption;
+  std::wstring cls;
+};
+
+// Visible top-level windows, in z-order (topmost first).
+std::vector<TopWindow> VisibleTopWindows();
+
+std::wstring WindowClass(HWND hwnd);
+std::wstring WindowCaption(HWND hwnd);
+
+// Reads or sets a control's text with WM_GETTEXT / WM_SETTEXT, bounded by a
+// timeout so a hung program cannot hang the driver.
+bool ControlText(HWND control, std::wstring& text);
+bool SetControlText(HWND control, const std::wstring& text);
+
+// One line naming the window: class, caption, process and the texts of its
+// child controls ("id:text"), for failure messages.
+std::string DescribeWindow(HWND hwnd);
+
+// Text with every CR LF turned into LF, for comparisons that must not
+// depend on how a control stores line breaks.
+std::wstring WithLineFeeds(std::wstring_view text);
+
+struct Pixels {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<std::uint8_t> rgb; // rows top first, 3 bytes per pixel
+};
+
+// Copies a rectangle of the screen (screen coordinates, clipped to the
+// virtual screen). Returns false with `error` set when nothing is left.
+bool CaptureScreen(RECT area, Pixels& out, std::string& error);
+
+bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error);
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& error);
+
+} // namespace e2e

@@ -1,0 +1,432 @@
+#include "tests/e2e/driver/Runner.h"
+
+#include "tests/e2e/driver/Png.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kSettleMs = 200;      // between two captures of a screenshot
+constexpr int kMaxCaptures = 25;      // about five seconds for the screen to settle
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+std::string Quote(const std::wstring& text) {
+  std::string out(1, '"');
+  out += Narrow(text);
+  out += '"';
+  return out;
+}
+
+// Classes of short-lived helper windows that are never part of a program's flow.
+bool IsIgnoredClass(const std::wstring& cls) { return cls == L"tooltips_class32" || cls == L"#32768"; }
+
+std::string Hex(std::uintptr_t v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(v));
+  return buf;
+}
+
+} // namespace
+
+int Runner::Run(const std::vector<Command>& commands) {
+  for (const auto& cmd : commands) {
+    std::fprintf(log_, "[%d] %s\n", cmd.line, cmd.source.c_str());
+    std::fflush(log_);
+    std::string note;
+    std::string error;
+    const ULONGLONG start = GetTickCount64();
+    if (!Execute(cmd, note, error)) {
+      std::fprintf(log_, "FAIL at line %d: %s\nwindows on the desktop:\n%s", cmd.line, error.c_str(),
+                   DumpWindows().c_str());
+      std::fflush(log_);
+      return 1;
+    }
+    std::fprintf(log_, "    ok (%llu ms)%s%s\n", static_cast<unsigned long long>(GetTickCount64() - start),
+                 note.empty() ? "" : ": ", note.c_str());
+    std::fflush(log_);
+  }
+  std::fprintf(log_, "PASS: %zu command(s)\n", commands.size());
+  std::fflush(log_);
+  return 0;
+}
+
+bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) {
+  switch (cmd.op) {
+  case Op::Timeout:
+    defaultTimeoutMs_ = cmd.millis;
+    return true;
+  case Op::Allow:
+    allowed_.insert(Widen(cmd.caption));
+    return true;
+  case Op::Sleep:
+    Sleep(cmd.millis);
+    return true;
+  case Op::Attach: return DoAttach(cmd, note, error);
+  case Op::WaitWindow: return DoWaitWindow(cmd, note, error);
+  case Op::ExpectMaximized: return DoExpectMaximized(cmd, note, error);
+  case Op::Screenshot: return DoScreenshot(cmd, note, error);
+  case Op::GetText: return DoGetText(cmd, note, error);
+  case Op::ExpectText: return DoExpectText(cmd, note, error);
+  case Op::SetText: return DoSetText(cmd, note, error);
+  case Op::Click: return DoClick(cmd, note, error);
+  case Op::Key: return DoKey(cmd, note, error);
+  case Op::ExpectMsgBox: return DoExpectMsgBox(cmd, note, error);
+  case Op::Close: return DoClose(cmd, note, error);
+  case Op::ExpectNoWindow: return DoExpectNoWindow(cmd, note, error);
+  }
+  error = "internal: unknown command";
+  return false;
+}
+
+bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error) {
+  const ULONGLONG start = GetTickCount64();
+  std::string seen;
+  while (true) {
+    HWND target = nullptr;
+    seen.clear();
+    const bool done = probe(target, seen);
+    if (!CheckUnexpected(target, error)) return false;
+    if (done) return true;
+    if (GetTickCount64() - start >= timeoutMs) {
+      error = "timed out after " + std::to_string(timeoutMs) + " ms" + (seen.empty() ? "" : ": " + seen);
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+}
+
+bool Runner::CheckUnexpected(HWND target, std::string& error) {
+  for (auto it = known_.begin(); it != known_.end();) {
+    it = IsWindow(*it) ? std::next(it) : known_.erase(it);
+  }
+  if (watchedPid_ == 0) return true;
+  for (const auto& w : VisibleTopWindows()) {
+    if (w.pid != watchedPid_ || w.hwnd == target || known_.count(w.hwnd) || IsIgnoredClass(w.cls)) continue;
+    if (allowed_.count(w.caption)) {
+      known_.insert(w.hwnd);
+      continue;
+    }
+    error = "unexpected window: " + DescribeWindow(w.hwnd);
+    return false;
+  }
+  return true;
+}
+
+HWND Runner::FindTop(const std::wstring& caption) const {
+  HWND found = nullptr;
+  for (const auto& w : VisibleTopWindows()) {
+    if (w.caption != caption) continue;
+    if (w.pid == watchedPid_) return w.hwnd;
+    if (!found) found = w.hwnd;
+  }
+  return found;
+}
+
+bool Runner::AwaitTop(const std::string& caption, std::uint32_t timeoutMs, HWND& hwnd, std::string& error) {
+  const std::wstring wanted = Widen(caption);
+  hwnd = nullptr;
+  const bool ok = Poll(
+      timeoutMs,
+      [&](HWND& target, std::string& seen) {
+        target = FindTop(wanted);
+        hwnd = target;
+        if (!target) seen = "no visible window " + Quote(wanted);
+        return target != nullptr;
+      },
+      error);
+  if (!ok) return false;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (watchedPid_ == 0) {
+    watchedPid_ = pid;
+    std::fprintf(log_, "    watching process %lu\n", static_cast<unsigned long>(pid));
+  }
+  known_.insert(hwnd);
+  return true;
+}
+
+bool Runner::AwaitControl(const Command& cmd, HWND& control, std::string& error) {
+  HWND top = nullptr;
+  if (!AwaitTop(cmd.caption, TimeoutOf(cmd), top, error)) return false;
+  control = GetDlgItem(top, static_cast<int>(cmd.controlId));
+  if (!control) {
+    error = "window \"" + cmd.caption + "\" has no control " + std::to_string(cmd.controlId) + " (" +
+            DescribeWindow(top) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool Runner::DoAttach(const Command& cmd, std::string& note, std::string& error) {
+  const std::wstring wanted = Widen(cmd.caption);
+  HWND hwnd = nullptr;
+  // The first look already counts: no window is unexpected before attaching.
+  watchedPid_ = 0;
+  known_.clear();
+  const bool ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        target = hwnd = FindTop(wanted);
+        if (!target) seen = "no visible window " + Quote(wanted);
+        return target != nullptr;
+      },
+      error);
+  if (!ok) return false;
+  GetWindowThreadProcessId(hwnd, &watchedPid_);
+  note = "process " + std::to_string(watchedPid_) + ", windows:";
+  for (const auto& w : VisibleTopWindows()) {
+    if (w.pid != watchedPid_) continue;
+    known_.insert(w.hwnd);
+    note += ' ';
+    note += Quote(w.caption);
+  }
+  return true;
+}
+
+bool Runner::DoWaitWindow(const Command& cmd, std::string& note, std::string& error) {
+  HWND hwnd = nullptr;
+  if (!AwaitTop(cmd.caption, TimeoutOf(cmd), hwnd, error)) return false;
+  note = "window " + Hex(reinterpret_cast<std::uintptr_t>(hwnd)) + ", class " + Narrow(WindowClass(hwnd));
+  return true;
+}
+
+bool Runner::DoExpectMaximized(const Command& cmd, std::string& note, std::string& error) {
+  HWND hwnd = nullptr;
+  if (!AwaitTop(cmd.caption, TimeoutOf(cmd), hwnd, error)) return false;
+  const bool ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        target = hwnd;
+        if (IsZoomed(hwnd)) return true;
+        seen = "the window is not maximised";
+        return false;
+      },
+      error);
+  if (!ok) return false;
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  note = "window rect (" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
+         "," + std::to_string(r.bottom) + "), screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+         std::to_string(GetSystemMetrics(SM_CYSCREEN));
+  return true;
+}
+
+bool Runner::DoScreenshot(const Command& cmd, std::string& note, std::string& error) {
+  HWND hwnd = nullptr;
+  if (!AwaitTop(cmd.caption, defaultTimeoutMs_, hwnd, error)) return false;
+  RECT area{};
+  switch (cmd.area) {
+  case Area::Client: {
+    GetClientRect(hwnd, &area);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    break;
+  }
+  case Area::Window: GetWindowRect(hwnd, &area); break;
+  case Area::Screen:
+    area = RECT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    break;
+  }
+
+  // The program may still be painting: take pictures until two in a row agree.
+  Pixels previous;
+  Pixels current;
+  int captures = 0;
+  bool stable = false;
+  while (captures < kMaxCaptures && !stable) {
+    if (captures > 0) Sleep(kSettleMs);
+    previous = std::move(current);
+    if (!CaptureScreen(area, current, error)) return false;
+    ++captures;
+    stable = captures > 1 && current.width == previous.width && current.height == previous.height &&
+             current.rgb == previous.rgb;
+    if (!CheckUnexpected(hwnd, error)) return false;
+  }
+  const auto png = EncodePng(current.width, current.height, current.rgb);
+  if (png.empty()) {
+    error = "cannot encode a " + std::to_string(current.width) + "x" + std::to_string(current.height) + " image";
+    return false;
+  }
+  if (!WriteWholeFile(ToWindowsPath(cmd.text), png, error)) return false;
+  note = std::to_string(current.width) + "x" + std::to_string(current.height) + " at (" +
+         std::to_string(area.left) + "," + std::to_string(area.top) + ") after " + std::to_string(captures) +
+         " capture(s)" + (stable ? "" : ", NOT stable");
+  return true;
+}
+
+bool Runner::DoGetText(const Command& cmd, std::string& note, std::string& error) {
+  HWND control = nullptr;
+  if (!AwaitControl(cmd, control, error)) return false;
+  std::wstring text;
+  if (!ControlText(control, text)) {
+    error = "cannot read the text of control " + std::to_string(cmd.controlId);
+    return false;
+  }
+  note = Quote(text);
+  return true;
+}
+
+bool Runner::DoExpectText(const Command& cmd, std::string& note, std::string& error) {
+  HWND control = nullptr;
+  if (!AwaitControl(cmd, control, error)) return false;
+  const std::wstring wanted = Widen(cmd.text);
+  HWND top = GetAncestor(control, GA_ROOT);
+  const bool ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        target = top;
+        std::wstring text;
+        if (!ControlText(control, text)) {
+          seen = "cannot read the text of control " + std::to_string(cmd.controlId);
+          return false;
+        }
+        if (text == wanted) return true;
+        seen = "control " + std::to_string(cmd.controlId) + " holds " + Quote(text) + ", expected " + Quote(wanted);
+        return false;
+      },
+      error);
+  if (ok) note = Quote(wanted);
+  return ok;
+}
+
+bool Runner::DoSetText(const Command& cmd, std::string& note, std::string& error) {
+  HWND control = nullptr;
+  if (!AwaitControl(cmd, control, error)) return false;
+  if (!SetControlText(control, Widen(cmd.text))) {
+    error = "WM_SETTEXT to control " + std::to_string(cmd.controlId) + " failed";
+    return false;
+  }
+  note = "control " + std::to_string(cmd.controlId) + " = \"" + cmd.text + "\"";
+  return true;
+}
+
+bool Runner::DoClick(const Command& cmd, std::string& note, std::string& error) {
+  HWND control = nullptr;
+  if (!AwaitControl(cmd, control, error)) return false;
+  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+    error = "control " + std::to_string(cmd.controlId) + " is hidden or disabled";
+    return false;
+  }
+  // Posted, not sent: the click may open a modal window, and the driver must
+  // go on while it is open.
+  if (!PostMessageW(control, BM_CLICK, 0, 0)) {
+    error = "posting BM_CLICK failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  std::wstring text;
+  ControlText(control, text);
+  note = "clicked " + Quote(text);
+  return true;
+}
+
+bool Runner::DoKey(const Command& cmd, std::string& note, std::string& error) {
+  HWND top = nullptr;
+  if (!AwaitTop(cmd.caption, defaultTimeoutMs_, top, error)) return false;
+  // Keys go to the control that has the focus in the window's thread, as
+  // typing would; the dialog's message loop then treats Return and Escape.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  HWND receiver = top;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus &&
+      (info.hwndFocus == top || IsChild(top, info.hwndFocus))) {
+    receiver = info.hwndFocus;
+  }
+  const WPARAM vk = cmd.key == KeyName::Return ? VK_RETURN : VK_ESCAPE;
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+  const LPARAM down = 1 | static_cast<LPARAM>(scan) << 16;
+  const LPARAM up = down | static_cast<LPARAM>(0xC0000000u);
+  if (!PostMessageW(receiver, WM_KEYDOWN, vk, down) || !PostMessageW(receiver, WM_KEYUP, vk, up)) {
+    error = "posting the key failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  note = "sent to " + Narrow(WindowClass(receiver)) + " " + std::to_string(GetDlgCtrlID(receiver) & 0xFFFF);
+  return true;
+}
+
+bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& error) {
+  const std::wstring wanted = WithLineFeeds(Widen(cmd.text));
+  const std::wstring wantedCaption = Widen(cmd.msgCaption);
+  HWND box = nullptr;
+  bool ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        for (const auto& w : VisibleTopWindows()) {
+          if (w.cls != L"#32770") continue;
+          HWND label = GetDlgItem(w.hwnd, kMessageBoxTextId);
+          std::wstring text;
+          if (!label || !ControlText(label, text)) continue;
+          if (WithLineFeeds(text) == wanted && (!cmd.hasMsgCaption || w.caption == wantedCaption)) {
+            target = box = w.hwnd;
+            return true;
+          }
+        }
+        seen = "no message box with the text";
+        return false;
+      },
+      error);
+  if (!ok) return false;
+
+  const int id = cmd.answer == Answer::Yes ? IDYES : cmd.answer == Answer::No ? IDNO : IDOK;
+  HWND button = GetDlgItem(box, id);
+  if (!button || !IsWindowVisible(button)) {
+    error = "the message box has no " + std::string(cmd.answer == Answer::Yes  ? "Yes"
+                                                    : cmd.answer == Answer::No ? "No"
+                                                                               : "OK") +
+            " button (" + DescribeWindow(box) + ")";
+    return false;
+  }
+  const std::string caption = Narrow(WindowCaption(box));
+  if (!PostMessageW(button, BM_CLICK, 0, 0)) {
+    error = "posting BM_CLICK failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        if (!IsWindow(box) || !IsWindowVisible(box)) return true;
+        target = box;
+        seen = "the message box is still open after the answer";
+        return false;
+      },
+      error);
+  if (ok) note = "caption \"" + caption + "\", answered";
+  return ok;
+}
+
+bool Runner::DoClose(const Command& cmd, std::string& note, std::string& error) {
+  HWND hwnd = nullptr;
+  if (!AwaitTop(cmd.caption, defaultTimeoutMs_, hwnd, error)) return false;
+  if (!PostMessageW(hwnd, WM_CLOSE, 0, 0)) {
+    error = "posting WM_CLOSE failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  note = "WM_CLOSE posted";
+  return true;
+}
+
+bool Runner::DoExpectNoWindow(const Command& cmd, std::string& note, std::string& error) {
+  const std::wstring caption = Widen(cmd.caption);
+  const bool ok = Poll(
+      TimeoutOf(cmd),
+      [&](HWND& target, std::string& seen) {
+        target = FindTop(caption);
+        if (!target) return true;
+        seen = "window " + Quote(caption) + " is still there";
+        return false;
+      },
+      error);
+  if (ok) note = "gone";
+  return ok;
+}
+
+std::string Runner::DumpWindows() const {
+  std::string out;
+  for (const auto& w : VisibleTopWindows()) {
+    out += "  " + Hex(reinterpret_cast<std::uintptr_t>(w.hwnd)) + (w.pid == watchedPid_ ? " * " : "   ") +
+           DescribeWindow(w.hwnd) + "\n";
+  }
+  return out;
+}
+
+} // namespace e2e

@@ -1,0 +1,58 @@
+// Runs a parsed script against the windows on the desktop, one command after
+// the other, logging every step; stops at the first failure.
+#pragma once
+
+#include "tests/e2e/driver/Desktop.h"
+#include "tests/e2e/driver/Script.h"
+
+#include <cstdio>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+class Runner {
+public:
+  explicit Runner(std::FILE* log) : log_(log) {}
+
+  // 0 when every command succeeded, 1 at the first failure.
+  int Run(const std::vector<Command>& commands);
+
+private:
+  // A probe looks at the desktop once. It returns true when the wait is
+  // over, names the window it is about (so that window is not taken for an
+  // unexpected one) and describes what it saw for a timeout message.
+  using Probe = std::function<bool(HWND& target, std::string& seen)>;
+
+  bool Execute(const Command& cmd, std::string& note, std::string& error);
+  bool Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error);
+  bool CheckUnexpected(HWND target, std::string& error);
+  HWND FindTop(const std::wstring& caption) const;
+  bool AwaitTop(const std::string& caption, std::uint32_t timeoutMs, HWND& hwnd, std::string& error);
+  bool AwaitControl(const Command& cmd, HWND& control, std::string& error);
+  std::uint32_t TimeoutOf(const Command& cmd) const { return cmd.hasTimeout ? cmd.millis : defaultTimeoutMs_; }
+  std::string DumpWindows() const;
+
+  bool DoAttach(const Command& cmd, std::string& note, std::string& error);
+  bool DoWaitWindow(const Command& cmd, std::string& note, std::string& error);
+  bool DoExpectMaximized(const Command& cmd, std::string& note, std::string& error);
+  bool DoScreenshot(const Command& cmd, std::string& note, std::string& error);
+  bool DoGetText(const Command& cmd, std::string& note, std::string& error);
+  bool DoExpectText(const Command& cmd, std::string& note, std::string& error);
+  bool DoSetText(const Command& cmd, std::string& note, std::string& error);
+  bool DoClick(const Command& cmd, std::string& note, std::string& error);
+  bool DoKey(const Command& cmd, std::string& note, std::string& error);
+  bool DoExpectMsgBox(const Command& cmd, std::string& note, std::string& error);
+  bool DoClose(const Command& cmd, std::string& note, std::string& error);
+  bool DoExpectNoWindow(const Command& cmd, std::string& note, std::string& error);
+
+  std::FILE* log_;
+  std::uint32_t defaultTimeoutMs_ = 20000;
+  std::set<std::wstring> allowed_;
+  DWORD watchedPid_ = 0;  // the program's process: that of the first window waited for
+  std::set<HWND> known_;  // the program's windows that the script has seen or allowed
+};
+
+} // namespace e2e
