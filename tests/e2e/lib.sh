@@ -1,0 +1,297 @@
+# Library for the end-to-end scenarios: sourced, not run.
+#
+# A scenario calls e2e_begin NAME, which gives it
+#   - a fresh Wine prefix copied from a cached template (Japanese locale, one
+#     1024x768 virtual desktop, no crash dialog, no menu builder),
+#   - an X display (its own Xvfb unless E2E_USE_DISPLAY=1 and $DISPLAY works),
+#   - a work folder and an output folder $E2E_DIR for logs and screenshots,
+#   - a cleanup trap that stops the prefix's wineserver and the Xvfb and
+#     removes the work folder, whatever happens.
+# Then e2e_stage_cd maps a copy of sample-cd/ as CD drive Q:, e2e_start runs
+# a program with a chosen current folder, e2e_drive runs a driver script next
+# to it, and e2e_wait_program collects the program's exit code. Every wait is
+# bounded.
+#
+# Environment (set by ctest, defaults for running a scenario by hand):
+#   E2E_DRIVER, E2E_FIXTURE, E2E_DRIVER_TESTS, E2E_INSTALLER, E2E_UNINST
+#                 built executables (Unix paths)
+#   E2E_OUT       root of the output folders   (build/win64/e2e-out)
+#   E2E_CACHE     where the template prefix is kept (build/win64/e2e-cache)
+#   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
+#   WINE, WINESERVER  the Wine commands (wine, wineserver)
+
+set -euo pipefail
+
+E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_REPO=${E2E_REPO:-$(cd "$E2E_HERE/../.." && pwd)}
+E2E_OUT=${E2E_OUT:-$E2E_REPO/build/win64/e2e-out}
+E2E_CACHE=${E2E_CACHE:-$E2E_REPO/build/win64/e2e-cache}
+WINE=${WINE:-wine}
+WINESERVER=${WINESERVER:-wineserver}
+
+# The CD's volume label, by which the installer finds its drive.
+E2E_CD_LABEL=TAVRIN_DRAMACD1
+# Bump when the template's settings change, so old caches are not reused.
+E2E_TEMPLATE_REVISION=1
+
+E2E_NAME=
+E2E_WORK=
+E2E_DIR=
+E2E_XVFB_PID=
+E2E_PROG_PID=
+E2E_CD=
+
+e2e_log() { printf '[e2e %s %s] %s\n' "$(date +%T)" "${E2E_NAME:-?}" "$*" >&2; }
+e2e_fail() {
+  e2e_log "FAIL: $*"
+  exit 1
+}
+
+# Runs a command with a time limit in seconds; its status, or 124 on timeout.
+e2e_bounded() {
+  local seconds=$1
+  shift
+  timeout --kill-after=5 "$seconds" "$@"
+}
+
+# e2e_begin NAME: sets up everything a scenario needs (see the top).
+e2e_begin() {
+  E2E_NAME=$1
+  E2E_DIR=$E2E_OUT/$E2E_NAME
+  rm -rf "$E2E_DIR"
+  mkdir -p "$E2E_DIR" "$E2E_CACHE"
+  E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_NAME.XXXXXX")
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM HUP
+
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES=winemenubuilder.exe=d
+  unset WINEARCH WINELOADER
+
+  e2e_display
+  e2e_template
+  export WINEPREFIX=$E2E_WORK/prefix
+  cp -a "$E2E_TEMPLATE" "$WINEPREFIX"
+  e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR"
+}
+
+e2e_cleanup() {
+  local status=$?
+  set +e
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    e2e_bounded 20 "$WINESERVER" -k >/dev/null 2>&1
+  fi
+  if [ -n "$E2E_PROG_PID" ] && kill -0 "$E2E_PROG_PID" 2>/dev/null; then
+    kill "$E2E_PROG_PID" 2>/dev/null
+    wait "$E2E_PROG_PID" 2>/dev/null
+  fi
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  fi
+  if [ -n "$E2E_WORK" ] && [ -d "$E2E_WORK" ]; then
+    if [ "${E2E_KEEP:-0}" = 1 ]; then
+      e2e_log "kept $E2E_WORK"
+    else
+      chmod -R u+w "$E2E_WORK" 2>/dev/null
+      rm -rf "$E2E_WORK"
+    fi
+  fi
+  if [ "$status" -eq 0 ]; then e2e_log "PASS"; else e2e_log "FAILED with status $status (logs in $E2E_DIR)"; fi
+  exit "$status"
+}
+
+# Uses a working $DISPLAY when asked to, otherwise starts an Xvfb of our own
+# on a free display number (Xvfb picks it and reports it through -displayfd).
+e2e_display() {
+  if [ "${E2E_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return
+  fi
+  local numberFile=$E2E_WORK/display
+  : >"$numberFile"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >"$E2E_WORK/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local i
+  for i in $(seq 100); do
+    if [ -s "$numberFile" ]; then break; fi
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_WORK/xvfb.log")"
+    sleep 0.1
+  done
+  [ -s "$numberFile" ] || e2e_fail "Xvfb reported no display within 10 s"
+  export DISPLAY=:$(tr -dc 0-9 <"$numberFile")
+}
+
+# Builds the template prefix once per Wine version and keeps it in
+# $E2E_CACHE; scenarios running at the same time wait for each other here.
+e2e_template() {
+  local version
+  version=$("$WINE" --version 2>/dev/null | tr -c 'A-Za-z0-9.\n' _) || e2e_fail "cannot run $WINE"
+  E2E_TEMPLATE=$E2E_CACHE/prefix-$version-r$E2E_TEMPLATE_REVISION
+  (
+    flock -w 300 9 || e2e_fail "waited 5 minutes for another scenario to build the template prefix"
+    if [ -f "$E2E_TEMPLATE/.complete" ]; then exit 0; fi
+    e2e_log "building template prefix $E2E_TEMPLATE"
+    local build=$E2E_TEMPLATE.building
+    rm -rf "$build" "$E2E_TEMPLATE"
+    # No Mono and no Gecko: their installers would ask to download.
+    WINEPREFIX=$build WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+      e2e_bounded 180 "$WINE" wineboot -i >"$E2E_WORK/wineboot.log" 2>&1 ||
+      e2e_fail "wineboot failed: $(tail -5 "$E2E_WORK/wineboot.log")"
+    cat >"$E2E_WORK/template.reg" <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
+"q:"="cdrom"
+EOF
+    WINEPREFIX=$build e2e_bounded 60 "$WINE" regedit /S "$(e2e_winpath "$E2E_WORK/template.reg")" ||
+      e2e_fail "regedit failed"
+    WINEPREFIX=$build e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the template's wineserver did not end"
+    touch "$build/.complete"
+    mv "$build" "$E2E_TEMPLATE"
+  ) 9>"$E2E_CACHE/prefix.lock"
+}
+
+# The Windows name of a Unix path, through drive Z: (no Wine process needed).
+e2e_winpath() {
+  local p=$1
+  printf 'Z:%s' "${p//\//\\}"
+}
+
+# e2e_stage_cd [FILE...]: copies sample-cd/ into the work folder, adds the
+# built uninstaller as uninst.dat and the given files, makes everything
+# read-only and maps it as CD drive Q: with the CD's volume label.
+e2e_stage_cd() {
+  E2E_CD=$E2E_WORK/cd
+  mkdir -p "$E2E_CD"
+  cp -r "$E2E_REPO/sample-cd/." "$E2E_CD/"
+  if [ -n "${E2E_UNINST:-}" ]; then
+    [ -f "$E2E_UNINST" ] || e2e_fail "no uninstaller at $E2E_UNINST"
+    cp "$E2E_UNINST" "$E2E_CD/uninst.dat"
+  fi
+  local f
+  for f in "$@"; do
+    [ -f "$f" ] || e2e_fail "cannot stage $f: no such file"
+    cp "$f" "$E2E_CD/"
+  done
+  printf '%s\n' "$E2E_CD_LABEL" >"$E2E_CD/.windows-label"
+  chmod -R a-w "$E2E_CD"
+  ln -sfn "$E2E_CD" "$WINEPREFIX/dosdevices/q:"
+}
+
+# e2e_start WINDOWS-EXE CURRENT-FOLDER [ARG...]: starts a program in the
+# background with the given current folder (a Windows path such as Q:\).
+# Its output goes to $E2E_DIR/program.log.
+e2e_start() {
+  local exe=$1 folder=$2
+  shift 2
+  e2e_log "starting $exe in $folder"
+  (cd "$E2E_WORK" && exec "$WINE" start /d "$folder" /wait "$exe" "$@") >"$E2E_DIR/program.log" 2>&1 &
+  E2E_PROG_PID=$!
+}
+
+# e2e_wait_program [SECONDS]: waits for the started program to end and sets
+# E2E_EXIT to its exit code; fails the scenario when it does not end in time.
+e2e_wait_program() {
+  local seconds=${1:-30} i
+  for i in $(seq $((seconds * 10))); do
+    kill -0 "$E2E_PROG_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$E2E_PROG_PID" 2>/dev/null; then
+    e2e_fail "the program did not end within $seconds s"
+  fi
+  E2E_EXIT=0
+  wait "$E2E_PROG_PID" || E2E_EXIT=$?
+  E2E_PROG_PID=
+  e2e_log "the program ended with exit code $E2E_EXIT"
+}
+
+# e2e_drive SCRIPT-NAME: runs the driver on $E2E_DIR/SCRIPT-NAME.txt (write it
+# with e2e_script first); the log goes to the terminal and to
+# $E2E_DIR/SCRIPT-NAME.log. Returns the driver's exit code.
+e2e_drive() {
+  local name=$1 status=0
+  [ -n "${E2E_DRIVER:-}" ] && [ -f "$E2E_DRIVER" ] || e2e_fail "E2E_DRIVER does not name the built e2e_driver.exe"
+  e2e_bounded 200 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
+  sed 's/^/  | /' "$E2E_DIR/$name.log" >&2
+  return "$status"
+}
+
+# e2e_script NAME: stores the script read from stdin as $E2E_DIR/NAME.txt.
+e2e_script() {
+  cat >"$E2E_DIR/$1.txt"
+}
+
+# e2e_rgb FILE X Y: prints the pixel's red, green and blue (0 to 255).
+e2e_rgb() {
+  local f=$1 x=$2 y=$3
+  convert "$f" -format "%[fx:round(255*p{$x,$y}.r)] %[fx:round(255*p{$x,$y}.g)] %[fx:round(255*p{$x,$y}.b)]\n" info:
+}
+
+# e2e_size FILE: prints width and height.
+e2e_size() {
+  identify -format '%w %h\n' "$1"
+}
+
+# e2e_expect_pixel FILE X Y CONDITION: the condition is bash arithmetic over
+# r, g and b, for example 'r<=8 && g<=8 && b>=246'.
+e2e_expect_pixel() {
+  local f=$1 x=$2 y=$3 cond=$4 r g b
+  read -r r g b < <(e2e_rgb "$f" "$x" "$y")
+  [ -n "$b" ] || e2e_fail "cannot read pixel ($x,$y) of $f"
+  if (($cond)); then
+    e2e_log "pixel ($x,$y) = ($r,$g,$b): $cond"
+  else
+    e2e_fail "pixel ($x,$y) of $(basename "$f") is ($r,$g,$b), wanted $cond"
+  fi
+}
+
+# e2e_count_white FILE X Y W H: prints how many pixels of the rectangle are
+# near white (every channel above 90%).
+e2e_count_white() {
+  local f=$1 x=$2 y=$3 w=$4 h=$5
+  convert "$f" -crop "${w}x${h}+${x}+${y}" +repage -fx '(r>0.9 && g>0.9 && b>0.9) ? 1 : 0' \
+    -format '%[fx:round(mean*w*h)]\n' info:
+}
+
+# e2e_expect_backdrop FILE blue|red: checks a client-area screenshot of a
+# backdrop: row y carries band y/a + 1 of the gradient, a = height / 192,
+# so its intensity is 255 - (y/a + 1) (254 at the top); checked at a few
+# heights near the right edge, away from the title and from a dialog in the
+# middle. The title, white text at (20,20) about 32 pixels high, must put
+# some white (but not only white) into the rectangle (20,20)-(400,52).
+e2e_expect_backdrop() {
+  local f=$1 colour=$2 w h a y want cond white
+  read -r w h < <(e2e_size "$f")
+  ((h >= 192)) || e2e_fail "$(basename "$f") is only $h pixels high"
+  a=$((h / 192))
+  for y in 0 1 $((h / 10)) $((h * 4 / 10)) $((h * 7 / 10)); do
+    want=$((255 - (y / a + 1)))
+    if [ "$colour" = blue ]; then
+      cond="r<=2 && g<=2 && b>=$((want - 2)) && b<=$((want + 2))"
+    else
+      cond="g<=2 && b<=2 && r>=$((want - 2)) && r<=$((want + 2))"
+    fi
+    e2e_expect_pixel "$f" $((w - 20)) "$y" "$cond"
+  done
+  white=$(e2e_count_white "$f" 20 20 380 32)
+  e2e_log "title area: $white of 12160 pixels white"
+  ((white >= 100 && white <= 12160 * 6 / 10)) || e2e_fail "title area holds $white white pixels, wanted 100 to 7296"
+}
+
+# e2e_publish FILE NAME: copies a screenshot to out/NAME at the repository root.
+e2e_publish() {
+  mkdir -p "$E2E_REPO/out"
+  cp "$1" "$E2E_REPO/out/$2"
+  e2e_log "published out/$2"
+}

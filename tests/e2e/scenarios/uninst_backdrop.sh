@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The uninstaller, started in an installation folder as its Start-menu
+# shortcut would start it, shows its maximised red backdrop with the white
+# title, and ends with exit code 0 when the backdrop is closed.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin uninst_backdrop
+
+[ -f "${E2E_UNINST:-}" ] || e2e_fail "E2E_UNINST does not name the built uninst.exe"
+folder="$WINEPREFIX/drive_c/Program Files/Harborlit/Drama1"
+mkdir -p "$folder"
+cp "$E2E_UNINST" "$folder/uninst.exe"
+e2e_start 'C:\Program Files\Harborlit\Drama1\uninst.exe' 'C:\Program Files\Harborlit\Drama1'
+
+caption="ドラマＣＤ１ アンインストーラー"
+e2e_script backdrop <<SCRIPT
+wait-window "$caption"
+expect-maximized "$caption"
+screenshot "$caption" "$E2E_DIR/backdrop.png"
+screenshot "$caption" "$E2E_DIR/backdrop-window.png" area=window
+close "$caption"
+expect-no-window "$caption"
+SCRIPT
+e2e_drive backdrop || e2e_fail "the driver script failed"
+e2e_wait_program 30
+[ "$E2E_EXIT" -eq 0 ] || e2e_fail "uninst.exe ended with exit code $E2E_EXIT, wanted 0"
+
+e2e_expect_backdrop "$E2E_DIR/backdrop.png" red
+e2e_publish "$E2E_DIR/backdrop-window.png" uninst-backdrop.png
