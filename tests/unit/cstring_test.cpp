@@ -274,15 +274,4 @@ TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
   }
 }
 
-TEST(CStringTest, ListIsFirstInFirstOut) {
-  CStringList list;
-  list.AddTail(CString("one"));
-  list.AddTail(CString("two"));
-  EXPECT_EQ(list.GetCount(), 2);
-  EXPECT_EQ(list.RemoveHead(), CString("one"));
-  EXPECT_EQ(list.GetHead(), CString("two"));
-  EXPECT_EQ(list.RemoveHead(), CString("two"));
-  EXPECT_TRUE(list.IsEmpty());
-}
-
 }  // namespace
