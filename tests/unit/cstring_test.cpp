@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/TestSupport.h"
+
 namespace {
 
 // "ソ" and "表" end in 0x5C, the byte of a backslash.

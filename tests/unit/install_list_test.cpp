@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/TestSupport.h"
+
 namespace {
 
 const CString kDest = "C:\\Program Files\\Harborlit\\Drama1";

@@ -10,6 +10,7 @@
 #include "installer/tool/CdTree.h"
 #include "installer/tool/Encoding.h"
 #include "installer/tool/InstallListTool.h"
+#include "tests/unit/TestSupport.h"
 
 namespace {
 

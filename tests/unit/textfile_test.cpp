@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/TestSupport.h"
+
 namespace {
 
 // Serves its content in pieces of at most chunk bytes, so that line ends fall
