@@ -18,6 +18,7 @@
 #   E2E_OUT       root of the output folders   (build/win64/e2e-out)
 #   E2E_CACHE     where the template prefix is kept (build/win64/e2e-cache)
 #   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
+#   E2E_TIME_LIMIT  seconds after which a scenario stops itself (200)
 #   WINE, WINESERVER  the Wine commands (wine, wineserver)
 
 set -euo pipefail
@@ -39,6 +40,7 @@ E2E_WORK=
 E2E_DIR=
 E2E_XVFB_PID=
 E2E_PROG_PID=
+E2E_WATCHDOG_PID=
 E2E_CD=
 
 e2e_log() { printf '[e2e %s %s] %s\n' "$(date +%T)" "${E2E_NAME:-?}" "$*" >&2; }
@@ -63,6 +65,7 @@ e2e_begin() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_NAME.XXXXXX")
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM HUP
+  e2e_watchdog "${E2E_TIME_LIMIT:-200}"
 
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDEBUG=-all
@@ -76,9 +79,28 @@ e2e_begin() {
   e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR"
 }
 
+# Ends the scenario (through its cleanup) when it runs longer than the given
+# seconds, before ctest's own timeout would kill it without cleaning up.
+e2e_watchdog() {
+  local scenario=$$
+  (
+    trap 'kill "$nap" 2>/dev/null; exit 0' TERM
+    sleep "$1" &
+    nap=$!
+    wait "$nap" || exit 0
+    e2e_log "time limit of $1 s reached, stopping"
+    kill -TERM "$scenario" 2>/dev/null
+  ) &
+  E2E_WATCHDOG_PID=$!
+}
+
 e2e_cleanup() {
   local status=$?
   set +e
+  if [ -n "$E2E_WATCHDOG_PID" ]; then
+    kill "$E2E_WATCHDOG_PID" 2>/dev/null
+    wait "$E2E_WATCHDOG_PID" 2>/dev/null
+  fi
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     e2e_bounded 20 "$WINESERVER" -k >/dev/null 2>&1
   fi
@@ -222,7 +244,7 @@ e2e_wait_program() {
 e2e_drive() {
   local name=$1 status=0
   [ -n "${E2E_DRIVER:-}" ] && [ -f "$E2E_DRIVER" ] || e2e_fail "E2E_DRIVER does not name the built e2e_driver.exe"
-  e2e_bounded 200 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
+  e2e_bounded 150 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
   sed 's/^/  | /' "$E2E_DIR/$name.log" >&2
   return "$status"
 }

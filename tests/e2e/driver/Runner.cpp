@@ -308,14 +308,14 @@ bool Runner::DoClick(const Command& cmd, std::string& note, std::string& error) 
     error = "control " + std::to_string(cmd.controlId) + " is hidden or disabled";
     return false;
   }
+  std::wstring text;
+  ControlText(control, text);
   // Posted, not sent: the click may open a modal window, and the driver must
   // go on while it is open.
   if (!PostMessageW(control, BM_CLICK, 0, 0)) {
     error = "posting BM_CLICK failed, error " + std::to_string(GetLastError());
     return false;
   }
-  std::wstring text;
-  ControlText(control, text);
   note = "clicked " + Quote(text);
   return true;
 }
@@ -332,15 +332,18 @@ bool Runner::DoKey(const Command& cmd, std::string& note, std::string& error) {
       (info.hwndFocus == top || IsChild(top, info.hwndFocus))) {
     receiver = info.hwndFocus;
   }
+  note = "sent to " + Narrow(WindowClass(receiver)) + " " + std::to_string(GetDlgCtrlID(receiver) & 0xFFFF);
   const WPARAM vk = cmd.key == KeyName::Return ? VK_RETURN : VK_ESCAPE;
   const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
   const LPARAM down = 1 | static_cast<LPARAM>(scan) << 16;
   const LPARAM up = down | static_cast<LPARAM>(0xC0000000u);
-  if (!PostMessageW(receiver, WM_KEYDOWN, vk, down) || !PostMessageW(receiver, WM_KEYUP, vk, up)) {
+  if (!PostMessageW(receiver, WM_KEYDOWN, vk, down)) {
     error = "posting the key failed, error " + std::to_string(GetLastError());
     return false;
   }
-  note = "sent to " + Narrow(WindowClass(receiver)) + " " + std::to_string(GetDlgCtrlID(receiver) & 0xFFFF);
+  // The key-down may already have closed the window (Escape in a dialog), so
+  // the key-up has nobody to go to: that is not a failure.
+  PostMessageW(receiver, WM_KEYUP, vk, up);
   return true;
 }
 
