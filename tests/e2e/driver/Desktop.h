@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -18,6 +19,38 @@ std::string Narrow(std::wstring_view utf16);
 
 // A path from the script: Unix paths (starting with /) go through drive Z:.
 std::wstring ToWindowsPath(std::string_view utf8);
+
+// Owns a process handle opened for waiting and reading the exit code.
+class ProcessHandle {
+public:
+  ProcessHandle() = default;
+  explicit ProcessHandle(DWORD pid) : h_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {}
+  ProcessHandle(const ProcessHandle&) = delete;
+  ProcessHandle& operator=(const ProcessHandle&) = delete;
+  ProcessHandle(ProcessHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+  ProcessHandle& operator=(ProcessHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      h_ = std::exchange(other.h_, nullptr);
+    }
+    return *this;
+  }
+  ~ProcessHandle() { Reset(); }
+
+  // True when the process has ended; `exitCode` then holds its exit code.
+  bool Ended(DWORD& exitCode) const {
+    if (!h_ || WaitForSingleObject(h_, 0) != WAIT_OBJECT_0) return false;
+    if (!GetExitCodeProcess(h_, &exitCode)) exitCode = 0;
+    return true;
+  }
+
+private:
+  void Reset() {
+    if (h_) CloseHandle(h_);
+    h_ = nullptr;
+  }
+  HANDLE h_ = nullptr;
+};
 
 struct TopWindow {
   HWND hwnd = nullptr;

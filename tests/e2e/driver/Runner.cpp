@@ -87,6 +87,12 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
     const bool done = probe(target, seen);
     if (!CheckUnexpected(target, error)) return false;
     if (done) return true;
+    DWORD exitCode = 0;
+    if (watched_.Ended(exitCode)) {
+      error = "the program (process " + std::to_string(watchedPid_) + ") has ended with exit code " +
+              std::to_string(exitCode) + (seen.empty() ? "" : "; " + seen);
+      return false;
+    }
     if (GetTickCount64() - start >= timeoutMs) {
       error = "timed out after " + std::to_string(timeoutMs) + " ms" + (seen.empty() ? "" : ": " + seen);
       return false;
@@ -110,6 +116,11 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
     return false;
   }
   return true;
+}
+
+void Runner::Watch(DWORD pid) {
+  watchedPid_ = pid;
+  watched_ = pid ? ProcessHandle(pid) : ProcessHandle();
 }
 
 HWND Runner::FindTop(const std::wstring& caption) const {
@@ -138,7 +149,7 @@ bool Runner::AwaitTop(const std::string& caption, std::uint32_t timeoutMs, HWND&
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (watchedPid_ == 0) {
-    watchedPid_ = pid;
+    Watch(pid);
     std::fprintf(log_, "    watching process %lu\n", static_cast<unsigned long>(pid));
   }
   known_.insert(hwnd);
@@ -161,7 +172,7 @@ bool Runner::DoAttach(const Command& cmd, std::string& note, std::string& error)
   const std::wstring wanted = Widen(cmd.caption);
   HWND hwnd = nullptr;
   // The first look already counts: no window is unexpected before attaching.
-  watchedPid_ = 0;
+  Watch(0);
   known_.clear();
   const bool ok = Poll(
       TimeoutOf(cmd),
@@ -172,7 +183,9 @@ bool Runner::DoAttach(const Command& cmd, std::string& note, std::string& error)
       },
       error);
   if (!ok) return false;
-  GetWindowThreadProcessId(hwnd, &watchedPid_);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  Watch(pid);
   note = "process " + std::to_string(watchedPid_) + ", windows:";
   for (const auto& w : VisibleTopWindows()) {
     if (w.pid != watchedPid_) continue;

@@ -29,6 +29,7 @@ private:
   bool Execute(const Command& cmd, std::string& note, std::string& error);
   bool Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error);
   bool CheckUnexpected(HWND target, std::string& error);
+  void Watch(DWORD pid);
   HWND FindTop(const std::wstring& caption) const;
   bool AwaitTop(const std::string& caption, std::uint32_t timeoutMs, HWND& hwnd, std::string& error);
   bool AwaitControl(const Command& cmd, HWND& control, std::string& error);
@@ -52,6 +53,7 @@ private:
   std::uint32_t defaultTimeoutMs_ = 20000;
   std::set<std::wstring> allowed_;
   DWORD watchedPid_ = 0;  // the program's process: that of the first window waited for
+  ProcessHandle watched_; // open on that process, to notice when it ends
   std::set<HWND> known_;  // the program's windows that the script has seen or allowed
 };
 

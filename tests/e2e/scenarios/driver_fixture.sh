@@ -129,6 +129,21 @@ SCRIPT
 run return 0
 finish 1
 
+# A program that ends while the driver waits fails the wait at once, with
+# its exit code, instead of running into the timeout.
+e2e_start 'Q:\e2e_fixture.exe' 'Q:\' dialog
+e2e_script ended <<SCRIPT
+wait-window "$backdrop"
+wait-window 入力
+click 入力 2
+wait-window 来ない timeout=60000
+SCRIPT
+SECONDS=0
+run ended 1
+log_has ended "has ended with exit code 2"
+((SECONDS < 30)) || e2e_fail "the driver took $SECONDS s to notice that the program had ended"
+finish 2
+
 # --- A message box nobody expected fails the wait, unless allowed --------
 e2e_start 'Q:\e2e_fixture.exe' 'Q:\' surprise
 e2e_script surprised <<SCRIPT
