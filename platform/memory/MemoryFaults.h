@@ -2,8 +2,9 @@
 // (the name of the interface method: "CopyFileA", "findnext", "RegCreateKeyExA",
 // "Save", the stream operations "Read" and "Write" ...) and the code it fails
 // with: GetLastError reports the code after a failed BOOL/handle operation;
-// an operation that returns an HRESULT or a LONG returns the code itself;
-// GetDriveTypeA returns it as the drive type. A failing operation changes
+// an operation that returns a LONG returns the code itself, one that returns
+// an HRESULT returns the code's 32 bits as an HRESULT (so 0x80004005 comes
+// back negative, as on Windows); GetDriveTypeA returns it as the drive type. A failing operation changes
 // nothing. A rule can be narrowed to calls whose path (any of the paths the
 // call names, compared without regard to ASCII case) contains a fragment,
 // and to the Nth such call or to K calls in a row:

@@ -1,6 +1,15 @@
 // IFileSystem over the in-memory drives, with a set-up and inspection API
-// beside the interface. Streams opened for writing change the file at once:
-// a reader, a copy or a search sees every byte written so far.
+// beside the interface.
+//
+// Streams opened for writing change the file at once: a reader, a copy or a
+// search sees every byte written so far. A file open for writing cannot be
+// deleted, and no file that is open can be copied onto (ERROR_SHARING_VIOLATION).
+//
+// A search lists a folder's entries in the order of their names with ASCII
+// case ignored (as NTFS does), "." and ".." first except in a drive root. It
+// takes the list of names when it starts: an entry deleted before it is
+// reached is not returned, an entry created meanwhile is not either, and
+// attribute bits are read when the entry is returned.
 #pragma once
 
 #include <memory>

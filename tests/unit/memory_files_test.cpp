@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace {
 

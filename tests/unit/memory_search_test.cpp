@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace {
 

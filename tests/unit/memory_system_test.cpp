@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/TestSupport.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ TEST_F(MemorySystemTest, RestartDeletesInOrderAndRemovesOnlyEmptyFolders) {
   ASSERT_TRUE(AtRestart("C:\\missing.txt"));  // not checked when asked
   const std::vector<mem::RestartEntry> list = fs.RestartList();
   ASSERT_EQ(list.size(), 4u);
-  EXPECT_EQ(list[0].path.str(), "C:\\inst");
-  EXPECT_EQ(list[1].path.str(), "C:\\INST\\uninst.exe");  // full, as the current folder was set
+  EXPECT_EQ(list[0].path, "C:\\inst");
+  EXPECT_EQ(list[1].path, "C:\\INST\\uninst.exe");  // full, as the current folder was set
   EXPECT_FALSE(list[1].newName.has_value());
-  EXPECT_EQ(list[2].path.str(), "C:\\empty");
+  EXPECT_EQ(list[2].path, "C:\\empty");
 
   // Nothing happens before the restart.
   EXPECT_TRUE(fs.Exists("C:\\inst\\uninst.exe"));
