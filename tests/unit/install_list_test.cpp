@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -54,30 +55,19 @@ TEST(InstallListReadTest, LongLinesBecomeSeveralEntries) {
   EXPECT_EQ(exact[1], "\n");
 }
 
-// Opens nothing: every name is missing.
-class NoFiles : public IFileSystem {
- public:
-  std::unique_ptr<IFileStream> OpenFile(const CString&, FileOpenMode) override { return nullptr; }
-  INT_PTR findfirst(const CString&, FindData&) override { return -1; }
-  int findnext(INT_PTR, FindData&) override { return -1; }
-  int findclose(INT_PTR) override { return -1; }
-  BOOL CreateDirectoryA(const CString&) override { return FALSE; }
-  BOOL CopyFileA(const CString&, const CString&, BOOL) override { return FALSE; }
-  DWORD GetFileAttributesA(const CString&) override { return INVALID_FILE_ATTRIBUTES; }
-  BOOL SetFileAttributesA(const CString&, DWORD) override { return FALSE; }
-  BOOL DeleteFileA(const CString&) override { return FALSE; }
-  BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
-  BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
-  DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
-  BOOL SetCurrentDirectoryA(const CString&) override { return FALSE; }
-  DWORD GetLastError() override { return ERROR_FILE_NOT_FOUND; }
-  void SetLastError(DWORD) override {}
-  CString FormatMessageA(DWORD) override { return {}; }
-};
+TEST(InstallListReadTest, ReadsByNameThroughTheFileSystem) {
+  MemorySystem sys;
+  sys.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  ASSERT_TRUE(sys.Files().AddFile("Q:\\install.dat", "a.html\r\n*\\img\r\n", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("Q:\\"));
+  std::optional<InstallList> list = ReadInstallList(sys.Files(), "install.dat");
+  ASSERT_TRUE(list.has_value());
+  ASSERT_EQ(list->GetCount(), 2);
+  EXPECT_EQ(list->GetHead(), CString("a.html\n"));
+  EXPECT_EQ(sys.Files().OpenStreams(), 0);
 
-TEST(InstallListReadTest, MissingFileIsReported) {
-  NoFiles files;
-  EXPECT_FALSE(ReadInstallList(files, "install.dat").has_value());
+  EXPECT_FALSE(ReadInstallList(sys.Files(), "missing.dat").has_value());
+  EXPECT_EQ(sys.Files().GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 struct Row {

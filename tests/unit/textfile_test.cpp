@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -294,6 +295,39 @@ TEST(TextFileTest, MovedFileKeepsItsPosition) {
   third = std::move(second);
   ASSERT_TRUE(third.fgets(line, 1024));
   EXPECT_EQ(line, CString("c\n"));
+}
+
+TEST(TextFileTest, OnTheInMemoryPlatform) {
+  MemorySystem sys;
+  sys.Drives().Add('C', DRIVE_FIXED);
+  sys.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  ASSERT_TRUE(sys.Files().AddFile("Q:\\readme.txt", "one\r\ntwo\r\n", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("Q:\\"));
+  {
+    CStdioFile readme;
+    ASSERT_TRUE(readme.Open(sys.Files(), "readme.txt"));
+    CString line;
+    ASSERT_TRUE(readme.ReadString(line));
+    EXPECT_EQ(line, CString("one"));
+    EXPECT_EQ(sys.Files().OpenStreams(), 1);
+  }
+  EXPECT_EQ(sys.Files().OpenStreams(), 0);  // closed when the owner goes away
+
+  {
+    auto page = CTextFile::Open(sys.Files(), "C:\\page.html", FileOpenMode::Write);
+    ASSERT_TRUE(page.has_value());
+    EXPECT_TRUE(page->fputs("<p>\n"));
+    EXPECT_TRUE(page->Close());
+  }
+  EXPECT_EQ(sys.Files().Contents("C:\\page.html"), std::optional<std::string>("<p>\r\n"));
+
+  // A full disk shows when the file is closed at the latest.
+  sys.Fail("Write", ERROR_DISK_FULL);
+  auto full = CTextFile::Open(sys.Files(), "C:\\full.html", FileOpenMode::Write);
+  ASSERT_TRUE(full.has_value());
+  full->fputs("x\n");
+  EXPECT_FALSE(full->Close());
+  EXPECT_EQ(sys.Files().OpenStreams(), 0);
 }
 
 }  // namespace
