@@ -251,7 +251,6 @@ class MemoryUi : public IUserInterface {
   CString m_moduleFileName = "C:\\program.exe";
   int m_liveFonts = 0;
   UINT_PTR m_nextFont = 0x5000;
-  int m_idleRounds = 0;
 
   std::vector<MessageBoxRecord> m_messageBoxes;
   std::vector<FolderPickerRecord> m_folderPickers;

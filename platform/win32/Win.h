@@ -17,4 +17,15 @@
 #undef IShellLinkA
 #undef IPersistFile
 
+// The framework's members keep the names of the calls they stand for
+// (CWnd::PostMessage, CPaintDC::TextOut ...); the system's A/W switch macros
+// of the same names would rename them in this translation unit only.
+#undef PostMessage
+#undef SendMessage
+#undef SetWindowText
+#undef GetWindowText
+#undef SetDlgItemText
+#undef GetDlgItemText
+#undef TextOut
+
 #include "platform/WinTypes.h"
