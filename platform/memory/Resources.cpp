@@ -1,9 +1,8 @@
 #include "platform/memory/Resources.h"
 
-#include <iconv.h>
-
-#include <cstring>
 #include <optional>
+
+#include "platform/memory/MemoryCodePage.h"
 
 namespace {
 
@@ -167,34 +166,7 @@ std::optional<DialogTemplate> ReadDialog(std::string_view data) {
 
 }  // namespace
 
-CString Utf16ToShiftJis(std::u16string_view text) {
-  std::string out;
-  iconv_t cd = iconv_open("CP932", "UTF-16LE");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "";
-  std::string in;
-  for (char16_t c : text) {
-    in.push_back(static_cast<char>(c & 0xFF));
-    in.push_back(static_cast<char>(c >> 8));
-  }
-  char* inp = in.data();
-  std::size_t inLeft = in.size();
-  while (inLeft > 0) {
-    char buf[256];
-    char* outp = buf;
-    std::size_t outLeft = sizeof buf;
-    std::size_t rc = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-    out.append(buf, static_cast<std::size_t>(outp - buf));
-    if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      // Not representable (or broken): one '?' for the UTF-16 unit, go on.
-      out.push_back('?');
-      std::size_t skip = inLeft >= 2 ? 2 : inLeft;
-      inp += skip;
-      inLeft -= skip;
-    }
-  }
-  iconv_close(cd);
-  return CString(std::move(out));
-}
+CString Utf16ToShiftJis(std::u16string_view text) { return CString(mem::Utf16ToCp932(text)); }
 
 std::map<UINT, DialogTemplate> ReadDialogTemplates(std::string_view res) {
   std::map<UINT, DialogTemplate> dialogs;

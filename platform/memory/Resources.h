@@ -31,5 +31,6 @@ struct DialogTemplate {
 // DIALOGEX form. Malformed data ends the reading at that resource.
 std::map<UINT, DialogTemplate> ReadDialogTemplates(std::string_view res);
 
-// UTF-16 to Shift-JIS; characters without a Shift-JIS form become '?'.
+// UTF-16 to Shift-JIS as the system converts; characters without a
+// Shift-JIS form become '?'.
 CString Utf16ToShiftJis(std::u16string_view text);
