@@ -24,7 +24,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 step "fuzz targets (bounded time)"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs"
+cmake --build --preset fuzz -j "$jobs" --target fuzz_targets
 ctest --test-dir build/fuzz --output-on-failure -L fuzz
 
 step "32-bit Windows build (compile and link only)"
