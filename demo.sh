@@ -8,4 +8,4 @@ cd "$(dirname "$0")"
 bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$(nproc 2>/dev/null || echo 2)" --target installer uninst e2e_driver
-bash tests/e2e/demo.sh "$PWD/build/win64"
+bash tests/e2e/demo.sh
