@@ -9,6 +9,8 @@
 #include "shell/Names.h"
 #include "uninst/UninstApp.h"
 
+std::string_view FrameworkTestResources();
+
 namespace {
 
 using PaintOp = MemoryUi::PaintOp;
@@ -107,11 +109,11 @@ TEST(Backdrop, StartMessageArrivesAfterInitInstanceReturnedWithTheWindowMaximise
 TEST(Backdrop, PaintsDuringAModalWindowNeverStartAgain) {
   MemoryPlatform platform;
   MemoryUi& ui = platform.ui();
-  // The driver shows a message box; the backdrop repaints behind it.
+  // The driver shows a message box and a dialog; the backdrop repaints behind them.
   class BoxApp : public ProbeApp {
    public:
     MemoryPlatform* plat = nullptr;
-    int paintsDuringBox = 0;
+    int paintsWhileModal = 0;
 
    protected:
     BOOL InitInstance() override {
@@ -121,15 +123,21 @@ TEST(Backdrop, PaintsDuringAModalWindowNeverStartAgain) {
         const auto before = u.Paints().size();
         u.Invalidate(u.MainFrame());
         AfxMessageBox(*plat, "待って");
-        paintsDuringBox = static_cast<int>(u.Paints().size() - before);
+        CDialog dialog(*plat, 200);  // a dialog of the framework's test resources
+        dialog.DoModal();
+        paintsWhileModal = static_cast<int>(u.Paints().size() - before);
       };
       return ok;
     }
   } app;
   app.plat = &platform;
-  ui.ExpectMessageBox("待って", IDOK).CloseMainWindowWhenIdle();
+  ui.AddResources(FrameworkTestResources());
+  ui.ExpectMessageBox("待って", IDOK)
+      .ExpectDialog(200, {UiAction::Check([](MemoryUi& u, HWND) { u.Invalidate(u.MainFrame()); }),
+                          UiAction::Escape()})
+      .CloseMainWindowWhenIdle();
   EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
-  EXPECT_GE(app.paintsDuringBox, 1);
+  EXPECT_GE(app.paintsWhileModal, 2);
   EXPECT_EQ(CountDelivered(ui, WM_START_FLOW), 1);
   ui.CheckScriptDone();
 }
