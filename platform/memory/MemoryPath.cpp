@@ -8,6 +8,9 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// KATAKANA MIDDLE DOT in code page 932.
+constexpr std::string_view kNoCharacter = "\x81\x45";
+
 bool IsValidTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -187,6 +190,11 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
       if (!name.empty()) components.push_back(std::move(name));
       name.clear();
       lastWasSeparator = true;
+    } else if (len == 1 && IsLeadByte(static_cast<unsigned char>(rest[i]))) {
+      // A lead byte without its second byte is no character: the system's
+      // conversion makes it the middle dot, and so does this one.
+      name.append(kNoCharacter);
+      lastWasSeparator = false;
     } else {
       name.append(rest.substr(i, len));
       lastWasSeparator = false;
@@ -204,7 +212,7 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
       if (!result.path.parts.empty()) result.path.parts.pop_back();
       continue;
     }
-    if (last && !pattern) {
+    if (last && !pattern && !result.trailingSeparator) {
       part = StripTrailingDotsAndSpaces(std::move(part));
       if (part.empty()) continue;
     }

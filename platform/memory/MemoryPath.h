@@ -62,9 +62,13 @@ struct ResolvedPath {
 };
 
 // Turns path into a full path. current is the process's current folder.
+// A lead byte that lacks a valid second byte becomes the middle dot ・, as
+// in the system's own conversion of the path (so a name never ends in half
+// a character).
 // With pattern set, the last component may hold * and ? and is kept as
 // written; otherwise trailing dots and spaces of the last component are
-// dropped, as the system's own path normaliser does.
+// dropped, as the system's own path normaliser does (not when a separator
+// follows it: "C:\\name \\" keeps the space).
 ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pattern);
 
 // The search match of one name against a pattern component: * is any run of

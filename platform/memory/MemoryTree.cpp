@@ -601,6 +601,9 @@ void FileTree::CarryOutRestart() {
     if (to.error != 0 || to.path.drive != node->drive || to.path.IsRoot()) continue;
     std::shared_ptr<FsNode> parent = Lookup(to.path.Parent().Text());
     if (!parent || !parent->folder) continue;
+    bool intoItself = false;  // a folder cannot move below itself
+    for (const FsNode* up = parent.get(); up != nullptr; up = up->parent) intoItself |= up == node.get();
+    if (intoItself) continue;
     auto existing = parent->children.find(FoldName(to.path.Leaf()));
     if (existing != parent->children.end()) {
       if (existing->second == node || !(entry.flags & MOVEFILE_REPLACE_EXISTING) ||

@@ -31,9 +31,14 @@ TEST(MemoryPath, ResolvesLikeWindows) {
       {"D:rel", false, "D:\\rel", 0, false},
       {"q:\\", false, "Q:\\", 0, false},
       {"C:\\a\\name. . ", false, "C:\\a\\name", 0, false},
+      {"C:\\a\\name \\", false, "C:\\a\\name ", 0, true},
       {"C:\\a\\*.*", true, "C:\\a\\*.*", 0, false},
       // The second byte of ソ (0x83 0x5C) and of 表 (0x95 0x5C) is no separator.
       {"C:\\ソフト\\表", false, "C:\\ソフト\\表", 0, false},
+      // Half a character (a lead byte at the end, or before a byte that cannot follow it).
+      {"C:\\\x83", false, "C:\\・", 0, false},
+      {"C:\\a\x83" " b", false, "C:\\a・ b", 0, false},
+      {"\x82:\\HTML", false, nullptr, ERROR_INVALID_NAME, false},
       {"C:\\a*", false, nullptr, ERROR_INVALID_NAME, false},
       {"C:\\a\\*\\b", true, nullptr, ERROR_INVALID_NAME, false},
       {"C:\\a<b", false, nullptr, ERROR_INVALID_NAME, false},

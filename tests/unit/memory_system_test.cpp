@@ -59,7 +59,10 @@ TEST_F(MemorySystemTest, RestartEndsLocksAndDoesRenames) {
   const CString taken = "C:\\taken.txt";
   ASSERT_TRUE(fs.MoveFileExA("C:\\old.txt", &newName, MOVEFILE_DELAY_UNTIL_REBOOT));
   ASSERT_TRUE(fs.MoveFileExA("C:\\new.txt", &taken, MOVEFILE_DELAY_UNTIL_REBOOT));  // no replace flag
+  const CString below = "C:\\inst\\sub";
+  ASSERT_TRUE(fs.MoveFileExA("C:\\inst", &below, MOVEFILE_DELAY_UNTIL_REBOOT));  // into itself: not done
   sys.SimulateRestart();
+  EXPECT_TRUE(fs.Exists("C:\\inst\\uninst.exe")) << sys.Dump();
   EXPECT_EQ(fs.Contents("C:\\new.txt"), "old");
   EXPECT_EQ(fs.Contents("C:\\taken.txt"), "taken");
   ASSERT_TRUE(fs.SetFileAttributesA("C:\\inst\\uninst.exe", FILE_ATTRIBUTE_NORMAL));
