@@ -24,9 +24,16 @@ typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef unsigned int UINT;
+#if defined(_WIN32)
 typedef long LONG;
 typedef unsigned long DWORD;
 typedef long HRESULT;
+#else
+// 32 bits as on Windows, so that failure HRESULTs are negative here too.
+typedef std::int32_t LONG;
+typedef std::uint32_t DWORD;
+typedef std::int32_t HRESULT;
+#endif
 typedef DWORD COLORREF;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
