@@ -10,9 +10,5 @@ const BackdropLook kInstallerLook = {
     BlueBand,
 };
 
-BOOL CInstallerApp::InitInstance() {
-  return InitBackdropInstance(*this, std::make_unique<CInstallerWnd>(Platform(), m_backdropFirstPaint));
-}
-
 // The installation flow is not wired in yet: the backdrop stays until closed.
 LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) { return 0; }

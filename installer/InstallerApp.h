@@ -17,10 +17,4 @@ class CInstallerWnd : public CBackdropWnd {
   LRESULT OnStartInstall(WPARAM wParam, LPARAM lParam);
 };
 
-class CInstallerApp : public CWinApp {
- public:
-  FirstPaintFlag m_backdropFirstPaint;
-
- protected:
-  BOOL InitInstance() override;
-};
+class CInstallerApp : public CBackdropApp<CInstallerWnd> {};

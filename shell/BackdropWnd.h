@@ -37,3 +37,17 @@ class CBackdropWnd : public CFrameWnd {
 // InitInstance of both programs: makes the backdrop the main window, shows it
 // with the start-up show command, paints it at once and maximises it.
 BOOL InitBackdropInstance(CWinApp& app, std::unique_ptr<CBackdropWnd> backdrop);
+
+// The application object of a program that runs behind the backdrop Wnd
+// (constructed from the platform and the first-paint flag). It owns the
+// process's first-paint flag and overrides only InitInstance.
+template <class Wnd>
+class CBackdropApp : public CWinApp {
+ public:
+  FirstPaintFlag m_backdropFirstPaint;
+
+ protected:
+  BOOL InitInstance() override {
+    return InitBackdropInstance(*this, std::make_unique<Wnd>(Platform(), m_backdropFirstPaint));
+  }
+};

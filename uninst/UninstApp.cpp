@@ -10,9 +10,5 @@ const BackdropLook kUninstLook = {
     RedBand,
 };
 
-BOOL CUninstApp::InitInstance() {
-  return InitBackdropInstance(*this, std::make_unique<CUninstWnd>(Platform(), m_backdropFirstPaint));
-}
-
 // The removal flow is not wired in yet: the backdrop stays until closed.
 LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) { return 0; }

@@ -17,10 +17,4 @@ class CUninstWnd : public CBackdropWnd {
   LRESULT OnStartUninstall(WPARAM wParam, LPARAM lParam);
 };
 
-class CUninstApp : public CWinApp {
- public:
-  FirstPaintFlag m_backdropFirstPaint;
-
- protected:
-  BOOL InitInstance() override;
-};
+class CUninstApp : public CBackdropApp<CUninstWnd> {};

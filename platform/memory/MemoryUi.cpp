@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <utility>
 
 #include "platform/framework/Afx.h"
 
@@ -607,7 +608,6 @@ int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& captio
 }
 
 std::optional<CString> MemoryUi::RunFolderPicker(const BrowseInfo& info) {
-  m_folderPickers.push_back({info.title, info.flags, info.owner});
   Step step = TakeStep(Step::Kind::FolderPicker, "folder picker \"" + Printable(info.title) + "\"");
   InvalidateAllBut(nullptr);
   return step.choice;
@@ -627,10 +627,9 @@ class MemoryUi::PaintContext : public IPaintContext {
   }
 
   void FillSolidRect(const Rect& rect, COLORREF colour) override {
-    PaintOp op(PaintOp::Kind::Fill);
+    PaintOp& op = Op(PaintOp::Kind::Fill);
     op.rect = rect;
     op.colour = colour;
-    Op(op);
     Window* w = m_ui.Find(m_window);
     if (w == nullptr) return;
     const int width = w->client.right - w->client.left;
@@ -644,60 +643,43 @@ class MemoryUi::PaintContext : public IPaintContext {
     }
   }
   HFONT CreateFontA(const LogFont& font) override {
-    auto h = reinterpret_cast<HFONT>(m_ui.m_nextFont++);
-    ++m_ui.m_liveFonts;
-    PaintOp op(PaintOp::Kind::CreateFont);
+    PaintOp& op = Op(PaintOp::Kind::CreateFont);
     op.font = font;
-    op.fontHandle = h;
-    Op(op);
-    return h;
+    op.fontHandle = reinterpret_cast<HFONT>(m_ui.m_nextFont++);
+    ++m_ui.m_liveFonts;
+    return op.fontHandle;
   }
   BOOL DeleteObject(HFONT font) override {
-    PaintOp op(PaintOp::Kind::DeleteFont);
-    op.fontHandle = font;
-    Op(op);
+    Op(PaintOp::Kind::DeleteFont).fontHandle = font;
     --m_ui.m_liveFonts;
     return TRUE;
   }
   HFONT SelectObject(HFONT font) override {
-    PaintOp op(PaintOp::Kind::SelectFont);
-    op.fontHandle = font;
-    Op(op);
-    HFONT previous = m_font;
-    m_font = font;
-    return previous;
+    Op(PaintOp::Kind::SelectFont).fontHandle = font;
+    return std::exchange(m_font, font);
   }
   int SetBkMode(int mode) override {
-    PaintOp op(PaintOp::Kind::SetBkMode);
-    op.mode = mode;
-    Op(op);
-    int previous = m_bkMode;
-    m_bkMode = mode;
-    return previous;
+    Op(PaintOp::Kind::SetBkMode).mode = mode;
+    return std::exchange(m_bkMode, mode);
   }
   COLORREF SetTextColor(COLORREF colour) override {
-    PaintOp op(PaintOp::Kind::SetTextColor);
-    op.colour = colour;
-    Op(op);
-    COLORREF previous = m_textColour;
-    m_textColour = colour;
-    return previous;
+    Op(PaintOp::Kind::SetTextColor).colour = colour;
+    return std::exchange(m_textColour, colour);
   }
   BOOL TextOutA(int x, int y, const char* text, int length) override {
-    PaintOp op(PaintOp::Kind::TextOut);
+    // Recorded with the font, mode and colour it is drawn in.
+    PaintOp& op = Op(PaintOp::Kind::TextOut);
     op.x = x;
     op.y = y;
     op.text = CString(text, static_cast<std::size_t>(std::max(length, 0)));
-    op.font.italic = false;
     op.fontHandle = m_font;
     op.mode = m_bkMode;
     op.colour = m_textColour;
-    Op(op);
     return TRUE;
   }
 
  private:
-  void Op(PaintOp op) { m_ui.m_paints[m_record].ops.push_back(std::move(op)); }
+  PaintOp& Op(PaintOp::Kind kind) { return m_ui.m_paints[m_record].ops.emplace_back(kind); }
   MemoryUi& m_ui;
   HWND m_window;
   std::size_t m_record;

@@ -71,7 +71,7 @@ class MemoryUi : public IUserInterface {
   void SetModuleFileName(CString path) { m_moduleFileName = std::move(path); }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
-  // The folder picker as the shell calls it.
+  // The folder picker as the shell calls it (the shell records each call).
   std::optional<CString> RunFolderPicker(const BrowseInfo& info);
 
   // ----- what happened
@@ -81,11 +81,6 @@ class MemoryUi : public IUserInterface {
     UINT type = 0;
     HWND owner = nullptr;
     int answer = 0;
-  };
-  struct FolderPickerRecord {
-    CString title;
-    UINT flags = 0;
-    HWND owner = nullptr;
   };
   struct PaintOp {
     enum class Kind { Fill, CreateFont, DeleteFont, SelectFont, SetBkMode, SetTextColor, TextOut };
@@ -127,7 +122,6 @@ class MemoryUi : public IUserInterface {
   };
 
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
-  const std::vector<FolderPickerRecord>& FolderPickers() const { return m_folderPickers; }
   const std::vector<PaintRecord>& Paints() const { return m_paints; }
   // Every message delivered to a frame or dialog (posted or sent), in order.
   const std::vector<MessageRecord>& Delivered() const { return m_delivered; }
@@ -253,7 +247,6 @@ class MemoryUi : public IUserInterface {
   UINT_PTR m_nextFont = 0x5000;
 
   std::vector<MessageBoxRecord> m_messageBoxes;
-  std::vector<FolderPickerRecord> m_folderPickers;
   std::vector<PaintRecord> m_paints;
   std::vector<MessageRecord> m_delivered;
   std::vector<MessageRecord> m_controlMessages;

@@ -237,4 +237,20 @@ TEST_F(FrameworkTest, PlainDialogTemplateIsReadToo) {
   EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
+TEST_F(FrameworkTest, FolderPickerIsAnsweredByTheScript) {
+  ui().ExpectFolderPicker(CString("E:\\")).ExpectFolderPicker(std::nullopt);
+  BrowseInfo info;
+  info.title = "ドラマCD";
+  info.flags = BIF_RETURNONLYFSDIRS;
+  ItemIdList chosen = platform.Shell().SHBrowseForFolderA(info);
+  CString path;
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_TRUE(platform.Shell().SHGetPathFromIDListA(chosen.get(), path));
+  EXPECT_EQ(path, "E:\\");
+  EXPECT_EQ(platform.Shell().SHBrowseForFolderA(info), nullptr) << "cancelled";
+  ASSERT_EQ(platform.Shell().BrowseCalls().size(), 2u);
+  EXPECT_EQ(platform.Shell().BrowseCalls()[0].title, "ドラマCD");
+  ui().CheckScriptDone();
+}
+
 }  // namespace
