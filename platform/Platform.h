@@ -71,6 +71,9 @@ class IFileSystem {
   // small the length needed including the terminator, and folder stays as it was.
   virtual DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) = 0;
   virtual BOOL SetCurrentDirectoryA(const CString& folder) = 0;
+  // Like GetWindowsDirectoryA: the length of the Windows folder's path (no
+  // trailing backslash unless a drive root), 0 on failure (folder unchanged).
+  virtual UINT GetWindowsDirectoryA(CString& folder) = 0;
 
   // The code of the last failed call, and the system's text for a code in
   // the user's language (empty when the system has none). The text buffer
@@ -82,6 +85,51 @@ class IFileSystem {
   // Opens a file as raw bytes; null when it cannot be opened (GetLastError
   // says why).
   virtual std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) = 0;
+};
+
+// A directory search, closed when the owner goes away (or by Close).
+//
+//   CFindFile find(files);
+//   for (bool more = find.FindFirst(folder + "\\*.*"); more; more = find.FindNext()) {
+//     if (find.IsFolder()) ...
+//   }
+class CFindFile {
+ public:
+  explicit CFindFile(IFileSystem& files) : m_files(files) {}
+  CFindFile(const CFindFile&) = delete;
+  CFindFile& operator=(const CFindFile&) = delete;
+  ~CFindFile() { Close(); }
+
+  // Starts a search (closing one held before); false when nothing matches.
+  bool FindFirst(const CString& pattern) {
+    Close();
+    INT_PTR handle = m_files.findfirst(pattern, m_entry);
+    if (handle == -1) return false;
+    m_handle = handle;
+    return true;
+  }
+  // The next entry; false at the end (or when no search is open).
+  bool FindNext() { return m_handle != -1 && m_files.findnext(m_handle, m_entry) == 0; }
+  void Close() {
+    if (m_handle != -1) {
+      m_files.findclose(m_handle);
+      m_handle = -1;
+    }
+  }
+  bool IsOpen() const { return m_handle != -1; }
+
+  // The current entry, as the system gave it: every attribute bit is kept.
+  const FindData& Entry() const { return m_entry; }
+  const CString& Name() const { return m_entry.name; }
+  unsigned Attributes() const { return m_entry.attrib; }
+  bool IsFolder() const { return (m_entry.attrib & A_SUBDIR) != 0; }
+  // A junction or a symbolic link: never to be entered by a walk.
+  bool IsReparsePoint() const { return (m_entry.attrib & A_REPARSE) != 0; }
+
+ private:
+  IFileSystem& m_files;
+  INT_PTR m_handle = -1;
+  FindData m_entry;
 };
 
 // ---------------------------------------------------------------- drives
@@ -159,6 +207,25 @@ class IShell {
   virtual int MultiByteToWideChar(std::string_view text, std::u16string& wide, int maxChars) = 0;
 };
 
+// A COM initialisation scope: CoInitialize on construction, CoUninitialize on
+// destruction when (and only when) the initialisation succeeded, S_OK or
+// S_FALSE. Declare it before the interface owners it serves, so that they are
+// released first.
+class CComInit {
+ public:
+  explicit CComInit(IShell& shell) : m_shell(shell), m_result(shell.CoInitialize()) {}
+  CComInit(const CComInit&) = delete;
+  CComInit& operator=(const CComInit&) = delete;
+  ~CComInit() {
+    if (m_result >= 0) m_shell.CoUninitialize();
+  }
+  HRESULT Result() const { return m_result; }
+
+ private:
+  IShell& m_shell;
+  HRESULT m_result;
+};
+
 // ---------------------------------------------------------------- registry
 
 class IRegistry {
@@ -185,6 +252,27 @@ class CRegKey {
               DWORD* disposition = nullptr) {
     Close();
     return m_registry.RegCreateKeyExA(root, subKey, options, access, &m_key, disposition);
+  }
+  // A string value (REG_SZ, REG_EXPAND_SZ): the text and its terminator.
+  LONG SetValue(const CString& name, const CString& text, DWORD type = REG_SZ) {
+    return m_registry.RegSetValueExA(m_key, name, type, reinterpret_cast<const BYTE*>(text.GetString()),
+                                     static_cast<DWORD>(text.GetLength()) + 1);
+  }
+  // A multi-string value (REG_MULTI_SZ): each string with its terminator,
+  // then the terminator of the list.
+  LONG SetValue(const CString& name, const CStringList& strings) {
+    std::string data;
+    for (const CString& s : strings) {
+      data += s.str();
+      data += '\0';
+    }
+    data += '\0';
+    return m_registry.RegSetValueExA(m_key, name, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                                     static_cast<DWORD>(data.size()));
+  }
+  // The raw call, for data and byte counts given exactly.
+  LONG SetValue(const CString& name, DWORD type, const BYTE* data, DWORD byteCount) {
+    return m_registry.RegSetValueExA(m_key, name, type, data, byteCount);
   }
   void Close() {
     if (m_key != nullptr) {

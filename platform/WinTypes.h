@@ -153,6 +153,7 @@ constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 #endif
 #ifndef INVALID_FILE_ATTRIBUTES
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFUL;
@@ -167,6 +168,9 @@ constexpr unsigned A_HIDDEN = 0x02;
 constexpr unsigned A_SYSTEM = 0x04;
 constexpr unsigned A_SUBDIR = 0x10;
 constexpr unsigned A_ARCH = 0x20;
+// A junction or a symbolic link (FILE_ATTRIBUTE_REPARSE_POINT); the runtime
+// passes the bit on as it is.
+constexpr unsigned A_REPARSE = 0x400;
 
 // System error codes the layer reports through GetLastError.
 #ifndef ERROR_SUCCESS
@@ -188,6 +192,7 @@ constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 #endif
 
 // Drives.

@@ -2,13 +2,16 @@
 // uninstaller removes exactly these.
 #pragma once
 
+#include <string>
+
 namespace names {
 
 // Under HKEY_LOCAL_MACHINE.
 inline constexpr char kUninstallParentKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr char kUninstallSubKey[] = "VEVUVODIVERU1";
-inline constexpr char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEVUVODIVERU1";
+// The installer writes its entry at the parent key + "\\" + the sub-key; the
+// uninstaller opens the parent and deletes the sub-key.
+inline std::string UninstallKey() { return std::string(kUninstallParentKey) + "\\" + kUninstallSubKey; }
 
 // Below the Start menu's Programs folder.
 inline constexpr char kStartMenuFolder[] = "Harborlit";

@@ -37,6 +37,7 @@ struct MemoryCore {
   FileTree files;
   RegistryTree registry;
   std::map<int, std::string> specialFolders;
+  std::string windowsFolder = "C:\\Windows";
   BrowseHandler browseHandler;
   std::vector<BrowseInfo> browseCalls;
   ShellCounters shell;

@@ -13,7 +13,7 @@ const std::vector<std::string_view>& KnownOperations() {
       // files
       "findfirst", "findnext", "findclose", "CreateDirectoryA", "CopyFileA", "GetFileAttributesA",
       "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
-      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "FormatMessageA", "OpenFile", "Read",
+      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
       "Write",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",

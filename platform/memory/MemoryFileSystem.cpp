@@ -240,6 +240,17 @@ BOOL MemoryFileSystem::SetCurrentDirectoryA(const CString& folder) {
   return TRUE;
 }
 
+UINT MemoryFileSystem::GetWindowsDirectoryA(CString& folder) {
+  if (auto code = m_core->faults.Check("GetWindowsDirectoryA", {})) {
+    Fail(*code);
+    return 0;
+  }
+  folder = m_core->windowsFolder;
+  return static_cast<UINT>(folder.GetLength());
+}
+
+void MemoryFileSystem::SetWindowsFolder(const CString& path) { m_core->windowsFolder = path.str(); }
+
 DWORD MemoryFileSystem::GetLastError() { return m_core->lastError; }
 
 void MemoryFileSystem::SetLastError(DWORD code) { m_core->lastError = code; }

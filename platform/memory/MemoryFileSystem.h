@@ -37,6 +37,7 @@ class MemoryFileSystem final : public IFileSystem {
   BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) override;
   DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
   BOOL SetCurrentDirectoryA(const CString& folder) override;
+  UINT GetWindowsDirectoryA(CString& folder) override;
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
   CString FormatMessageA(DWORD code) override;
@@ -49,6 +50,8 @@ class MemoryFileSystem final : public IFileSystem {
   bool AddFile(const CString& path, std::string_view bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
   // The process's current folder (an existing folder).
   bool SetCurrentFolder(const CString& path);
+  // What GetWindowsDirectoryA reports (C:\Windows unless set).
+  void SetWindowsFolder(const CString& path);
   // Another program holds the file open without sharing: deleting it,
   // opening it or copying onto it fails with ERROR_SHARING_VIOLATION.
   bool Lock(const CString& path, bool locked = true);

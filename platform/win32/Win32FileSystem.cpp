@@ -167,6 +167,20 @@ BOOL Win32FileSystem::SetCurrentDirectoryA(const CString& folder) {
   return ::SetCurrentDirectoryW(Widen(folder.view()).c_str());
 }
 
+UINT Win32FileSystem::GetWindowsDirectoryA(CString& folder) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  UINT length = ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  }
+  if (length == 0 || length >= buffer.size()) return 0;
+  const CString narrow = Narrow(std::wstring_view(buffer.data(), length));
+  if (narrow.IsEmpty()) return 0;
+  folder = narrow;
+  return static_cast<UINT>(narrow.GetLength());
+}
+
 DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
 
 void Win32FileSystem::SetLastError(DWORD code) { ::SetLastError(code); }

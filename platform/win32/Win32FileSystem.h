@@ -30,6 +30,7 @@ class Win32FileSystem : public IFileSystem {
 
   DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
   BOOL SetCurrentDirectoryA(const CString& folder) override;
+  UINT GetWindowsDirectoryA(CString& folder) override;
 
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;

@@ -71,6 +71,7 @@ const std::vector<OperationCase>& Cases() {
                 s.Files().RestartList().empty();
        }},
       {"GetCurrentDirectoryA", kCode, [](MemorySystem& s) { CString f; return s.Files().GetCurrentDirectoryA(261, f) == 0 && LastIs(s); }},
+      {"GetWindowsDirectoryA", kCode, [](MemorySystem& s) { CString f = "x"; return s.Files().GetWindowsDirectoryA(f) == 0 && f == "x" && LastIs(s); }},
       {"SetCurrentDirectoryA", kCode, [](MemorySystem& s) { return !s.Files().SetCurrentDirectoryA("C:\\d") && LastIs(s) && s.Files().CurrentFolder() == "C:\\"; }},
       {"FormatMessageA", kCode, [](MemorySystem& s) { return s.Files().FormatMessageA(ERROR_ACCESS_DENIED).IsEmpty() && LastIs(s); }},
       {"OpenFile", kCode, [](MemorySystem& s) { return s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read) == nullptr && LastIs(s); }},

@@ -269,8 +269,7 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
 }
 
 TEST(SharedNames, AreSpelledAsBothProgramsExpect) {
-  EXPECT_EQ(std::string(names::kUninstallKey),
-            std::string(names::kUninstallParentKey) + "\\" + names::kUninstallSubKey);
+  EXPECT_EQ(names::UninstallKey(), "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VEVUVODIVERU1");
   // The full-width digit one is the Shift-JIS pair 0x82 0x50.
   EXPECT_EQ(std::string(names::kContentShortcut), "zuvIV\x82\x50iru.lnk");
 }

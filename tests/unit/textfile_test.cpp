@@ -80,6 +80,7 @@ class OpenOnlyFileSystem : public IFileSystem {
   BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
   BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
   DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
+  UINT GetWindowsDirectoryA(CString&) override { return 0; }
   BOOL SetCurrentDirectoryA(const CString&) override { return FALSE; }
   DWORD GetLastError() override { return 0; }
   void SetLastError(DWORD) override {}
