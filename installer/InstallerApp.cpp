@@ -10,5 +10,13 @@ const BackdropLook kInstallerLook = {
     BlueBand,
 };
 
+const MessageMap* CInstallerWnd::GetMessageMap() const {
+  static const MessageMapEntry entries[] = {
+      OnMessage(WM_START_FLOW, &CInstallerWnd::OnStartInstall),
+  };
+  static const MessageMap map{CBackdropWnd::GetMessageMap(), entries};
+  return &map;
+}
+
 // The installation flow is not wired in yet: the backdrop stays until closed.
 LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) { return 0; }

@@ -7,20 +7,17 @@ Rect BandRect(const Rect& client, int band) {
 
 CBackdropWnd::CBackdropWnd(PlatformServices& platform, const BackdropLook& look,
                            FirstPaintFlag& firstPaint)
-    : CFrameWnd(platform), m_look(look), m_firstPaint(firstPaint) {
-  Create(look.caption, WS_OVERLAPPEDWINDOW);
-}
+    : CFrameWnd(platform), m_look(look), m_firstPaint(firstPaint) {}
+
+BOOL CBackdropWnd::CreateBackdrop() { return Create(m_look.caption, WS_OVERLAPPEDWINDOW); }
 
 const MessageMap* CBackdropWnd::GetMessageMap() const {
   static const MessageMapEntry entries[] = {
-      OnMessage(WM_START_FLOW, &CBackdropWnd::OnStartFlow),
       OnWmPaint(&CBackdropWnd::OnPaint),
   };
   static const MessageMap map{CFrameWnd::GetMessageMap(), entries};
   return &map;
 }
-
-LRESULT CBackdropWnd::OnStartFlow(WPARAM, LPARAM) { return 0; }
 
 void CBackdropWnd::OnPaint() {
   // Posted before any drawing, so the driver starts after this paint ends.
@@ -49,6 +46,7 @@ void CBackdropWnd::OnPaint() {
 }
 
 BOOL InitBackdropInstance(CWinApp& app, std::unique_ptr<CBackdropWnd> backdrop) {
+  if (!backdrop->CreateBackdrop()) return FALSE;
   app.m_pMainWnd = std::move(backdrop);
   app.m_pMainWnd->ShowWindow(app.m_nCmdShow);
   app.m_pMainWnd->UpdateWindow();

@@ -19,13 +19,17 @@ inline constexpr int kBandCount = 256;
 inline constexpr int kBandsOnScreen = 192;
 Rect BandRect(const Rect& client, int band);
 
+// A program's backdrop derives from this class and binds WM_START_FLOW to its
+// driver in its own message map, whose base is this class's (WM_PAINT).
 class CBackdropWnd : public CFrameWnd {
  public:
   CBackdropWnd(PlatformServices& platform, const BackdropLook& look, FirstPaintFlag& firstPaint);
 
+  // Creates the window: called once the object is complete, so the messages
+  // of the creation reach the finished object. FALSE when it fails.
+  BOOL CreateBackdrop();
+
  protected:
-  // The program's driver; the backdrop alone does nothing.
-  virtual LRESULT OnStartFlow(WPARAM wParam, LPARAM lParam);
   void OnPaint();
   const MessageMap* GetMessageMap() const override;
 
@@ -34,8 +38,9 @@ class CBackdropWnd : public CFrameWnd {
   FirstPaintFlag& m_firstPaint;
 };
 
-// InitInstance of both programs: makes the backdrop the main window, shows it
-// with the start-up show command, paints it at once and maximises it.
+// InitInstance of both programs: creates the backdrop and makes it the main
+// window, shows it with the start-up show command, paints it at once and
+// maximises it. FALSE (the program ends) when the window cannot be created.
 BOOL InitBackdropInstance(CWinApp& app, std::unique_ptr<CBackdropWnd> backdrop);
 
 // The application object of a program that runs behind the backdrop Wnd

@@ -10,5 +10,13 @@ const BackdropLook kUninstLook = {
     RedBand,
 };
 
+const MessageMap* CUninstWnd::GetMessageMap() const {
+  static const MessageMapEntry entries[] = {
+      OnMessage(WM_START_FLOW, &CUninstWnd::OnStartUninstall),
+  };
+  static const MessageMap map{CBackdropWnd::GetMessageMap(), entries};
+  return &map;
+}
+
 // The removal flow is not wired in yet: the backdrop stays until closed.
 LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) { return 0; }

@@ -13,8 +13,8 @@ class CUninstWnd : public CBackdropWnd {
       : CBackdropWnd(platform, kUninstLook, firstPaint) {}
 
  protected:
-  LRESULT OnStartFlow(WPARAM wParam, LPARAM lParam) override { return OnStartUninstall(wParam, lParam); }
   LRESULT OnStartUninstall(WPARAM wParam, LPARAM lParam);
+  const MessageMap* GetMessageMap() const override;
 };
 
 class CUninstApp : public CBackdropApp<CUninstWnd> {};

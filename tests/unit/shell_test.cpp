@@ -41,7 +41,12 @@ class ProbeWnd : public CBackdropWnd {
   std::function<void()> duringStart;
 
  protected:
-  LRESULT OnStartFlow(WPARAM w, LPARAM l) override {
+  const MessageMap* GetMessageMap() const override {
+    static const MessageMapEntry entries[] = {OnMessage(WM_START_FLOW, &ProbeWnd::OnStartFlow)};
+    static const MessageMap map{CBackdropWnd::GetMessageMap(), entries};
+    return &map;
+  }
+  LRESULT OnStartFlow(WPARAM w, LPARAM l) {
     EXPECT_EQ(w, 0u);
     EXPECT_EQ(l, 0);
     ++starts;
@@ -176,10 +181,11 @@ TEST_P(BackdropPixels, RowShowsItsBandColour) {
   for (bool installer : {true, false}) {
     MemoryPlatform platform;
     platform.ui().SetScreenClient(640, c.height);
-    FirstPaintFlag flag;
+    FirstPaintFlag flag, copyFlag;
     std::unique_ptr<CBackdropWnd> wnd;
-    if (installer) wnd = std::make_unique<CInstallerWnd>(platform, flag);
+    if (installer) wnd = std::make_unique<CInstallerWnd>(platform, flag, copyFlag);
     else wnd = std::make_unique<CUninstWnd>(platform, flag);
+    ASSERT_TRUE(wnd->CreateBackdrop());
     wnd->ShowWindow(SW_MAXIMIZE);
     wnd->UpdateWindow();
     const COLORREF expected =
@@ -203,6 +209,7 @@ TEST(Backdrop, TitleIsWhiteItalicShiftJisAtTwentyTwentyAndTheContextIsRestored) 
   MemoryPlatform platform;
   FirstPaintFlag flag;
   CUninstWnd wnd(platform, flag);
+  ASSERT_TRUE(wnd.CreateBackdrop());
   wnd.ShowWindow(SW_MAXIMIZE);
   wnd.UpdateWindow();
   auto paints = PaintsOf(platform.ui(), wnd.GetSafeHwnd());
