@@ -1,0 +1,111 @@
+#include "installer/PageLinks.h"
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kProgramPage = "01.html";
+constexpr std::string_view kUpdatePage = "05.html";
+
+// A byte stream that appends what is written to a string its caller keeps,
+// so the bytes outlive the text file that closes (and drops) the stream.
+class AppendStream : public IFileStream {
+ public:
+  explicit AppendStream(std::string& out) : m_out(out) {}
+  std::size_t Read(char*, std::size_t) override { return 0; }
+  bool Write(const char* data, std::size_t n) override {
+    m_out.append(data, n);
+    return true;
+  }
+
+ private:
+  std::string& m_out;
+};
+
+}  // namespace
+
+std::optional<std::string_view> LinkPrefixFor(std::string_view destination) {
+  if (destination.ends_with(kProgramPage)) return std::string_view(kProgramLinkPrefix);
+  if (destination.ends_with(kUpdatePage)) return std::string_view(kUpdateLinkPrefix);
+  return std::nullopt;
+}
+
+CStringList ReadPagePieces(CTextFile& page) {
+  CStringList pieces;
+  CString piece;
+  while (page.fgets(piece, kPageReadSize)) pieces.AddTail(std::move(piece));
+  return pieces;
+}
+
+CString RemoveLinkPrefix(const CString& piece, std::string_view prefix) {
+  CString rewritten = piece;
+  rewritten.Replace(prefix, std::string_view());
+  return rewritten;
+}
+
+bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::string_view prefix) {
+  bool written = true;
+  for (const CString& piece : pieces) {
+    if (!page.fputs(RemoveLinkPrefix(piece, prefix))) {
+      written = false;
+      break;
+    }
+  }
+  // The close writes what is still buffered: its result counts as much as
+  // any write's.
+  const bool closed = page.Close();
+  return written && closed;
+}
+
+std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix) {
+  CTextFile in(std::make_unique<StringFileStream>(std::string(pageBytes)), FileOpenMode::Read);
+  const CStringList pieces = ReadPagePieces(in);
+  std::string bytes;
+  CTextFile out(std::make_unique<AppendStream>(bytes), FileOpenMode::Write);
+  WriteRewrittenPieces(out, pieces, prefix);
+  return bytes;
+}
+
+std::optional<CString> RewriteScratchName(IFileSystem& files, const CString& path) {
+  if (path.IsEmpty()) return std::nullopt;
+  // The page's name ends in "html": changing its last byte keeps the name
+  // within the same folder and no longer than the page's own path.
+  const CString stem = path.Left(path.GetLength() - 1);
+  for (char last : std::string_view("~0123456789")) {
+    CString candidate = stem + last;
+    if (candidate == path) continue;
+    if (files.GetFileAttributesA(candidate) == INVALID_FILE_ATTRIBUTES) return candidate;
+  }
+  return std::nullopt;
+}
+
+PageRewrite RewritePageLinks(IFileSystem& files, const CString& path, std::string_view prefix) {
+  CStringList pieces;
+  {
+    std::optional<CTextFile> page = CTextFile::Open(files, path, FileOpenMode::Read);
+    if (!page) return PageRewrite::CannotRead;
+    // A read that fails looks like the end of the file to the text stream;
+    // the error code tells the two apart, so a page read only in part is
+    // never written back shortened.
+    files.SetLastError(0);
+    pieces = ReadPagePieces(*page);
+    if (files.GetLastError() != 0) return PageRewrite::CannotRead;
+  }
+
+  const std::optional<CString> scratch = RewriteScratchName(files, path);
+  if (!scratch) return PageRewrite::CannotWrite;
+  {
+    std::optional<CTextFile> out = CTextFile::Open(files, *scratch, FileOpenMode::Write);
+    if (!out) return PageRewrite::CannotWrite;
+    if (!WriteRewrittenPieces(*out, pieces, prefix)) {
+      files.DeleteFileA(*scratch);
+      return PageRewrite::CannotWrite;
+    }
+  }
+  if (!files.MoveFileExA(*scratch, &path, MOVEFILE_REPLACE_EXISTING)) {
+    files.DeleteFileA(*scratch);
+    return PageRewrite::CannotWrite;
+  }
+  return PageRewrite::Done;
+}

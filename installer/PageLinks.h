@@ -1,0 +1,63 @@
+// Link rewriting of the two pages whose links climb out of the CD's HTML
+// tree: after its copy, a page whose destination ends in "01.html" loses
+// every "../../../program/" and one ending in "05.html" every
+// "../../../program/update/", so the links name files an outside-file line of
+// the install list placed in the page's own folder.
+//
+// The text work is pure (pieces in, pieces out) so that it can be fuzzed and
+// measured on its own; RewritePageLinks applies it to a page on disk.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/CString.h"
+#include "platform/Platform.h"
+#include "platform/TextFile.h"
+
+inline constexpr char kProgramLinkPrefix[] = "../../../program/";
+inline constexpr char kUpdateLinkPrefix[] = "../../../program/update/";
+
+// Size of the reads of a page: no piece holds more than kPageReadSize - 1
+// bytes, so a longer line becomes several consecutive pieces, and a prefix
+// that straddles two pieces stays.
+constexpr int kPageReadSize = 8192;
+
+// The text to remove from the page copied to this destination, nothing when
+// the page is not rewritten. Only the last seven bytes count, compared
+// exactly: "page01.html" is rewritten, "01.HTML" is not.
+std::optional<std::string_view> LinkPrefixFor(std::string_view destination);
+
+// The page's lines as read in text mode, each piece unchanged with its line
+// feed, none longer than kPageReadSize - 1 bytes.
+CStringList ReadPagePieces(CTextFile& page);
+
+// Removes every occurrence of prefix from the piece, found left to right
+// without overlap; text that forms the prefix only through a removal stays.
+CString RemoveLinkPrefix(const CString& piece, std::string_view prefix);
+
+// Writes the pieces with the prefix removed; false when any write or the
+// close failed.
+bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::string_view prefix);
+
+// The whole rewriting over bytes in memory: the page's bytes as on disk in,
+// the rewritten bytes as they would be written (line feeds as CR LF) out.
+std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix);
+
+enum class PageRewrite {
+  Done,
+  CannotRead,   // the page could not be opened (or read to its end)
+  CannotWrite,  // the rewritten page could not be written in its place
+};
+
+// Rewrites the page at path. The rewritten text goes to a new file beside the
+// page, which replaces the page only once it is complete; on any failure that
+// file is removed and the page keeps the content it was copied with. So the
+// page never ends up truncated or half written.
+PageRewrite RewritePageLinks(IFileSystem& files, const CString& path, std::string_view prefix);
+
+// The name of the file the rewritten page is written to before it replaces
+// the page: the page's path with its last byte changed, so it is no longer
+// than the page's own path. Nothing when every candidate name is taken.
+std::optional<CString> RewriteScratchName(IFileSystem& files, const CString& path);

@@ -1,0 +1,448 @@
+// The copy dialog on the in-memory platform: its template, the start at the
+// first paint, the copy loop with its progress and path texts, the pages
+// whose links are rewritten, and every way the installation stops.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/CopyDlg.h"
+#include "installer/PageLinks.h"
+#include "installer/resource.h"
+#include "platform/memory/MemoryPlatform.h"
+#include "platform/memory/Resources.h"
+#include "shell/Names.h"
+#include "tests/unit/TestSupport.h"
+
+std::string_view InstallerResources();
+std::string_view CopyDlgTestResources();
+
+namespace {
+
+constexpr char kDest[] = "C:\\Program Files\\Harborlit\\Drama1";
+constexpr char kPrograms[] = "C:\\Users\\me\\Start Menu\\Programs";
+constexpr char kCopyFailed[] = "ファイルのコピーに失敗しました。";
+
+class CopyDlgTest : public ::testing::Test {
+ protected:
+  CopyDlgTest() {
+    ui().AddResources(InstallerResources());
+    ui().SetModuleFileName("Q:\\installer.exe");
+    platform.Drives().Add('C', DRIVE_FIXED);
+    platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    files().AddFolder(kDest);
+    files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
+    files().SetCurrentFolder("Q:\\");
+    platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+  }
+
+  MemoryUi& ui() { return platform.Ui(); }
+  MemoryFileSystem& files() { return platform.Files(); }
+
+  void CdFile(const CString& path, std::string_view bytes) {
+    ASSERT_TRUE(files().AddFile("Q:\\" + path, bytes, FILE_ATTRIBUTE_READONLY));
+  }
+  void InstallList(std::string_view text) { CdFile("install.dat", text); }
+
+  // Shows the copy dialog with the CD on Q: and the destination above; the
+  // copy runs on its own from the first paint.
+  INT_PTR RunCopy() {
+    ui().ExpectDialog(IDD_COPY, {});
+    return RunScripted();
+  }
+  // As RunCopy, with the dialog expectation already in the script.
+  INT_PTR RunScripted() {
+    CCopyDlg dialog(platform, firstPaint);
+    dialog.SetPaths("Q", kDest);
+    return dialog.DoModal();
+  }
+
+  std::vector<MemoryUi::MessageRecord> BarMessages(UINT message) {
+    std::vector<MemoryUi::MessageRecord> found;
+    for (const auto& m : platform.Ui().ControlMessages()) {
+      if (m.message == message) found.push_back(m);
+    }
+    return found;
+  }
+  std::vector<CString> MessageTexts() {
+    std::vector<CString> texts;
+    for (const auto& box : platform.Ui().MessageBoxes()) texts.push_back(box.text);
+    return texts;
+  }
+  bool Registered() {
+    return platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey());
+  }
+  CString Dest(const char* rest) const { return CString(kDest) + "\\" + rest; }
+
+  MemoryPlatform platform;
+  FirstPaintFlag firstPaint;
+};
+
+TEST(CopyDlgTemplateTest, DialogTemplateAsTheInstallerCarriesIt) {
+  const auto templates = ReadDialogTemplates(InstallerResources());
+  ASSERT_EQ(templates.count(IDD_COPY), 1u);
+  const DialogTemplate& t = templates.at(IDD_COPY);
+  EXPECT_EQ(t.caption, "ファイルのコピー");
+  EXPECT_EQ(t.cx, 195);
+  EXPECT_EQ(t.cy, 85);
+  EXPECT_EQ(t.pointSize, 9);
+  EXPECT_EQ(t.faceName, "ＭＳ Ｐゴシック");
+  constexpr DWORD kSysMenu = 0x00080000;
+  constexpr DWORD kPopup = 0x80000000;
+  constexpr DWORD kCaption = 0x00C00000;
+  constexpr DWORD kModalFrame = 0x80;
+  EXPECT_EQ(t.style & kSysMenu, 0u) << "no close box while files are copied";
+  EXPECT_EQ(t.style & (kPopup | kCaption | kModalFrame), kPopup | kCaption | kModalFrame);
+
+  struct Expected {
+    int id;
+    const char* className;
+    const char* text;
+    int x, y, cx, cy;
+  };
+  const Expected expected[] = {
+      {IDCANCEL, "Button", "ｷｬﾝｾﾙ", 140, 65, 50, 14},
+      {0xFFFF, "Static", "コピー元：", 5, 5, 30, 10},
+      {0xFFFF, "Static", "コピー先：", 5, 30, 30, 10},
+      {IDC_SRCFILE, "Static", "SrcFile", 35, 5, 155, 20},
+      {IDC_DSTFILE, "Static", "DstFile", 35, 30, 155, 20},
+      {IDC_PROGRESS, "msctls_progress32", "Progress1", 5, 50, 185, 10},
+  };
+  ASSERT_EQ(t.controls.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const DialogControl& c = t.controls[i];
+    const Expected& e = expected[i];
+    SCOPED_TRACE(e.text);
+    EXPECT_EQ(c.id & 0xFFFF, e.id);
+    EXPECT_EQ(MbsICmp(c.className.view(), e.className), 0) << c.className.str();
+    EXPECT_EQ(c.text, e.text);
+    EXPECT_EQ(c.x, e.x);
+    EXPECT_EQ(c.y, e.y);
+    EXPECT_EQ(c.cx, e.cx);
+    EXPECT_EQ(c.cy, e.cy);
+  }
+  EXPECT_NE(t.controls.back().style & 0x00800000, 0u) << "the bar has a border";
+}
+
+TEST_F(CopyDlgTest, WorkedExampleIsInstalledAndRegistered) {
+  InstallList(
+      "index.html\r\n"
+      "*\\images\r\n"
+      "top.jpg\r\n"
+      "title.jpg\tlogo.jpg\r\n"
+      "..\\program\\setup.exe\r\n"
+      "*\r\n"
+      "\r\n");
+  CdFile("HTML\\index.html", "<html>index</html>");
+  CdFile("HTML\\images\\top.jpg", "TOP");
+  CdFile("HTML\\images\\title.jpg", "TITLE");
+  CdFile("program\\setup.exe", "SETUP");
+
+  EXPECT_EQ(RunCopy(), IDOK) << platform.Dump();
+  ui().CheckScriptDone();
+  EXPECT_TRUE(MessageTexts().empty());
+
+  const std::pair<const char*, const char*> installed[] = {
+      {"index.html", "<html>index</html>"},
+      {"images\\top.jpg", "TOP"},
+      {"images\\logo.jpg", "TITLE"},
+      {"images\\setup.exe", "SETUP"},
+      {"uninst.exe", "MZ uninstaller"},
+  };
+  for (const auto& [name, bytes] : installed) {
+    EXPECT_EQ(files().Contents(Dest(name)), std::string(bytes)) << name;
+    // Read-only from the CD, normal once installed.
+    EXPECT_EQ(files().Attributes(Dest(name)), FILE_ATTRIBUTE_NORMAL) << name;
+  }
+  EXPECT_TRUE(Registered());
+  EXPECT_TRUE(files().Exists(CString(kPrograms) + "\\Harborlit\\" + names::kUninstallShortcut));
+
+  // The source and destination of each copy, in order, before its copy.
+  std::vector<std::pair<int, CString>> texts;
+  for (const auto& t : ui().ControlTexts()) texts.emplace_back(t.controlId, t.text);
+  const std::vector<std::pair<int, CString>> expected = {
+      {IDC_SRCFILE, "Q:\\HTML\\index.html"},         {IDC_DSTFILE, Dest("index.html")},
+      {IDC_SRCFILE, "Q:\\HTML\\images\\top.jpg"},    {IDC_DSTFILE, Dest("images\\top.jpg")},
+      {IDC_SRCFILE, "Q:\\HTML\\images\\title.jpg"},  {IDC_DSTFILE, Dest("images\\logo.jpg")},
+      {IDC_SRCFILE, "Q:\\program\\setup.exe"},       {IDC_DSTFILE, Dest("images\\setup.exe")},
+  };
+  EXPECT_EQ(texts, expected);
+}
+
+TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
+  struct Case {
+    const char* name;
+    std::string list;
+    int range;
+    int steps;
+  };
+  std::string manyBlank(65538, '\n');
+  const Case cases[] = {
+      {"empty list", "", 0, 0},
+      {"ten lines, two blank, one folder",
+       "a\n \t \nb\n*\\sub\nc\nd\n\ne\nf\ng\n", 10, 7},
+      {"the range is 16 bits wide", manyBlank, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Each case on a system of its own.
+    MemoryPlatform fresh;
+    FirstPaintFlag flag;
+    fresh.Ui().AddResources(InstallerResources());
+    fresh.Drives().Add('C', DRIVE_FIXED);
+    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    fresh.Files().AddFolder(CString(kDest) + "\\sub");
+    fresh.Files().AddFile("Q:\\uninst.dat", "MZ", FILE_ATTRIBUTE_READONLY);
+    fresh.Files().AddFile("Q:\\install.dat", c.list, FILE_ATTRIBUTE_READONLY);
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) {
+      fresh.Files().AddFile(CString("Q:\\HTML\\") + name, name);
+      fresh.Files().AddFile(CString("Q:\\HTML\\sub\\") + name, name);
+    }
+    fresh.Files().SetCurrentFolder("Q:\\");
+    fresh.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+    fresh.Ui().ExpectDialog(IDD_COPY, {});
+    CCopyDlg dialog(fresh, flag);
+    dialog.SetPaths("Q", kDest);
+    EXPECT_EQ(dialog.DoModal(), IDOK) << fresh.Dump();
+
+    std::vector<MemoryUi::MessageRecord> bar;
+    for (const auto& m : fresh.Ui().ControlMessages()) bar.push_back(m);
+    ASSERT_GE(bar.size(), 3u);
+    EXPECT_EQ(bar[0].message, PBM_SETRANGE);
+    EXPECT_EQ(bar[0].lParam, MakeLParam(0, static_cast<WORD>(c.range)));
+    EXPECT_EQ(bar[1].message, PBM_SETPOS);
+    EXPECT_EQ(bar[1].wParam, 0u);
+    EXPECT_EQ(bar[2].message, PBM_SETSTEP);
+    EXPECT_EQ(bar[2].wParam, 1u);
+    int steps = 0;
+    for (std::size_t i = 3; i < bar.size(); ++i) steps += bar[i].message == PBM_STEPIT ? 1 : 0;
+    EXPECT_EQ(steps, c.steps);
+    EXPECT_EQ(bar.size(), 3u + static_cast<std::size_t>(c.steps));
+    // Registration follows in every case.
+    EXPECT_TRUE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
+  }
+}
+
+TEST_F(CopyDlgTest, ReadOnlyFilesFromTheCdAreReplacedOnASecondInstallation) {
+  InstallList("index.html\n");
+  CdFile("HTML\\index.html", "first");
+  EXPECT_EQ(RunCopy(), IDOK);
+  ASSERT_TRUE(files().AddFile("Q:\\HTML\\index.html", "second", FILE_ATTRIBUTE_READONLY));
+  FirstPaintFlag secondRun;
+  ui().ExpectDialog(IDD_COPY, {});
+  CCopyDlg dialog(platform, secondRun);
+  dialog.SetPaths("Q", kDest);
+  EXPECT_EQ(dialog.DoModal(), IDOK) << platform.Dump();
+  EXPECT_EQ(files().Contents(Dest("index.html")), "second");
+  EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(CopyDlgTest, FirstPaintStartsTheCopyOncePerRun) {
+  InstallList("");
+  EXPECT_EQ(RunCopy(), IDOK);
+  EXPECT_FALSE(firstPaint.IsSet());
+
+  // Later paints of a dialog in the same run post nothing: the dialog waits
+  // for the user, who cancels it.
+  ui().ExpectDialog(IDD_COPY, {UiAction::Check([](MemoryUi& u, HWND d) { u.Invalidate(d); }),
+                               UiAction::Check([](MemoryUi&, HWND) {}), UiAction::Escape()});
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  ui().CheckScriptDone();
+
+  int starts = 0;
+  int paints = 0;
+  for (const auto& m : ui().Delivered()) {
+    starts += m.message == WM_START_COPY ? 1 : 0;
+    paints += m.message == WM_PAINT ? 1 : 0;
+    if (m.message == WM_START_COPY) {
+      EXPECT_TRUE(m.posted);
+      EXPECT_EQ(m.wParam, 0u);
+      EXPECT_EQ(m.lParam, 0);
+    }
+  }
+  EXPECT_EQ(starts, 1);
+  EXPECT_GE(paints, 3);
+}
+
+TEST_F(CopyDlgTest, MissingInstallListEndsWithItsMessage) {
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox("install.datが見つかりませんでした。", IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  ui().CheckScriptDone();
+  EXPECT_TRUE(ui().ControlMessages().empty()) << "the bar is not set up";
+  EXPECT_FALSE(files().Exists(Dest("uninst.exe")));
+  EXPECT_FALSE(Registered());
+}
+
+TEST_F(CopyDlgTest, DialogWithoutItsProgressBarEndsWithItsMessage) {
+  MemoryPlatform other;
+  other.Ui().AddResources(CopyDlgTestResources());
+  other.Drives().Add('C', DRIVE_FIXED);
+  other.Files().AddFile("C:\\install.dat", "a\n");
+  other.Files().AddFile("C:\\HTML\\a", "A");
+  other.Files().AddFolder(kDest);
+  other.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox("Error:Can't find ProgressBar", IDOK);
+  FirstPaintFlag flag;
+  CCopyDlg dialog(other, flag);
+  dialog.SetPaths("C", kDest);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  other.Ui().CheckScriptDone();
+  EXPECT_FALSE(other.Files().Exists(Dest("a")));
+}
+
+TEST_F(CopyDlgTest, FailedCopyStopsTheInstallationAndKeepsWhatWasDone) {
+  InstallList("a.html\n*\\sub\nmissing.html\nb.html\n");
+  CdFile("HTML\\a.html", "A");
+  CdFile("HTML\\sub\\b.html", "B");
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  ui().CheckScriptDone();
+  EXPECT_EQ(files().Contents(Dest("a.html")), "A");
+  EXPECT_TRUE(files().IsFolder(Dest("sub")));
+  EXPECT_FALSE(files().Exists(Dest("sub\\b.html")));
+  EXPECT_FALSE(files().Exists(Dest("uninst.exe")));
+  EXPECT_FALSE(Registered());
+  EXPECT_EQ(BarMessages(PBM_STEPIT).size(), 1u);
+  // The texts name the copy that failed.
+  ASSERT_GE(ui().ControlTexts().size(), 2u);
+  EXPECT_EQ(ui().ControlTexts().back().text, Dest("sub\\missing.html"));
+}
+
+TEST_F(CopyDlgTest, DiskFullDuringACopyIsAFailedCopy) {
+  InstallList("a.html\nb.html\n");
+  CdFile("HTML\\a.html", "A");
+  CdFile("HTML\\b.html", "B");
+  platform.Fail("CopyFileA", ERROR_DISK_FULL).OnPath("b.html");
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  EXPECT_FALSE(files().Exists(Dest("b.html")));
+}
+
+TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
+  struct Case {
+    const char* name;
+    const char* list;
+    const char* outside;  // where the copy would have gone
+  };
+  const Case cases[] = {
+      {"file line climbing out", "sub\\..\\..\\..\\evil.txt\n", "C:\\Program Files\\evil.txt"},
+      {"copy-as line climbing out", "a.html\t..\\..\\evil.txt\n", "C:\\Program Files\\evil.txt"},
+      {"copy-as line into a sibling folder", "a.html\t..\\Drama1x\\a.html\n",
+       "C:\\Program Files\\Harborlit\\Drama1x\\a.html"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform fresh;
+    FirstPaintFlag flag;
+    fresh.Ui().AddResources(InstallerResources());
+    fresh.Drives().Add('C', DRIVE_FIXED);
+    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    fresh.Files().AddFolder(CString(kDest) + "\\sub");
+    fresh.Files().AddFile("Q:\\uninst.dat", "MZ");
+    fresh.Files().AddFile("Q:\\install.dat", c.list);
+    fresh.Files().AddFile("Q:\\HTML\\a.html", "A");
+    fresh.Files().AddFolder("C:\\Program Files\\Harborlit\\Drama1x");
+    fresh.Files().AddFile("Q:\\evil.txt", "EVIL");
+    fresh.Files().SetCurrentFolder("Q:\\");
+    fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
+    CCopyDlg dialog(fresh, flag);
+    dialog.SetPaths("Q", kDest);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    fresh.Ui().CheckScriptDone();
+    EXPECT_FALSE(fresh.Files().Exists(c.outside)) << fresh.Dump();
+    EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
+  }
+}
+
+TEST_F(CopyDlgTest, FolderLineClimbingOutCreatesNothing) {
+  InstallList("*\\..\\..\\Outside\nx.html\n*\na.html\n");
+  CdFile("HTML\\a.html", "A");
+  CdFile("Outside\\x.html", "X");
+  // The file line after it names a place outside too, and fails as a copy.
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  EXPECT_FALSE(files().Exists("C:\\Program Files\\Outside")) << platform.Dump();
+}
+
+TEST_F(CopyDlgTest, PagesWithProgramLinksAreRewrittenByTheEndOfTheirName) {
+  InstallList(
+      "01.html\n"
+      "05.html\n"
+      "page01.html\n"
+      "LOUD01.HTML\n"
+      "*\\sub\n"
+      "01.html\n");
+  const std::string page =
+      "<a href=\"../../../program/a.exe\">a</a>\n"
+      "<a href=\"../../../program/update/b.exe\">b</a>\r\n";
+  for (const char* name : {"HTML\\01.html", "HTML\\05.html", "HTML\\page01.html", "HTML\\LOUD01.HTML",
+                           "HTML\\sub\\01.html"}) {
+    CdFile(name, page);
+  }
+  EXPECT_EQ(RunCopy(), IDOK) << platform.Dump();
+  const std::string programRemoved = "<a href=\"a.exe\">a</a>\r\n<a href=\"update/b.exe\">b</a>\r\n";
+  const std::string updateRemoved =
+      "<a href=\"../../../program/a.exe\">a</a>\r\n<a href=\"b.exe\">b</a>\r\n";
+  EXPECT_EQ(files().Contents(Dest("01.html")), programRemoved);
+  EXPECT_EQ(files().Contents(Dest("sub\\01.html")), programRemoved);
+  EXPECT_EQ(files().Contents(Dest("page01.html")), programRemoved);
+  EXPECT_EQ(files().Contents(Dest("05.html")), updateRemoved);
+  EXPECT_EQ(files().Contents(Dest("LOUD01.HTML")), page) << "upper case is not rewritten";
+  // Nothing is left beside the pages.
+  EXPECT_EQ(files().List(kDest).size(), 6u) << platform.Dump();
+}
+
+TEST_F(CopyDlgTest, PageThatCannotBeRewrittenKeepsItsCopiedContent) {
+  const std::string page = "<a href=\"../../../program/a.exe\">a</a>\r\n";
+  struct Case {
+    const char* name;
+    const char* operation;
+    const char* onPath;
+    const char* suffix;
+  };
+  const Case cases[] = {
+      {"page cannot be opened for reading", "OpenFile", "\\01.html", "が見つかりませんでした。"},
+      {"page cannot be read to its end", "Read", "\\01.html", "が見つかりませんでした。"},
+      {"rewritten page cannot be created", "OpenFile", "\\01.htm~", "を作れませんでした。"},
+      {"a write fails", "Write", "\\01.htm", "を作れませんでした。"},
+      {"rewritten page cannot replace the page", "MoveFileExA", "\\01.htm", "を作れませんでした。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform fresh;
+    FirstPaintFlag flag;
+    fresh.Ui().AddResources(InstallerResources());
+    fresh.Drives().Add('C', DRIVE_FIXED);
+    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    fresh.Files().AddFolder(kDest);
+    fresh.Files().AddFile("Q:\\uninst.dat", "MZ");
+    fresh.Files().AddFile("Q:\\install.dat", "01.html\nnext.html\n");
+    fresh.Files().AddFile("Q:\\HTML\\01.html", page, FILE_ATTRIBUTE_READONLY);
+    fresh.Files().AddFile("Q:\\HTML\\next.html", "N");
+    fresh.Files().SetCurrentFolder("Q:\\");
+    fresh.Fail(c.operation, ERROR_DISK_FULL).OnPath(c.onPath);
+    const CString pagePath = CString(kDest) + "\\01.html";
+    fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(pagePath + c.suffix, IDOK);
+    CCopyDlg dialog(fresh, flag);
+    dialog.SetPaths("Q", kDest);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    fresh.Ui().CheckScriptDone();
+    fresh.ClearFaults();
+    EXPECT_EQ(fresh.Files().Contents(pagePath), page);
+    EXPECT_EQ(fresh.Files().List(kDest), std::vector<CString>{"01.html"}) << fresh.Dump();
+    EXPECT_EQ(fresh.Files().OpenStreams(), 0);
+    EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
+  }
+}
+
+TEST_F(CopyDlgTest, UninstallerThatCannotBeCopiedEndsWithIdCancel) {
+  InstallList("a.html\n");
+  CdFile("HTML\\a.html", "A");
+  platform.Fail("CopyFileA", ERROR_FILE_NOT_FOUND).OnPath("uninst.dat");
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox("アンインストーラーのコピーに失敗しました。", IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  ui().CheckScriptDone();
+  EXPECT_EQ(files().Contents(Dest("a.html")), "A") << "the content stays";
+  EXPECT_FALSE(Registered());
+}
+
+}  // namespace
