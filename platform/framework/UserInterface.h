@@ -4,7 +4,9 @@
 // real windows, memory/ over a scripted model of them.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 #include "platform/CString.h"
 #include "platform/WinTypes.h"
@@ -71,6 +73,19 @@ constexpr bool CarriesText(UINT message) {
       return false;
   }
 }
+// How many bytes of text fit into a buffer of maxBytes bytes less the
+// terminator without cutting a double-byte character (WM_GETTEXT's copy).
+inline std::size_t WholeCharactersThatFit(const CString& text, std::size_t bufferBytes) {
+  const std::string& bytes = text.str();
+  std::size_t n = 0;
+  while (n < bytes.size()) {
+    const std::size_t size = IsLeadByte(static_cast<unsigned char>(bytes[n])) && n + 1 < bytes.size() ? 2 : 1;
+    if (bufferBytes == 0 || n + size > bufferBytes - 1) break;
+    n += size;
+  }
+  return n;
+}
+
 // The text messages a send converts.
 constexpr bool IsConvertedTextMessage(UINT message) {
   return message == 0x000C || message == 0x000D || message == 0x000E;

@@ -103,15 +103,9 @@ LRESULT MemoryUi::TextMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_GETTEXT: {
       char* buffer = reinterpret_cast<char*>(lParam);
       if (buffer == nullptr || wParam == 0) return 0;
-      const std::string& text = w->text.str();
       // Whole characters only: a lead byte whose trail byte does not fit stays out.
-      std::size_t n = 0;
-      while (n < text.size()) {
-        const std::size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
-        if (n + size > wParam - 1) break;
-        n += size;
-      }
-      std::memcpy(buffer, text.data(), n);
+      const std::size_t n = WholeCharactersThatFit(w->text, wParam);
+      std::memcpy(buffer, w->text.str().data(), n);
       buffer[n] = '\0';
       return static_cast<LRESULT>(n);
     }
