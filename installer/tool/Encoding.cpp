@@ -1,6 +1,6 @@
 #include "installer/tool/Encoding.h"
 
-#include "platform/memory/Iconv.h"
+#include "platform/host/Iconv.h"
 
 std::string Cp932ToUtf8(std::string_view sjis) {
   IconvConverter converter("UTF-8", "CP932");

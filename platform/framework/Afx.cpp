@@ -15,6 +15,8 @@ CWnd::~CWnd() {
 
 BOOL CWnd::ShowWindow(int showCommand) { return Ui().ShowWindow(m_hWnd, showCommand); }
 BOOL CWnd::UpdateWindow() { return Ui().UpdateWindow(m_hWnd); }
+BOOL CWnd::Invalidate(BOOL erase) { return Ui().InvalidateRect(m_hWnd, nullptr, erase); }
+BOOL CWnd::InvalidateRect(const Rect* rect, BOOL erase) { return Ui().InvalidateRect(m_hWnd, rect, erase); }
 
 BOOL CWnd::DestroyWindow() {
   if (m_hWnd == nullptr) return FALSE;
@@ -98,13 +100,34 @@ void CFrameWnd::PostNcDestroy() {
 
 // ---------------------------------------------------------------- CDialog
 
+namespace {
+// Keeps a dialog on the application's list of running modal dialogs while
+// its DoModal runs, on every way out.
+class ModalScope {
+ public:
+  ModalScope(std::vector<const CDialog*>* list, const CDialog& dialog) : m_list(list) {
+    if (m_list != nullptr) m_list->push_back(&dialog);
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+  ~ModalScope() {
+    if (m_list != nullptr) m_list->pop_back();
+  }
+
+ private:
+  std::vector<const CDialog*>* m_list;
+};
+}  // namespace
+
 INT_PTR CDialog::DoModal() {
+  CWinApp* app = AfxGetApp();
   HWND parent = nullptr;
   if (m_parent != nullptr) {
     parent = m_parent->GetSafeHwnd();
-  } else if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd) {
-    parent = app->m_pMainWnd->GetSafeHwnd();
+  } else if (app != nullptr) {
+    parent = AfxGetModalOwner(Ui());
   }
+  ModalScope scope(app != nullptr ? &app->m_modalDialogs : nullptr, *this);
   INT_PTR result = Ui().DialogBoxParamA(m_templateId, parent, *this);
   m_hWnd = nullptr;
   m_controls.clear();
@@ -155,6 +178,13 @@ int CWinApp::Run(PlatformServices& platform, int showCommand) {
   return exitCode;
 }
 
+HWND CWinApp::ActiveModalDialog() const {
+  for (auto it = m_modalDialogs.rbegin(); it != m_modalDialogs.rend(); ++it) {
+    if ((*it)->GetSafeHwnd() != nullptr) return (*it)->GetSafeHwnd();
+  }
+  return nullptr;
+}
+
 CWinApp* AfxGetApp() { return g_theApp; }
 
 int AfxWinMain(PlatformServices& platform, int showCommand) {
@@ -173,8 +203,16 @@ CString AfxProgramName(IUserInterface& ui) {
   return dot >= 0 ? name.Left(dot) : name;
 }
 
+HWND AfxGetModalOwner(IUserInterface& ui) {
+  if (const CWinApp* app = AfxGetApp()) {
+    if (HWND dialog = app->ActiveModalDialog()) return dialog;
+    if (app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd() != nullptr) return app->m_pMainWnd->GetSafeHwnd();
+  }
+  return ui.GetActiveWindow();
+}
+
 int AfxMessageBox(PlatformServices& platform, const CString& text, UINT type) {
   IUserInterface& ui = platform.Ui();
   if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-  return ui.MessageBoxA(ui.GetActiveWindow(), text, AfxProgramName(ui), type);
+  return ui.MessageBoxA(AfxGetModalOwner(ui), text, AfxProgramName(ui), type);
 }

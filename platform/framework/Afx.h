@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "platform/CString.h"
 #include "platform/Platform.h"
@@ -83,7 +84,11 @@ class CWnd {
   IUserInterface& Ui() const { return m_platform.Ui(); }
 
   BOOL ShowWindow(int showCommand);
+  // Paints at once what needs painting (also a control, from GetDlgItem:
+  // a long loop that pumps no messages shows its progress this way).
   BOOL UpdateWindow();
+  BOOL Invalidate(BOOL erase = TRUE);
+  BOOL InvalidateRect(const Rect* rect, BOOL erase = TRUE);
   BOOL DestroyWindow();
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -207,11 +212,17 @@ class CWinApp {
   std::unique_ptr<CWnd> m_pMainWnd;
   int m_nCmdShow = SW_SHOWNORMAL;
 
+  // The innermost modal dialog running now that has its window, else null.
+  HWND ActiveModalDialog() const;
+
  protected:
   virtual BOOL InitInstance() { return FALSE; }
 
  private:
+  friend class CDialog;
   PlatformServices* m_platform = nullptr;
+  // The dialogs whose DoModal has not returned yet, outermost first.
+  std::vector<const CDialog*> m_modalDialogs;
 };
 
 // The one application object of the process (null when none exists).
@@ -219,9 +230,16 @@ CWinApp* AfxGetApp();
 // Runs the process's application object.
 int AfxWinMain(PlatformServices& platform, int showCommand);
 
-// A modal message box over the active window, captioned with the program's
-// file name without extension, with the exclamation icon unless the type
-// names an icon.
+// The window a new modal window of the program belongs to: the innermost
+// modal dialog running, else the main window. The system's active window is
+// asked only when the program has neither (no application object runs): it
+// is null while another program has the foreground, and an unowned box
+// would leave the program's windows enabled behind it.
+HWND AfxGetModalOwner(IUserInterface& ui);
+
+// A modal message box owned as AfxGetModalOwner says, captioned with the
+// program's file name without extension, with the exclamation icon unless
+// the type names an icon.
 int AfxMessageBox(PlatformServices& platform, const CString& text, UINT type = MB_OK);
 // The program's file name without folder and extension.
 CString AfxProgramName(IUserInterface& ui);

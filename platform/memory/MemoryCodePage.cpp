@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/memory/Iconv.h"
+#include "platform/host/Iconv.h"
 #include "platform/memory/MemoryPath.h"
 
 namespace mem {

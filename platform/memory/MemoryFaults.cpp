@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
+#include "platform/memory/ExpectationReport.h"
 #include "platform/memory/MemoryCodePage.h"
 #include "platform/memory/MemoryPath.h"
 
@@ -27,8 +29,8 @@ const std::vector<std::string_view>& KnownOperations() {
   return names;
 }
 
-FaultRule::FaultRule(std::string operation, DWORD code)
-    : m_operation(std::move(operation)), m_code(code) {}
+FaultRule::FaultRule(std::string operation, DWORD code, std::source_location where)
+    : m_operation(std::move(operation)), m_code(code), m_where(where) {}
 
 FaultRule& FaultRule::OnPath(std::string_view fragment) {
   m_path = std::string(fragment);
@@ -75,13 +77,35 @@ std::string FaultRule::Describe() const {
   if (m_from) text += " from call " + std::to_string(*m_from);
   if (m_times) text += " times " + std::to_string(*m_times);
   text += "; seen " + std::to_string(m_seen) + ", fired " + std::to_string(m_fired);
-  if (!IsKnownOperation()) text += " (UNKNOWN OPERATION: never fires)";
+  text += " (set at " + DescribeLocation(m_where) + ")";
   return text;
 }
 
-FaultRule& FaultPlan::Add(std::string_view operation, DWORD code) {
-  m_rules.push_back(std::make_unique<FaultRule>(std::string(operation), code));
+FaultPlan::~FaultPlan() {
+  if (!m_requireAllFired) return;
+  for (const auto& rule : m_rules) {
+    if (rule->Fired() == 0) ReportUnusedExpectation(rule->Where(), "the failure rule never fired: " + rule->Describe());
+  }
+}
+
+FaultRule& FaultPlan::Add(std::string_view operation, DWORD code, std::source_location where) {
+  auto rule = std::make_unique<FaultRule>(std::string(operation), code, where);
+  if (!rule->IsKnownOperation()) {
+    std::string known;
+    for (std::string_view name : KnownOperations()) known += " " + std::string(name);
+    throw std::invalid_argument(DescribeLocation(where) + ": no operation is named \"" + std::string(operation) +
+                                "\"; a failure rule may name:" + known);
+  }
+  m_rules.push_back(std::move(rule));
   return *m_rules.back();
+}
+
+std::string FaultPlan::Unfired() const {
+  std::string text;
+  for (const auto& rule : m_rules) {
+    if (rule->Fired() == 0) text += rule->Describe() + "\n";
+  }
+  return text;
 }
 
 std::optional<DWORD> FaultPlan::Check(std::string_view operation,

@@ -11,11 +11,18 @@
 //
 //   sys.Fail("CopyFileA", ERROR_DISK_FULL).OnPath("\\05.html").Times(1);
 //   sys.Fail("DeleteFileA", ERROR_ACCESS_DENIED).OnCall(3);
+//
+// A rule naming an operation the platform does not have is refused at once
+// (std::invalid_argument): a misspelt name would otherwise never fire. A rule
+// remembers the file and line that made it; a test can require every rule
+// to fire, and a rule that never did is then reported there when the plan
+// goes away (ExpectationReport.h).
 #pragma once
 
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +33,7 @@ namespace mem {
 
 class FaultRule {
  public:
-  FaultRule(std::string operation, DWORD code);
+  FaultRule(std::string operation, DWORD code, std::source_location where = std::source_location::current());
 
   // Only calls naming a path that contains fragment (ASCII case ignored).
   FaultRule& OnPath(std::string_view fragment);
@@ -41,6 +48,7 @@ class FaultRule {
   int Seen() const { return m_seen; }
   int Fired() const { return m_fired; }
   bool IsKnownOperation() const;
+  const std::source_location& Where() const { return m_where; }
 
   // Counts the call when it matches and says whether it fails; a rule that
   // may not fire (an earlier rule already did) only counts.
@@ -54,15 +62,29 @@ class FaultRule {
   std::optional<std::string> m_path;
   std::optional<int> m_from;
   std::optional<int> m_times;
+  std::source_location m_where;
   int m_seen = 0;
   int m_fired = 0;
 };
 
 class FaultPlan {
  public:
-  // The returned rule stays valid until Clear.
-  FaultRule& Add(std::string_view operation, DWORD code);
+  FaultPlan() = default;
+  FaultPlan(const FaultPlan&) = delete;
+  FaultPlan& operator=(const FaultPlan&) = delete;
+  // With RequireEveryRuleFires: reports each rule that never fired.
+  ~FaultPlan();
+
+  // The returned rule stays valid until Clear. Throws std::invalid_argument
+  // when no operation has that name.
+  FaultRule& Add(std::string_view operation, DWORD code,
+                 std::source_location where = std::source_location::current());
+  // Clear forgets the rules without reporting them.
   void Clear() { m_rules.clear(); }
+  // From now on every rule, made before or after, must fire at least once.
+  void RequireEveryRuleFires() { m_requireAllFired = true; }
+  // The rules that have not fired yet, one per line; empty when all have.
+  std::string Unfired() const;
   // Every rule counts the call; the first one that fires gives the code.
   std::optional<DWORD> Check(std::string_view operation, std::initializer_list<std::string_view> paths);
   std::string Describe() const;
@@ -70,6 +92,7 @@ class FaultPlan {
 
  private:
   std::vector<std::unique_ptr<FaultRule>> m_rules;
+  bool m_requireAllFired = false;
 };
 
 // The operation names a rule may use.

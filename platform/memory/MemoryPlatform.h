@@ -5,7 +5,7 @@
 //
 //   MemoryPlatform platform;
 //   platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-//   platform.ui().ExpectDialog(101, {UiAction::Return()}).ExpectMessageBox("...", IDYES);
+//   platform.Ui().ExpectDialog(101, {UiAction::Return()}).ExpectMessageBox("...", IDYES);
 //   CInstallerApp app;
 //   app.Run(platform, SW_SHOWNORMAL);
 #pragma once
@@ -26,7 +26,6 @@ class MemoryPlatform : public PlatformServices, public MemorySystem {
   MemoryShell& Shell() override { return MemorySystem::Shell(); }
   MemoryRegistry& Registry() override { return MemorySystem::Registry(); }
   MemoryUi& Ui() override { return m_ui; }
-  MemoryUi& ui() { return m_ui; }
 
  private:
   MemoryUi m_ui;

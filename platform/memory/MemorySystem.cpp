@@ -11,9 +11,12 @@ MemorySystem::MemorySystem()
       m_shell(m_core),
       m_registry(m_core) {}
 
-FaultRule& MemorySystem::Fail(std::string_view operation, DWORD code) {
-  return m_core->faults.Add(operation, code);
+FaultRule& MemorySystem::Fail(std::string_view operation, DWORD code, std::source_location where) {
+  return m_core->faults.Add(operation, code, where);
 }
+
+void MemorySystem::RequireEveryFaultFires() { m_core->faults.RequireEveryRuleFires(); }
+std::string MemorySystem::UnfiredFaults() const { return m_core->faults.Unfired(); }
 
 void MemorySystem::ClearFaults() { m_core->faults.Clear(); }
 

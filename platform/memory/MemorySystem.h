@@ -15,6 +15,7 @@
 #pragma once
 
 #include <memory>
+#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -42,9 +43,16 @@ class MemorySystem {
   const MemoryRegistry& Registry() const { return m_registry; }
 
   // Makes an operation fail on demand (see MemoryFaults.h); the rule stays
-  // valid until ClearFaults.
-  FaultRule& Fail(std::string_view operation, DWORD code);
+  // valid until ClearFaults. An unknown operation is refused at once
+  // (std::invalid_argument).
+  FaultRule& Fail(std::string_view operation, DWORD code,
+                  std::source_location where = std::source_location::current());
   void ClearFaults();
+  // Every failure rule must fire at least once; one that never did is
+  // reported, naming where it was made, when the system goes away.
+  void RequireEveryFaultFires();
+  // The rules that have not fired, one per line; empty when all have.
+  std::string UnfiredFaults() const;
 
   // The code GetLastError would report now.
   DWORD LastError() const;

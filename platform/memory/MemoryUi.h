@@ -8,7 +8,15 @@
 // (a dialog by resource id, a message box by text, the folder picker) and
 // what the user does in each. An unexpected window, a wrong text, or a
 // program left waiting with nothing scripted throws UiScriptError, which the
-// test harness reports; CheckScriptDone() fails on unused expectations.
+// test harness reports. Every expectation remembers the file and line that
+// set it up; one still unused when the MemoryUi goes away is reported there
+// (ExpectationReport.h), so a test that forgets to check still fails.
+// CheckScriptDone() checks the same at a moment of the test's choosing.
+//
+// The implementation is split by concern: MemoryUiScript.cpp (the script),
+// MemoryUiWindows.cpp (windows and controls), MemoryUiMessages.cpp (the
+// queue and the loops), MemoryUiDialogs.cpp (dialogs, message boxes, the
+// picker) and MemoryUiPaint.cpp (painting).
 #pragma once
 
 #include <deque>
@@ -16,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,33 +43,47 @@ class UiScriptError : public std::runtime_error {
 
 // One thing the user does inside a dialog.
 struct UiAction {
+  using Here = std::source_location;
   enum class Kind { Type, Click, Return, Escape, Check };
   Kind kind = Kind::Check;
   int controlId = 0;
   CString text;
   std::function<void(MemoryUi&, HWND dialog)> check;
+  std::source_location where;
 
-  // Replaces the control's text as typing would (raises EN_CHANGE for an edit).
-  static UiAction Type(int controlId, CString text);
-  static UiAction Click(int controlId);
-  static UiAction Return();  // the default button
-  static UiAction Escape();  // Cancel
+  // Replaces the control's text as typing would (an edit raises EN_UPDATE,
+  // then EN_CHANGE).
+  static UiAction Type(int controlId, CString text, Here where = Here::current());
+  static UiAction Click(int controlId, Here where = Here::current());
+  // Presses the dialog's default push button (DM_SETDEFID, else the
+  // template's DEFPUSHBUTTON), whatever its id; IDOK when it has none.
+  static UiAction Return(Here where = Here::current());
+  static UiAction Escape(Here where = Here::current());  // Cancel
   // Runs a test's own look at the dialog at this point.
-  static UiAction Check(std::function<void(MemoryUi&, HWND dialog)> check);
+  static UiAction Check(std::function<void(MemoryUi&, HWND dialog)> check, Here where = Here::current());
+  std::string Describe() const;
 };
 
 class MemoryUi : public IUserInterface {
  public:
+  using Here = std::source_location;
+  MemoryUi() = default;
+  MemoryUi(const MemoryUi&) = delete;
+  MemoryUi& operator=(const MemoryUi&) = delete;
+  // Reports every expectation still unused, unless a UiScriptError already
+  // named it.
+  ~MemoryUi() override;
+
   // ----- the script
-  MemoryUi& ExpectDialog(UINT templateId, std::vector<UiAction> actions);
-  MemoryUi& ExpectMessageBox(CString text, int answer);
+  MemoryUi& ExpectDialog(UINT templateId, std::vector<UiAction> actions, Here where = Here::current());
+  MemoryUi& ExpectMessageBox(CString text, int answer, Here where = Here::current());
   // The folder picker: the chosen folder, or nullopt for Cancel.
-  MemoryUi& ExpectFolderPicker(std::optional<CString> choice);
+  MemoryUi& ExpectFolderPicker(std::optional<CString> choice, Here where = Here::current());
   // At a moment when the program waits for the user outside any modal
   // window (the backdrop alone is shown), run this.
-  MemoryUi& WhenIdle(std::function<void(MemoryUi&)> action);
+  MemoryUi& WhenIdle(std::function<void(MemoryUi&)> action, Here where = Here::current());
   // Posts WM_CLOSE to the main frame when the program is idle.
-  MemoryUi& CloseMainWindowWhenIdle();
+  MemoryUi& CloseMainWindowWhenIdle(Here where = Here::current());
   // Throws UiScriptError when expectations are left over.
   void CheckScriptDone() const;
 
@@ -71,6 +94,11 @@ class MemoryUi : public IUserInterface {
   void SetModuleFileName(CString path) { m_moduleFileName = std::move(path); }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
+  // Frame windows fail to be created from now on (CreateFrameWindow gives null).
+  void FailFrameWindows() { m_failFrames = true; }
+  // Another program has the foreground: GetActiveWindow gives null, as
+  // Windows does then.
+  void SetForegroundElsewhere(bool elsewhere) { m_foregroundElsewhere = elsewhere; }
   // The folder picker as the shell calls it (the shell records each call).
   std::optional<CString> RunFolderPicker(const BrowseInfo& info);
 
@@ -120,6 +148,14 @@ class MemoryUi : public IUserInterface {
     UINT templateId = 0;
     INT_PTR result = 0;
   };
+  // A control painted: what it showed then.
+  struct ControlPaintRecord {
+    HWND dialog = nullptr;
+    int controlId = 0;
+    CString text;
+    int position = 0;           // a progress bar's position
+    bool byUpdateWindow = false;  // at once, from UpdateWindow; else by the message loop
+  };
 
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_messageBoxes; }
   const std::vector<PaintRecord>& Paints() const { return m_paints; }
@@ -130,6 +166,8 @@ class MemoryUi : public IUserInterface {
   // Every text set on a control, in order.
   const std::vector<TextRecord>& ControlTexts() const { return m_controlTexts; }
   const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
+  // Every paint of a control, in order.
+  const std::vector<ControlPaintRecord>& ControlPaints() const { return m_controlPaints; }
   int LiveFonts() const { return m_liveFonts; }
 
   // Live windows.
@@ -149,6 +187,9 @@ class MemoryUi : public IUserInterface {
   COLORREF PixelAt(HWND window, int x, int y) const;
   // Marks a window as needing a paint (as minimising and restoring would).
   void Invalidate(HWND window);
+  bool NeedsPaint(HWND window) const;
+  // The control id Return presses in this dialog now.
+  int DefaultButton(HWND dialog) const;
   // Background colour of the framework's window class (COLOR_WINDOW).
   static constexpr COLORREF kClassBackground = 0x00FFFFFF;
 
@@ -157,6 +198,7 @@ class MemoryUi : public IUserInterface {
   BOOL DestroyWindow(HWND window) override;
   BOOL ShowWindow(HWND window, int showCommand) override;
   BOOL UpdateWindow(HWND window) override;
+  BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase) override;
   BOOL IsZoomed(HWND window) override;
   Rect GetClientRect(HWND window) override;
   BOOL SetWindowTextA(HWND window, const CString& text) override;
@@ -196,6 +238,7 @@ class MemoryUi : public IUserInterface {
     bool ended = false;
     INT_PTR result = 0;
     std::vector<HWND> controls;
+    int defId = 0;  // set by DM_SETDEFID; 0: the template's default button
     // progress bars
     ProgressState progress;
   };
@@ -209,6 +252,8 @@ class MemoryUi : public IUserInterface {
     int answer = 0;
     std::optional<CString> choice;
     std::function<void(MemoryUi&)> idle;
+    std::source_location where;
+    bool reported = false;  // named by a UiScriptError already
   };
   struct Posted {
     HWND window;
@@ -223,6 +268,13 @@ class MemoryUi : public IUserInterface {
   HWND NewWindow(Window w);
   void Resize(Window& w, const Rect& client);
   LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool posted);
+  LRESULT DeliverToControl(HWND control, Window& w, UINT message, WPARAM wParam, LPARAM lParam, bool posted);
+  // WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH as a window's default handling does them.
+  LRESULT TextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void SetControlText(HWND control, Window& w, const CString& text);
+  void PaintControl(HWND control, Window& w, bool byUpdateWindow);
+  bool IsShown(const Window& w) const;
+  void AddStep(Step step);
   // Handles one queued message or one paint; false when there was nothing.
   bool PumpOne();
   void PumpUntilIdle();
@@ -230,6 +282,8 @@ class MemoryUi : public IUserInterface {
   Step TakeStep(Step::Kind kind, const std::string& what);
   void RunAction(HWND dialog, const UiAction& action);
   std::string DescribePending() const;
+  std::string DescribeStep(const Step& s) const;
+  // Throws UiScriptError; the expectations pending now count as reported.
   [[noreturn]] void Fail(const std::string& message) const;
 
   std::map<UINT_PTR, Window> m_windows;
@@ -237,9 +291,11 @@ class MemoryUi : public IUserInterface {
   std::vector<HWND> m_modalStack;
   std::deque<Posted> m_queue;
   std::optional<int> m_quit;
-  std::deque<Step> m_script;
+  mutable std::deque<Step> m_script;
   std::map<UINT, DialogTemplate> m_templates;
   std::vector<UINT> m_failingDialogs;
+  bool m_failFrames = false;
+  bool m_foregroundElsewhere = false;
   Rect m_maximizedClient{0, 0, 1024, 730};
   Rect m_normalClient{0, 0, 640, 440};
   CString m_moduleFileName = "C:\\program.exe";
@@ -252,4 +308,5 @@ class MemoryUi : public IUserInterface {
   std::vector<MessageRecord> m_controlMessages;
   std::vector<TextRecord> m_controlTexts;
   std::vector<DialogRecord> m_dialogs;
+  std::vector<ControlPaintRecord> m_controlPaints;
 };

@@ -108,18 +108,30 @@ Win32Ui::Win32Ui(HINSTANCE instance) : m_instance(instance) {
   cls.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   cls.lpszClassName = kFrameClass;
-  ::RegisterClassExW(&cls);
+  m_frameClass = ::RegisterClassExW(&cls) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 HWND Win32Ui::CreateFrameWindow(CWnd& wnd, const CString& caption, DWORD style) {
+  // Without its class no window can exist: the program must end, not wait.
+  if (!m_frameClass) return nullptr;
   std::wstring text = win32::Widen(caption.view());
-  return ::CreateWindowExW(0, kFrameClass, text.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, nullptr, nullptr, m_instance, &wnd);
+  HWND window = ::CreateWindowExW(0, kFrameClass, text.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, m_instance, &wnd);
+  // A creation refused after WM_NCCREATE has destroyed the window again; the
+  // object must not keep its handle.
+  if (window == nullptr) wnd.AttachHandle(nullptr);
+  return window;
 }
 
 BOOL Win32Ui::DestroyWindow(HWND window) { return ::DestroyWindow(window); }
 BOOL Win32Ui::ShowWindow(HWND window, int showCommand) { return ::ShowWindow(window, showCommand); }
 BOOL Win32Ui::UpdateWindow(HWND window) { return ::UpdateWindow(window); }
+
+BOOL Win32Ui::InvalidateRect(HWND window, const Rect* rect, BOOL erase) {
+  if (rect == nullptr) return ::InvalidateRect(window, nullptr, erase);
+  const RECT r{rect->left, rect->top, rect->right, rect->bottom};
+  return ::InvalidateRect(window, &r, erase);
+}
 BOOL Win32Ui::IsZoomed(HWND window) { return ::IsZoomed(window); }
 
 Rect Win32Ui::GetClientRect(HWND window) {
@@ -143,11 +155,44 @@ CString Win32Ui::GetWindowTextA(HWND window) {
 }
 
 BOOL Win32Ui::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A posted pointer would outlive its text, and the window would read the
+  // bytes as UTF-16.
+  if (CarriesText(message)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   return ::PostMessageW(window, message, wParam, lParam);
 }
 
 LRESULT Win32Ui::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (CarriesText(message)) return SendTextMessage(window, message, wParam, lParam);
   return ::SendMessageW(window, message, wParam, lParam);
+}
+
+LRESULT Win32Ui::SendTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETTEXT: {
+      const char* text = reinterpret_cast<const char*>(lParam);
+      const std::wstring wide = win32::Widen(text != nullptr ? std::string_view(text) : std::string_view());
+      return ::SendMessageW(window, WM_SETTEXT, wParam, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    case WM_GETTEXT: {
+      char* buffer = reinterpret_cast<char*>(lParam);
+      if (buffer == nullptr || wParam == 0) return 0;
+      const CString text = GetWindowTextA(window);
+      // Whole characters only, and always the terminator.
+      const std::size_t n = WholeCharactersThatFit(text, wParam);
+      text.str().copy(buffer, n);
+      buffer[n] = '\0';
+      return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(GetWindowTextA(window).GetLength());
+    default:
+      // No conversion is known for it: refused rather than sent as bytes.
+      ::SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+  }
 }
 
 LRESULT Win32Ui::DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -15,6 +15,7 @@ class Win32Ui : public IUserInterface {
   BOOL DestroyWindow(HWND window) override;
   BOOL ShowWindow(HWND window, int showCommand) override;
   BOOL UpdateWindow(HWND window) override;
+  BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase) override;
   BOOL IsZoomed(HWND window) override;
   Rect GetClientRect(HWND window) override;
   BOOL SetWindowTextA(HWND window, const CString& text) override;
@@ -34,5 +35,9 @@ class Win32Ui : public IUserInterface {
   CString GetModuleFileNameA() override;
 
  private:
+  LRESULT SendTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   HINSTANCE m_instance;
+  // The frame class is registered (or was by an earlier object of this process).
+  bool m_frameClass = false;
 };

@@ -1,8 +1,12 @@
 // The window framework on the in-memory user interface: message maps, the
 // order of posted messages, modal dialogs from the compiled resources,
 // change notifications, message boxes, progress bars and painting.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +20,8 @@ namespace {
 
 constexpr UINT kTestDialog = 200;
 constexpr UINT kPlainDialog = 201;
+constexpr UINT kDefaultIs1000Dialog = 202;
+constexpr UINT kNoDefaultDialog = 203;
 constexpr UINT WM_FIRST = WM_USER + 10;
 constexpr UINT WM_SECOND = WM_USER + 11;
 constexpr UINT WM_DURING_DIALOG = WM_USER + 12;
@@ -89,7 +95,7 @@ class TestDialog : public CDialog {
 class FrameworkTest : public ::testing::Test {
  protected:
   FrameworkTest() { ui().AddResources(FrameworkTestResources()); }
-  MemoryUi& ui() { return platform.ui(); }
+  MemoryUi& ui() { return platform.Ui(); }
   MemoryPlatform platform;
   std::vector<std::string> log;
 };
@@ -183,12 +189,12 @@ TEST_F(FrameworkTest, ScriptFailsOnAnUnexpectedWindowOrAnUnusedExpectation) {
   EXPECT_THROW(dialog.DoModal(), UiScriptError);
 
   MemoryPlatform other;
-  other.ui().ExpectMessageBox("a", IDOK);
+  other.Ui().ExpectMessageBox("a", IDOK);
   EXPECT_THROW(AfxMessageBox(other, "b"), UiScriptError);
-  other.ui().ExpectMessageBox("a", IDYES);  // a Yes cannot answer an OK box
+  other.Ui().ExpectMessageBox("a", IDYES);  // a Yes cannot answer an OK box
   EXPECT_THROW(AfxMessageBox(other, "a", MB_OK), UiScriptError);
-  other.ui().ExpectMessageBox("left over", IDOK);
-  EXPECT_THROW(other.ui().CheckScriptDone(), UiScriptError);
+  other.Ui().ExpectMessageBox("left over", IDOK);
+  EXPECT_THROW(other.Ui().CheckScriptDone(), UiScriptError);
 }
 
 TEST_F(FrameworkTest, DialogThatCannotBeCreatedReturnsMinusOne) {
@@ -251,6 +257,290 @@ TEST_F(FrameworkTest, FolderPickerIsAnsweredByTheScript) {
   ASSERT_EQ(platform.Shell().BrowseCalls().size(), 2u);
   EXPECT_EQ(platform.Shell().BrowseCalls()[0].title, "ドラマCD");
   ui().CheckScriptDone();
+}
+
+// ---------------------------------------------------------------- owners of message boxes
+
+// An application object whose main window is a test frame; nothing runs it.
+class OwnerApp : public CWinApp {
+ public:
+  OwnerApp(PlatformServices& p, std::vector<std::string>& log) {
+    auto frame = std::make_unique<TestFrame>(p, log);
+    frame->ShowWindow(SW_SHOWNORMAL);
+    m_pMainWnd = std::move(frame);
+  }
+};
+
+TEST_F(FrameworkTest, MessageBoxIsOwnedByTheModalDialogElseTheMainWindowEvenWithoutTheForeground) {
+  OwnerApp app(platform, log);
+  const HWND main = app.m_pMainWnd->GetSafeHwnd();
+  // Another program has the foreground: the system's active window is null.
+  ui().SetForegroundElsewhere(true);
+  ASSERT_EQ(ui().GetActiveWindow(), nullptr);
+
+  TestDialog dialog(platform, log);
+  dialog.m_askOnOk = true;
+  HWND dialogWindow = nullptr;
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi&, HWND d) { dialogWindow = d; }), UiAction::Return()})
+      .ExpectMessageBox("よろしいですか？", IDYES)
+      .ExpectMessageBox("外", IDOK);
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  AfxMessageBox(platform, "外");
+
+  ASSERT_EQ(ui().MessageBoxes().size(), 2u);
+  EXPECT_EQ(ui().MessageBoxes()[0].owner, dialogWindow) << "inside the dialog";
+  EXPECT_NE(dialogWindow, nullptr);
+  EXPECT_EQ(ui().MessageBoxes()[1].owner, main) << "outside any dialog";
+  EXPECT_EQ(AfxGetModalOwner(ui()), main);
+}
+
+TEST_F(FrameworkTest, DialogOpenedInsideADialogIsOwnedByIt) {
+  OwnerApp app(platform, log);
+  ui().SetForegroundElsewhere(true);
+  HWND outer = nullptr;
+  HWND ownerOfInner = nullptr;
+  CDialog inner(platform, kPlainDialog);
+  TestDialog dialog(platform, log);
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi&, HWND d) {
+                                    outer = d;
+                                    ownerOfInner = AfxGetModalOwner(ui());
+                                    inner.DoModal();
+                                  }),
+                                  UiAction::Return()})
+      .ExpectDialog(kPlainDialog, {UiAction::Check([&](MemoryUi&, HWND) {
+                                     EXPECT_EQ(AfxGetModalOwner(ui()), inner.GetSafeHwnd()) << "the innermost";
+                                   }),
+                                   UiAction::Return()});
+  dialog.DoModal();
+  EXPECT_EQ(ownerOfInner, outer);
+  EXPECT_EQ(app.ActiveModalDialog(), nullptr) << "both dialogs are over";
+}
+
+// ---------------------------------------------------------------- the Return key
+
+// A dialog that records every command it gets, whatever its code.
+class CommandLog : public CDialog {
+ public:
+  CommandLog(PlatformServices& p, UINT id) : CDialog(p, id) {}
+  std::vector<std::pair<int, UINT>> commands;  // control id, notification code
+  int setDefId = 0;
+
+ protected:
+  BOOL OnInitDialog() override {
+    if (setDefId != 0) SendMessage(DM_SETDEFID, static_cast<WPARAM>(setDefId), 0);
+    return TRUE;
+  }
+  bool OnUnmappedMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == WM_COMMAND) {
+      commands.emplace_back(LoWord(wParam), HiWord(wParam));
+      if (HiWord(wParam) == BN_CLICKED && LoWord(wParam) != 1001) EndDialog(LoWord(wParam));
+      result = 0;
+      return true;
+    }
+    return CDialog::OnUnmappedMessage(message, wParam, lParam, result);
+  }
+};
+
+TEST_F(FrameworkTest, ReturnPressesTheDefaultPushButtonWhateverItsId) {
+  struct Case {
+    UINT dialog;
+    int setDefId;
+    int pressed;
+  };
+  for (const Case& c : {Case{kDefaultIs1000Dialog, 0, 1000}, Case{kTestDialog, 0, IDOK},
+                        Case{kNoDefaultDialog, 0, IDOK}, Case{kDefaultIs1000Dialog, IDCANCEL, IDCANCEL}}) {
+    SCOPED_TRACE("dialog " + std::to_string(c.dialog) + ", DM_SETDEFID " + std::to_string(c.setDefId));
+    CommandLog dialog(platform, c.dialog);
+    dialog.setDefId = c.setDefId;
+    HWND button = nullptr;
+    ui().ExpectDialog(c.dialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
+                                   button = u.GetDlgItem(d, c.pressed);
+                                   EXPECT_EQ(u.DefaultButton(d), c.pressed);
+                                 }),
+                                 UiAction::Return()});
+    EXPECT_EQ(dialog.DoModal(), c.pressed);
+    EXPECT_EQ(dialog.commands, (std::vector<std::pair<int, UINT>>{{c.pressed, BN_CLICKED}}));
+    // The click comes with the button's window, as a real click does.
+    ASSERT_FALSE(ui().Delivered().empty());
+    const auto& command = ui().Delivered().back();
+    EXPECT_EQ(command.message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(command.lParam, reinterpret_cast<LPARAM>(button));
+    EXPECT_NE(button, nullptr);
+  }
+}
+
+// ---------------------------------------------------------------- edit notifications and texts
+
+TEST_F(FrameworkTest, SettingAnEditsTextRaisesUpdateThenChange) {
+  CommandLog dialog(platform, kTestDialog);
+  ui().ExpectDialog(kTestDialog, {UiAction::Type(1001, "C:\\x"), UiAction::Escape()});
+  dialog.DoModal();
+  EXPECT_EQ(dialog.commands, (std::vector<std::pair<int, UINT>>{
+                                 {1001, EN_UPDATE}, {1001, EN_CHANGE}, {IDCANCEL, BN_CLICKED}}));
+}
+
+TEST_F(FrameworkTest, TextMessagesSentThroughTheLayerCarryShiftJis) {
+  CommandLog dialog(platform, kTestDialog);
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
+                                    CWnd* edit = dialog.GetDlgItem(1001);
+                                    const CString text = "表示ソ";  // trail bytes 0x5C and 0x83
+                                    edit->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()));
+                                    EXPECT_EQ(u.ControlText(d, 1001), text);
+                                    EXPECT_EQ(edit->SendMessage(WM_GETTEXTLENGTH), 6);
+                                    struct Read {
+                                      WPARAM size;
+                                      const char* got;
+                                    };
+                                    // A buffer too small for a whole character keeps it out.
+                                    for (Read r : {Read{7, "表示ソ"}, Read{6, "表示"}, Read{5, "表示"}, Read{4, "表"},
+                                                   Read{1, ""}}) {
+                                      char buffer[8];
+                                      std::fill(std::begin(buffer), std::end(buffer), 'x');
+                                      const LRESULT n = edit->SendMessage(WM_GETTEXT, r.size, reinterpret_cast<LPARAM>(buffer));
+                                      EXPECT_EQ(CString(buffer), r.got) << r.size;
+                                      EXPECT_EQ(n, static_cast<LRESULT>(std::strlen(r.got)));
+                                    }
+                                    // Other messages carrying text are refused, and no text may be posted.
+                                    EXPECT_THROW(edit->SendMessage(0x0180 /* LB_ADDSTRING */, 0,
+                                                                   reinterpret_cast<LPARAM>("x")),
+                                                 UiScriptError);
+                                    EXPECT_FALSE(edit->PostMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
+                                  }),
+                                  UiAction::Escape()});
+  dialog.DoModal();
+  EXPECT_EQ(dialog.commands.size(), 3u) << "EN_UPDATE, EN_CHANGE, Cancel";
+}
+
+// ---------------------------------------------------------------- repainting controls
+
+TEST_F(FrameworkTest, UpdateWindowOnAControlRepaintsItAtOnceInALoopThatPumpsNothing) {
+  class BusyDialog : public CDialog {
+   public:
+    using CDialog::CDialog;
+
+   protected:
+    void OnOK() override {
+      // A long task: no message is pumped until it ends.
+      CWnd* bar = GetDlgItem(1008);
+      bar->SendMessage(PBM_SETRANGE, 0, MakeLParam(0, 3));
+      for (int i = 1; i <= 3; ++i) {
+        SetDlgItemText(1005, CString("file ") + std::to_string(i).c_str());
+        bar->SendMessage(PBM_SETPOS, static_cast<WPARAM>(i), 0);
+        GetDlgItem(1005)->UpdateWindow();
+        bar->UpdateWindow();
+      }
+      // Nothing changed: nothing to paint. Invalidated: painted again.
+      GetDlgItem(1002)->UpdateWindow();
+      GetDlgItem(1002)->Invalidate();
+      GetDlgItem(1002)->UpdateWindow();
+      CDialog::OnOK();
+    }
+  } dialog(platform, kTestDialog);
+  std::size_t before = 0;
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND) { before = u.ControlPaints().size(); }),
+                                  UiAction::Return()});
+  dialog.DoModal();
+  std::vector<std::string> painted;
+  for (std::size_t i = before; i < ui().ControlPaints().size(); ++i) {
+    const auto& p = ui().ControlPaints()[i];
+    EXPECT_TRUE(p.byUpdateWindow);
+    painted.push_back(std::to_string(p.controlId) + ":" + p.text.str() + ":" + std::to_string(p.position));
+  }
+  EXPECT_EQ(painted, (std::vector<std::string>{"1005:file 1:0", "1008:Progress1:1", "1005:file 2:0",
+                                               "1008:Progress1:2", "1005:file 3:0", "1008:Progress1:3",
+                                               "1002:参照:0"}));
+  EXPECT_GT(before, 0u) << "the message loop painted the controls when the dialog was shown";
+}
+
+// ---------------------------------------------------------------- nested message boxes
+
+TEST_F(FrameworkTest, NestedMessageBoxesLeaveTheOuterBoxModal) {
+  constexpr UINT WM_SHOW_BOX = WM_USER + 20;
+  constexpr UINT WM_LOOK = WM_USER + 21;
+  class BoxFrame : public CFrameWnd {
+   public:
+    BoxFrame(PlatformServices& p, MemoryUi& ui) : CFrameWnd(p), m_ui(ui) { Create("frame", WS_OVERLAPPEDWINDOW); }
+    HWND seenAfterInnerBox = reinterpret_cast<HWND>(1);
+
+   protected:
+    LRESULT OnShowBox(WPARAM, LPARAM) {
+      AfxMessageBox(Platform(), "内側");
+      // Handled after the inner box, inside the outer one's loop.
+      PostMessage(WM_LOOK);
+      return 0;
+    }
+    LRESULT OnLook(WPARAM, LPARAM) {
+      seenAfterInnerBox = m_ui.ActiveDialog();
+      return 0;
+    }
+    const MessageMap* GetMessageMap() const override {
+      static const MessageMapEntry entries[] = {OnMessage(WM_SHOW_BOX, &BoxFrame::OnShowBox),
+                                                OnMessage(WM_LOOK, &BoxFrame::OnLook)};
+      static const MessageMap map{CFrameWnd::GetMessageMap(), entries};
+      return &map;
+    }
+    MemoryUi& m_ui;
+  } frame(platform, ui());
+  class AskingDialog : public CDialog {
+   public:
+    AskingDialog(PlatformServices& p, CWnd& frame) : CDialog(p, kTestDialog), m_frame(frame) {}
+
+   protected:
+    void OnOK() override {
+      // Handled inside the outer box's loop.
+      m_frame.PostMessage(WM_SHOW_BOX);
+      AfxMessageBox(Platform(), "外側");
+      CDialog::OnOK();
+    }
+    CWnd& m_frame;
+  } dialog(platform, frame);
+  ui().ExpectDialog(kTestDialog, {UiAction::Return()}).ExpectMessageBox("外側", IDOK).ExpectMessageBox("内側", IDOK);
+  dialog.DoModal();
+  EXPECT_EQ(frame.seenAfterInnerBox, nullptr) << "the outer box is still the modal window";
+}
+
+// ---------------------------------------------------------------- the script checks itself
+
+TEST(UiScript, AnExpectationNeverUsedFailsTheTestAtTheLineThatSetItUp) {
+  ::testing::TestPartResultArray failures;
+  int line = 0;
+  {
+    ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+    MemoryPlatform platform;
+    platform.Ui().ExpectDialog(kTestDialog, {UiAction::Return()}); line = __LINE__;
+    platform.Ui().ExpectMessageBox("忘れた", IDOK);
+  }
+  ASSERT_EQ(failures.size(), 2);
+  const ::testing::TestPartResult& first = failures.GetTestPartResult(0);
+  EXPECT_TRUE(first.nonfatally_failed());
+  EXPECT_NE(std::string(first.file_name()).find("framework_test.cpp"), std::string::npos) << first.file_name();
+  EXPECT_EQ(first.line_number(), line);
+  EXPECT_NE(std::string(first.message()).find("never reached [dialog 200"), std::string::npos) << first.message();
+  EXPECT_EQ(failures.GetTestPartResult(1).line_number(), line + 1);
+}
+
+TEST(UiScript, ExpectationsAlreadyNamedByAScriptErrorAreNotReportedAgain) {
+  MemoryPlatform platform;
+  platform.Ui().ExpectMessageBox("left over", IDOK);
+  EXPECT_THROW(platform.Ui().CheckScriptDone(), UiScriptError);
+  // Leaving the scope reports nothing more: the error above failed the test already.
+}
+
+TEST_F(FrameworkTest, FailuresNameTheLineOfTheExpectation) {
+  TestDialog dialog(platform, log);
+  const int line = __LINE__ + 1;
+  ui().ExpectDialog(kTestDialog, {UiAction::Escape(), UiAction::Click(1002)});
+  try {
+    dialog.DoModal();
+    ADD_FAILURE() << "the unused click was not noticed";
+  } catch (const UiScriptError& e) {
+    const std::string message = e.what();
+    EXPECT_NE(message.find("1 scripted actions unused: click 1002 (tests/unit/framework_test.cpp:" +
+                           std::to_string(line)),
+              std::string::npos)
+        << message;
+  }
 }
 
 }  // namespace

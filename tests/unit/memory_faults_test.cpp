@@ -1,10 +1,13 @@
 // Failures on demand: every operation of the in-memory system can be made
 // to fail, narrowed by path and by call number, and reports its code where
 // the caller looks for it.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 #include "platform/memory/MemorySystem.h"
 
@@ -238,11 +241,53 @@ TEST_F(MemoryFaultRules, FirstFiringRuleGivesTheCodeAndClearRemovesAll) {
   EXPECT_TRUE(Copy("01.html"));
 }
 
-TEST_F(MemoryFaultRules, UnknownOperationIsReported) {
-  FaultRule& typo = sys.Fail("CopyFile", ERROR_DISK_FULL);
-  EXPECT_FALSE(typo.IsKnownOperation());
+TEST_F(MemoryFaultRules, UnknownOperationIsRefusedAtOnce) {
+  // A misspelt name would never fire: refused where it is written.
+  try {
+    sys.Fail("CopyFile", ERROR_DISK_FULL);
+    ADD_FAILURE() << "the unknown operation was accepted";
+  } catch (const std::invalid_argument& e) {
+    const std::string message = e.what();
+    EXPECT_NE(message.find("memory_faults_test.cpp:"), std::string::npos) << message;
+    EXPECT_NE(message.find("\"CopyFile\""), std::string::npos) << message;
+    EXPECT_NE(message.find("CopyFileA"), std::string::npos) << "lists the names a rule may use: " << message;
+  }
   EXPECT_TRUE(Copy("01.html"));
-  EXPECT_NE(sys.Dump().find("UNKNOWN OPERATION"), std::string::npos);
+  EXPECT_EQ(sys.Dump().find("Failures on demand"), std::string::npos) << "no rule was added";
+}
+
+TEST_F(MemoryFaultRules, UnfiredRulesAreListedWithTheLineThatMadeThem) {
+  const int line = __LINE__ + 1;
+  sys.Fail("DeleteFileA", ERROR_ACCESS_DENIED);
+  sys.Fail("CopyFileA", ERROR_DISK_FULL).OnPath("\\06.html");
+  EXPECT_TRUE(Copy("01.html"));
+  EXPECT_FALSE(Copy("06.html"));
+  const std::string unfired = sys.UnfiredFaults();
+  EXPECT_NE(unfired.find("DeleteFileA"), std::string::npos) << unfired;
+  EXPECT_NE(unfired.find("memory_faults_test.cpp:" + std::to_string(line)), std::string::npos) << unfired;
+  EXPECT_EQ(unfired.find("CopyFileA"), std::string::npos) << "it fired: " << unfired;
+  sys.ClearFaults();
+  EXPECT_EQ(sys.UnfiredFaults(), "");
+}
+
+TEST(MemoryFaultPlan, RequiredRulesThatNeverFiredFailTheTest) {
+  ::testing::TestPartResultArray failures;
+  int line = 0;
+  {
+    ::testing::ScopedFakeTestPartResultReporter reporter(
+        ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+    MemorySystem sys;
+    sys.Drives().Add('C', DRIVE_FIXED);
+    sys.Files().AddFile("C:\\a.txt", "a");
+    sys.RequireEveryFaultFires();
+    sys.Fail("DeleteFileA", ERROR_ACCESS_DENIED);
+    sys.Fail("RemoveDirectoryA", ERROR_DIR_NOT_EMPTY); line = __LINE__;
+    EXPECT_FALSE(sys.Files().DeleteFileA("C:\\a.txt"));
+  }
+  ASSERT_EQ(failures.size(), 1) << "only the rule that never fired";
+  const ::testing::TestPartResult& failure = failures.GetTestPartResult(0);
+  EXPECT_EQ(failure.line_number(), line);
+  EXPECT_NE(std::string(failure.message()).find("RemoveDirectoryA"), std::string::npos) << failure.message();
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ class ProbeApp : public CWinApp {
 
 TEST(Backdrop, FirstPaintPostsTheStartMessageOnceAfterInitInstance) {
   MemoryPlatform platform;
-  MemoryUi& ui = platform.ui();
+  MemoryUi& ui = platform.Ui();
   ProbeApp app;
   int startsSeenAtClose = -1;
   ui.WhenIdle([&](MemoryUi& u) {
@@ -99,11 +99,11 @@ TEST(Backdrop, FirstPaintPostsTheStartMessageOnceAfterInitInstance) {
 TEST(Backdrop, StartMessageArrivesAfterInitInstanceReturnedWithTheWindowMaximised) {
   MemoryPlatform platform;
   ProbeApp app;
-  platform.ui().CloseMainWindowWhenIdle();
+  platform.Ui().CloseMainWindowWhenIdle();
   app.Run(platform, SW_SHOWNORMAL);
   EXPECT_TRUE(app.initReturned);
   // The first paint happened inside InitInstance (UpdateWindow), the start later.
-  const auto& delivered = platform.ui().Delivered();
+  const auto& delivered = platform.Ui().Delivered();
   auto firstPaint = std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_PAINT; });
   auto start = std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_START_FLOW; });
   ASSERT_NE(start, delivered.end());
@@ -113,7 +113,7 @@ TEST(Backdrop, StartMessageArrivesAfterInitInstanceReturnedWithTheWindowMaximise
 
 TEST(Backdrop, PaintsDuringAModalWindowNeverStartAgain) {
   MemoryPlatform platform;
-  MemoryUi& ui = platform.ui();
+  MemoryUi& ui = platform.Ui();
   // The driver shows a message box and a dialog; the backdrop repaints behind them.
   class BoxApp : public ProbeApp {
    public:
@@ -124,7 +124,7 @@ TEST(Backdrop, PaintsDuringAModalWindowNeverStartAgain) {
     BOOL InitInstance() override {
       BOOL ok = ProbeApp::InitInstance();
       wnd->duringStart = [this] {
-        MemoryUi& u = plat->ui();
+        MemoryUi& u = plat->Ui();
         const auto before = u.Paints().size();
         u.Invalidate(u.MainFrame());
         AfxMessageBox(*plat, "待って");
@@ -180,7 +180,7 @@ TEST_P(BackdropPixels, RowShowsItsBandColour) {
   const PixelCase c = GetParam();
   for (bool installer : {true, false}) {
     MemoryPlatform platform;
-    platform.ui().SetScreenClient(640, c.height);
+    platform.Ui().SetScreenClient(640, c.height);
     FirstPaintFlag flag, copyFlag;
     std::unique_ptr<CBackdropWnd> wnd;
     if (installer) wnd = std::make_unique<CInstallerWnd>(platform, flag, copyFlag);
@@ -191,7 +191,7 @@ TEST_P(BackdropPixels, RowShowsItsBandColour) {
     const COLORREF expected =
         c.band < 0 ? MemoryUi::kClassBackground
                    : (installer ? RGB(0, 0, static_cast<BYTE>(255 - c.band)) : RGB(static_cast<BYTE>(255 - c.band), 0, 0));
-    EXPECT_EQ(platform.ui().PixelAt(wnd->GetSafeHwnd(), 600, c.row), expected)
+    EXPECT_EQ(platform.Ui().PixelAt(wnd->GetSafeHwnd(), 600, c.row), expected)
         << (installer ? "installer" : "uninst") << " height " << c.height << " row " << c.row;
   }
 }
@@ -212,7 +212,7 @@ TEST(Backdrop, TitleIsWhiteItalicShiftJisAtTwentyTwentyAndTheContextIsRestored) 
   ASSERT_TRUE(wnd.CreateBackdrop());
   wnd.ShowWindow(SW_MAXIMIZE);
   wnd.UpdateWindow();
-  auto paints = PaintsOf(platform.ui(), wnd.GetSafeHwnd());
+  auto paints = PaintsOf(platform.Ui(), wnd.GetSafeHwnd());
   ASSERT_EQ(paints.size(), 1u);
   const auto& ops = paints[0].ops;
   ASSERT_EQ(ops.size(), 256u + 9u);
@@ -244,7 +244,7 @@ TEST(Backdrop, TitleIsWhiteItalicShiftJisAtTwentyTwentyAndTheContextIsRestored) 
   EXPECT_EQ(paints[0].textColourAtEnd, 0u);
   EXPECT_NE(paints[0].fontAtEnd, create.fontHandle);
   EXPECT_TRUE(paints[0].ended);
-  EXPECT_EQ(platform.ui().LiveFonts(), 0);
+  EXPECT_EQ(platform.Ui().LiveFonts(), 0);
 }
 
 TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
@@ -255,7 +255,7 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
   for (Case c : {Case{true, "ドラマＣＤ１ インストーラー"}, Case{false, "ドラマＣＤ１ アンインストーラー"}}) {
     MemoryPlatform platform;
     bool zoomed = false;
-    platform.ui().WhenIdle([&](MemoryUi& u) {
+    platform.Ui().WhenIdle([&](MemoryUi& u) {
       HWND main = u.FindWindow(c.caption);
       ASSERT_NE(main, nullptr) << c.caption;
       zoomed = u.IsZoomed(main) != FALSE;
@@ -271,7 +271,26 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
     }
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(zoomed) << c.caption;
-    EXPECT_EQ(platform.ui().MainFrame(), nullptr) << "the backdrop is gone";
+    EXPECT_EQ(platform.Ui().MainFrame(), nullptr) << "the backdrop is gone";
+  }
+}
+
+TEST(Backdrop, ProgramEndsAtOnceWhenItsWindowCannotBeCreated) {
+  // Nothing is scripted: a message loop left waiting would fail the test.
+  for (bool installer : {true, false}) {
+    MemoryPlatform platform;
+    platform.Ui().FailFrameWindows();
+    int code = -1;
+    if (installer) {
+      CInstallerApp app;
+      code = app.Run(platform, SW_SHOWNORMAL);
+    } else {
+      CUninstApp app;
+      code = app.Run(platform, SW_SHOWNORMAL);
+    }
+    EXPECT_EQ(code, 0) << installer;
+    EXPECT_EQ(platform.Ui().MainFrame(), nullptr);
+    EXPECT_TRUE(platform.Ui().Delivered().empty()) << "no window, no message";
   }
 }
 

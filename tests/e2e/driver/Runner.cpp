@@ -82,18 +82,32 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
   const ULONGLONG start = GetTickCount64();
   std::string seen;
   while (true) {
+    // The end of the program and the clock are read before the desktop, so
+    // every failure rests on a look taken after it: a program that ended,
+    // or a deadline that passed, while the last look was being taken gets
+    // one more look. Otherwise a window closing as its program ends, or a
+    // window that came just in time, would be reported as a failure.
+    DWORD exitCode = 0;
+    const bool ended = watched_.Ended(exitCode);
+    // Windows an ended program leaves on the desktop for a moment are gone
+    // for the probes.
+    watchedEnded_ = ended;
+    const bool late = GetTickCount64() - start >= timeoutMs;
+    // One look at the desktop serves the probe and the check for unexpected
+    // windows alike: with two, a window that became visible between them
+    // (the very one waited for) would be taken for an unexpected one.
+    desktop_ = VisibleTopWindows();
     HWND target = nullptr;
     seen.clear();
     const bool done = probe(target, seen);
     if (!CheckUnexpected(target, error)) return false;
     if (done) return true;
-    DWORD exitCode = 0;
-    if (watched_.Ended(exitCode)) {
+    if (ended) {
       error = "the program (process " + std::to_string(watchedPid_) + ") has ended with exit code " +
               std::to_string(exitCode) + (seen.empty() ? "" : "; " + seen);
       return false;
     }
-    if (GetTickCount64() - start >= timeoutMs) {
+    if (late) {
       error = "timed out after " + std::to_string(timeoutMs) + " ms" + (seen.empty() ? "" : ": " + seen);
       return false;
     }
@@ -105,8 +119,8 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
   for (auto it = known_.begin(); it != known_.end();) {
     it = IsWindow(*it) ? std::next(it) : known_.erase(it);
   }
-  if (watchedPid_ == 0) return true;
-  for (const auto& w : VisibleTopWindows()) {
+  if (watchedPid_ == 0 || watchedEnded_) return true;
+  for (const auto& w : desktop_) {
     if (w.pid != watchedPid_ || w.hwnd == target || known_.count(w.hwnd) || IsIgnoredClass(w.cls)) continue;
     if (allowed_.count(w.caption)) {
       known_.insert(w.hwnd);
@@ -120,13 +134,15 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
 
 void Runner::Watch(DWORD pid) {
   watchedPid_ = pid;
+  watchedEnded_ = false;
   watched_ = pid ? ProcessHandle(pid) : ProcessHandle();
 }
 
 HWND Runner::FindTop(const std::wstring& caption) const {
   HWND found = nullptr;
-  for (const auto& w : VisibleTopWindows()) {
+  for (const auto& w : desktop_) {
     if (w.caption != caption) continue;
+    if (w.pid == watchedPid_ && watchedEnded_) continue;
     if (w.pid == watchedPid_) return w.hwnd;
     if (!found) found = w.hwnd;
   }
@@ -254,6 +270,7 @@ bool Runner::DoScreenshot(const Command& cmd, std::string& note, std::string& er
     ++captures;
     stable = captures > 1 && current.width == previous.width && current.height == previous.height &&
              current.rgb == previous.rgb;
+    desktop_ = VisibleTopWindows();
     if (!CheckUnexpected(hwnd, error)) return false;
   }
   const auto png = EncodePng(current.width, current.height, current.rgb);
@@ -367,7 +384,7 @@ bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& 
   bool ok = Poll(
       TimeoutOf(cmd),
       [&](HWND& target, std::string& seen) {
-        for (const auto& w : VisibleTopWindows()) {
+        for (const auto& w : desktop_) {
           if (w.cls != L"#32770") continue;
           HWND label = GetDlgItem(w.hwnd, kMessageBoxTextId);
           std::wstring text;

@@ -21,7 +21,7 @@ public:
   int Run(const std::vector<Command>& commands);
 
 private:
-  // A probe looks at the desktop once. It returns true when the wait is
+  // A probe looks at the desktop once (desktop_, taken by Poll for the round). It returns true when the wait is
   // over, names the window it is about (so that window is not taken for an
   // unexpected one) and describes what it saw for a timeout message.
   using Probe = std::function<bool(HWND& target, std::string& seen)>;
@@ -50,10 +50,12 @@ private:
   bool DoExpectNoWindow(const Command& cmd, std::string& note, std::string& error);
 
   std::FILE* log_;
-  std::uint32_t defaultTimeoutMs_ = 20000;
+  std::uint32_t defaultTimeoutMs_ = 60000;
   std::set<std::wstring> allowed_;
   DWORD watchedPid_ = 0;  // the program's process: that of the first window waited for
   ProcessHandle watched_; // open on that process, to notice when it ends
+  bool watchedEnded_ = false; // seen ended by the current wait
+  std::vector<TopWindow> desktop_; // the visible top-level windows of this round of a wait
   std::set<HWND> known_;  // the program's windows that the script has seen or allowed
 };
 

@@ -3,7 +3,8 @@
 // unit tests say it does on the in-memory backend: message maps, a message
 // posted before a modal dialog arriving inside it, EN_CHANGE raised by
 // setting an edit control's text, message boxes with the program's name as
-// caption, and progress-bar messages.
+// caption and owned by the dialog, Shift-JIS texts sent as messages, a
+// control repainted at once by UpdateWindow, and progress-bar messages.
 #include "platform/win32/Win.h"
 
 #include "platform/framework/Afx.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr UINT kDialog = 200;  // tests/unit/framework_test.rc
 constexpr UINT WM_PROBE_START = WM_USER + 1;
 constexpr UINT WM_PROBE_DURING = WM_USER + 3;
+constexpr UINT WM_PROBE_IN_BOX = WM_USER + 4;
 constexpr UINT kPbmGetPos = WM_USER + 8;
 
 class CProbeDialog : public CDialog {
@@ -23,6 +25,7 @@ class CProbeDialog : public CDialog {
  protected:
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
+    CheckTextMessages();
     // Raises EN_CHANGE, which copies the text into the label.
     SetDlgItemText(1001, "初期値");
     CWnd* bar = GetDlgItem(1008);
@@ -36,13 +39,49 @@ class CProbeDialog : public CDialog {
   }
   void OnEditChange() { SetDlgItemText(1005, "changed:" + GetDlgItemText(1001)); }
   void OnAsk() {
+    CheckRepaint();
+    // Handled inside the box's own loop: the box must be owned by this
+    // dialog, which is then disabled.
+    PostMessage(WM_PROBE_IN_BOX);
     int answer = AfxMessageBox(Platform(), "よろしいですか？", MB_YESNO);
     SetDlgItemText(1005, answer == IDYES ? "yes" : "no");
+  }
+  LRESULT OnInBox(WPARAM, LPARAM) {
+    if (::IsWindowEnabled(GetSafeHwnd())) Problem("the dialog stays enabled under its message box");
+    return 0;
+  }
+  // WM_SETTEXT and WM_GETTEXT through the layer carry Shift-JIS.
+  void CheckTextMessages() {
+    CWnd* label = GetDlgItem(1005);
+    const CString text = "送信ソ表";
+    label->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()));
+    if (GetDlgItemText(1005) != text) Problem("WM_SETTEXT did not convert the text");
+    if (label->SendMessage(WM_GETTEXTLENGTH) != text.GetLength()) Problem("WM_GETTEXTLENGTH is not in bytes");
+    char buffer[8] = {};
+    // 7 bytes fit and the 4th character would need two more: three characters.
+    const LRESULT n = label->SendMessage(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    if (n != 6 || CString(buffer) != "送信ソ") Problem("WM_GETTEXT cut the text wrongly");
+    if (label->PostMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()))) {
+      Problem("a text message could be posted");
+    }
+  }
+  // UpdateWindow on a control paints it before returning: nothing is left to paint.
+  void CheckRepaint() {
+    CWnd* label = GetDlgItem(1005);
+    SetDlgItemText(1005, "再描画");
+    label->Invalidate();
+    if (!::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE)) Problem("the label needs no paint after Invalidate");
+    label->UpdateWindow();
+    if (::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE)) Problem("UpdateWindow left the label unpainted");
+  }
+  void Problem(const char* what) {
+    if (m_problem.IsEmpty()) m_problem = what;
   }
   const MessageMap* GetMessageMap() const override {
     static const MessageMapEntry entries[] = {
         OnEnChange(1001, &CProbeDialog::OnEditChange),
         OnBnClicked(1002, &CProbeDialog::OnAsk),
+        OnMessage(WM_PROBE_IN_BOX, &CProbeDialog::OnInBox),
     };
     static const MessageMap map{CDialog::GetMessageMap(), entries};
     return &map;
@@ -50,6 +89,7 @@ class CProbeDialog : public CDialog {
 
  public:
   int m_barPos = -1;
+  CString m_problem;  // the first check that failed
 };
 
 class CProbeFrame : public CFrameWnd {
@@ -72,6 +112,7 @@ class CProbeFrame : public CFrameWnd {
     if (result != IDOK) verdict = "FAIL: the dialog ended with " + CString(std::to_string(result));
     else if (!m_duringDialog) verdict = "FAIL: the posted message did not arrive during the dialog";
     else if (dialog.m_barPos != 2) verdict = "FAIL: the progress bar is at " + CString(std::to_string(dialog.m_barPos));
+    else if (!dialog.m_problem.IsEmpty()) verdict = "FAIL: " + dialog.m_problem;
     AfxMessageBox(Platform(), verdict);
     PostMessage(WM_CLOSE);
     return 0;

@@ -1,5 +1,7 @@
 // An iconv conversion descriptor for the host-side code-page conversions
 // (the in-memory platform, the CD authors' tool), closed when it goes away.
+// platform/host/ holds what Linux builds share and the Windows builds never
+// see; it is part of neither implementation of the layer.
 #pragma once
 
 #include <iconv.h>
