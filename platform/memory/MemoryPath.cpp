@@ -212,7 +212,7 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
       if (!result.path.parts.empty()) result.path.parts.pop_back();
       continue;
     }
-    if (last && !pattern && !result.trailingSeparator) {
+    if (last && !result.trailingSeparator && !(pattern && HasWildcard(part))) {
       part = StripTrailingDotsAndSpaces(std::move(part));
       if (part.empty()) continue;
     }
@@ -225,6 +225,26 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
 
   if (PathCharCount(result.path.Text()) > kMaxPathChars) result.error = ERROR_FILENAME_EXCED_RANGE;
   return result;
+}
+
+bool HasWildcard(std::string_view component) {
+  // Stepping character by character: a lead byte is never * or ?.
+  for (std::size_t i = 0; i < component.size(); i += PathCharLength(component, i)) {
+    if (component[i] == '*' || component[i] == '?') return true;
+  }
+  return false;
+}
+
+std::string DeviceName(std::string_view component) {
+  // The base name: up to the first dot, without the spaces before it.
+  std::string_view base = component.substr(0, component.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  const std::string folded = FoldName(base);
+  const bool device =
+      folded == "NUL" || folded == "CON" || folded == "AUX" || folded == "PRN" ||
+      (folded.size() == 4 && (folded.compare(0, 3, "COM") == 0 || folded.compare(0, 3, "LPT") == 0) &&
+       folded[3] >= '1' && folded[3] <= '9');
+  return device ? std::string(base) : std::string();
 }
 
 bool MatchPattern(std::string_view pattern, std::string_view name) {
