@@ -248,6 +248,13 @@ std::string DeviceName(std::string_view component) {
 }
 
 bool MatchPattern(std::string_view pattern, std::string_view name) {
+  // A wildcard pattern ending in a dot ("*.", "ab?.") matches the names
+  // without an extension: the system reads its dot as "a dot or the end".
+  if (pattern.size() >= 2 && pattern.back() == '.' && HasWildcard(pattern)) {
+    const std::string_view stem = pattern.substr(0, pattern.size() - 1);
+    if (name == "." || name == "..") return stem == "*";
+    return name.find('.') == std::string_view::npos && Glob(PatternUnits(stem), Units(name));
+  }
   const std::vector<unsigned> n = Units(name);
   if (Glob(PatternUnits(pattern), n)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {

@@ -87,7 +87,9 @@ bool HasWildcard(std::string_view component);
 // characters, ? one character or none where the name has a dot or has ended
 // (so "????.*" matches "img"), letters ignore case; a pattern ending in
 // ".*" also matches the names that match the part before it (so "*.*"
-// matches every name, with or without a dot).
+// matches every name, with or without a dot); a wildcard pattern ending in a
+// dot matches only names without one (so "*." lists those without an
+// extension, "." and ".." included).
 bool MatchPattern(std::string_view pattern, std::string_view name);
 
 }  // namespace mem
