@@ -298,6 +298,14 @@ bool MemoryFileSystem::AddFile(const CString& path, std::string_view bytes, DWOR
   return m_core->files.AddFile(path.view(), bytes, attributes);
 }
 
+bool MemoryFileSystem::AddLink(const CString& path, const CString& target) {
+  return m_core->files.AddLink(path.view(), target.view());
+}
+
+bool MemoryFileSystem::AddUnnarrowable(const CString& path, bool folder) {
+  return m_core->files.AddUnnarrowable(path.view(), folder);
+}
+
 bool MemoryFileSystem::SetCurrentFolder(const CString& path) { return m_core->files.ForceCurrent(path.view()); }
 
 bool MemoryFileSystem::Lock(const CString& path, bool locked) {

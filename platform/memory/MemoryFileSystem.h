@@ -48,6 +48,22 @@ class MemoryFileSystem final : public IFileSystem {
   // is missing or a file stands where a folder is needed.
   bool AddFolder(const CString& path, DWORD attributes = 0);
   bool AddFile(const CString& path, std::string_view bytes, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+  // A folder link (a junction, or a symbolic link to a folder) at path to the
+  // existing folder target, as Windows has them: searches report it with
+  // A_SUBDIR | A_REPARSE (GetFileAttributesA: FILE_ATTRIBUTE_DIRECTORY |
+  // FILE_ATTRIBUTE_REPARSE_POINT), a path through it reaches the target's
+  // content (DeleteFileA of link\x deletes target\x), and RemoveDirectoryA
+  // of it removes the link alone, however full the target. False when path
+  // exists or target is no folder.
+  bool AddLink(const CString& path, const CString& target);
+  // An entry whose name has no exact Shift-JIS form, planted as a search
+  // reads it back: the last component of path is written with '?' where the
+  // characters without a form stand ("C:\\d\\x?..?..?Windows" for a folder
+  // named x¥..¥..¥Windows). Searches list it under that name; a path naming
+  // it fails with ERROR_INVALID_NAME in every operation, as Windows refuses
+  // '?' in names, so it never resolves to another entry. False unless the
+  // last component holds a '?' (and no '*').
+  bool AddUnnarrowable(const CString& path, bool folder);
   // The process's current folder (an existing folder).
   bool SetCurrentFolder(const CString& path);
   // What GetWindowsDirectoryA reports (C:\Windows unless set).

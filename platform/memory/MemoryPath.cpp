@@ -212,7 +212,7 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
       if (!result.path.parts.empty()) result.path.parts.pop_back();
       continue;
     }
-    if (last && !pattern && !result.trailingSeparator) {
+    if (last && !result.trailingSeparator && !(pattern && HasWildcard(part))) {
       part = StripTrailingDotsAndSpaces(std::move(part));
       if (part.empty()) continue;
     }
@@ -227,7 +227,34 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
   return result;
 }
 
+bool HasWildcard(std::string_view component) {
+  // Stepping character by character: a lead byte is never * or ?.
+  for (std::size_t i = 0; i < component.size(); i += PathCharLength(component, i)) {
+    if (component[i] == '*' || component[i] == '?') return true;
+  }
+  return false;
+}
+
+std::string DeviceName(std::string_view component) {
+  // The base name: up to the first dot, without the spaces before it.
+  std::string_view base = component.substr(0, component.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  const std::string folded = FoldName(base);
+  const bool device =
+      folded == "NUL" || folded == "CON" || folded == "AUX" || folded == "PRN" ||
+      (folded.size() == 4 && (folded.compare(0, 3, "COM") == 0 || folded.compare(0, 3, "LPT") == 0) &&
+       folded[3] >= '1' && folded[3] <= '9');
+  return device ? std::string(base) : std::string();
+}
+
 bool MatchPattern(std::string_view pattern, std::string_view name) {
+  // A wildcard pattern ending in a dot ("*.", "ab?.") matches the names
+  // without an extension: the system reads its dot as "a dot or the end".
+  if (pattern.size() >= 2 && pattern.back() == '.' && HasWildcard(pattern)) {
+    const std::string_view stem = pattern.substr(0, pattern.size() - 1);
+    if (name == "." || name == "..") return stem == "*";
+    return name.find('.') == std::string_view::npos && Glob(PatternUnits(stem), Units(name));
+  }
   const std::vector<unsigned> n = Units(name);
   if (Glob(PatternUnits(pattern), n)) return true;
   if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {

@@ -65,17 +65,31 @@ struct ResolvedPath {
 // A lead byte that lacks a valid second byte becomes the middle dot ・, as
 // in the system's own conversion of the path (so a name never ends in half
 // a character).
-// With pattern set, the last component may hold * and ? and is kept as
-// written; otherwise trailing dots and spaces of the last component are
-// dropped, as the system's own path normaliser does (not when a separator
-// follows it: "C:\\name \\" keeps the space).
+// With pattern set, the last component may hold * and ?; one that does is
+// kept as written. Otherwise trailing dots and spaces of the last component
+// are dropped, as the system's own path normaliser does, in a search too
+// (a search for "C:\\dest." finds "C:\\dest"), but not when a separator
+// follows it ("C:\\name \\" keeps the space).
 ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pattern);
+
+// The DOS device a path's last component names: NUL, CON, AUX, PRN,
+// COM1-COM9 or LPT1-LPT9, in any case, with or without an extension (the
+// spaces before the extension do not count). Returns the device's name as
+// written, without the extension ("NUL" for "NUL.txt"), or an empty string
+// when the component is an ordinary name. Such a name never reaches a folder:
+// the system opens the device instead, whatever folder the path names.
+std::string DeviceName(std::string_view component);
+
+// True when a component holds a wildcard (* or ?).
+bool HasWildcard(std::string_view component);
 
 // The search match of one name against a pattern component: * is any run of
 // characters, ? one character or none where the name has a dot or has ended
 // (so "????.*" matches "img"), letters ignore case; a pattern ending in
 // ".*" also matches the names that match the part before it (so "*.*"
-// matches every name, with or without a dot).
+// matches every name, with or without a dot); a wildcard pattern ending in a
+// dot matches only names without one (so "*." lists those without an
+// extension, "." and ".." included).
 bool MatchPattern(std::string_view pattern, std::string_view name);
 
 }  // namespace mem

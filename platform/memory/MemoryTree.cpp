@@ -11,8 +11,14 @@ namespace {
 bool IsReadOnlyMedia(const DriveInfo& drive) { return drive.type == DRIVE_CDROM; }
 
 unsigned SearchBits(const FsNode& node) {
-  return static_cast<unsigned>(node.attributes & kStoredAttributes) | (node.folder ? A_SUBDIR : 0u);
+  return static_cast<unsigned>(node.attributes & kStoredAttributes) | (node.folder ? A_SUBDIR : 0u) |
+         (node.link ? A_REPARSE : 0u);
 }
+
+// The DOS device a resolved path names by its last component (empty: none).
+std::string DeviceOf(const FullPath& path) { return path.IsRoot() ? std::string() : DeviceName(path.Leaf()); }
+
+bool IsNullDevice(std::string_view device) { return FoldName(device) == "NUL"; }
 
 bool IsInside(const FullPath& inner, const FullPath& outer) {
   if (inner.drive != outer.drive || inner.parts.size() < outer.parts.size()) return false;
@@ -22,9 +28,9 @@ bool IsInside(const FullPath& inner, const FullPath& outer) {
   return true;
 }
 
-std::string AttributeLetters(DWORD a, bool folder) {
+std::string AttributeLetters(DWORD a, bool folder, bool link) {
   std::string s;
-  s += folder ? 'D' : '-';
+  s += link ? 'L' : folder ? 'D' : '-';
   s += (a & FILE_ATTRIBUTE_READONLY) ? 'R' : '-';
   s += (a & FILE_ATTRIBUTE_HIDDEN) ? 'H' : '-';
   s += (a & FILE_ATTRIBUTE_SYSTEM) ? 'S' : '-';
@@ -32,10 +38,18 @@ std::string AttributeLetters(DWORD a, bool folder) {
   return s;
 }
 
-void DumpNode(const FsNode& node, const std::string& indent, std::string& out) {
+}  // namespace
+
+void FileTree::DumpNode(const FsNode& node, const std::string& indent, std::string& out) const {
   for (const auto& [key, child] : node.children) {
-    out += indent + AttributeLetters(child->attributes, child->folder) + " " +
+    out += indent + AttributeLetters(child->attributes, child->folder, child->link) + " " +
            Cp932ToReadable(child->name);
+    if (child->unnarrowable) out += " [no exact Shift-JIS name]";
+    if (child->link) {
+      const std::shared_ptr<FsNode> target = child->linkTarget.lock();
+      out += " -> " + (target && target->attached ? Cp932ToReadable(PathOf(*target))
+                                                   : std::string("(target gone)"));
+    }
     if (!child->folder) {
       out += "  (" + std::to_string(child->data.size()) + " bytes";
       if (!child->data.empty()) {
@@ -51,9 +65,11 @@ void DumpNode(const FsNode& node, const std::string& indent, std::string& out) {
              std::to_string(child->writers) + " write]";
     }
     out += "\n";
-    if (child->folder) DumpNode(*child, indent + "  ", out);
+    if (child->folder && !child->link) DumpNode(*child, indent + "  ", out);
   }
 }
+
+namespace {
 
 const char* DriveTypeName(UINT type) {
   switch (type) {
@@ -70,6 +86,8 @@ const char* DriveTypeName(UINT type) {
 
 DWORD FsNode::ReportedAttributes() const {
   const DWORD bits = attributes & kStoredAttributes;
+  if (nullDevice) return FILE_ATTRIBUTE_ARCHIVE;
+  if (link) return bits | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
   if (folder) return bits | FILE_ATTRIBUTE_DIRECTORY;
   return bits == 0 ? FILE_ATTRIBUTE_NORMAL : bits;
 }
@@ -116,7 +134,11 @@ void FileTree::Attach(const std::shared_ptr<FsNode>& parent, const std::shared_p
   node->parent = parent.get();
   node->attached = true;
   node->drive = parent->drive;
-  parent->children[FoldName(node->name)] = node;
+  // Names without an exact form may share their narrowed form ("x?a" for
+  // both x¥a and xéa): each keeps a key of its own, which no path can name.
+  node->key = FoldName(node->name);
+  if (node->unnarrowable) node->key += '\x01' + std::to_string(m_nextUnnarrowable++);
+  parent->children[node->key] = node;
   if (DriveInfo* drive = FindDrive(node->drive); drive && !node->folder) drive->used += node->data.size();
 }
 
@@ -126,7 +148,7 @@ void FileTree::Detach(FsNode& node) {
   FsNode* parent = node.parent;
   node.attached = false;
   node.parent = nullptr;
-  parent->children.erase(FoldName(node.name));  // may release the node: touch nothing after
+  parent->children.erase(node.key);  // may release the node: touch nothing after
 }
 
 DWORD FileTree::ResizeData(FsNode& node, std::string newData) {
@@ -140,6 +162,21 @@ DWORD FileTree::ResizeData(FsNode& node, std::string newData) {
   }
   node.data = std::move(newData);
   return 0;
+}
+
+std::shared_ptr<FsNode> FileTree::Content(const std::shared_ptr<FsNode>& folder) {
+  if (!folder || !folder->link) return folder;
+  std::shared_ptr<FsNode> target = folder->linkTarget.lock();
+  return target && target->attached ? target : nullptr;
+}
+
+std::string FileTree::PathOf(const FsNode& node) const {
+  FullPath path;
+  path.drive = node.drive;
+  for (const FsNode* at = &node; at != nullptr && at->parent != nullptr; at = at->parent) {
+    path.parts.insert(path.parts.begin(), at->name);
+  }
+  return path.Text();
 }
 
 // ---------------------------------------------------------------- paths
@@ -166,11 +203,12 @@ FileTree::Located FileTree::Locate(const FullPath& path) {
   }
   for (std::size_t i = 0; i + 1 < path.parts.size(); ++i) {
     auto it = folder->children.find(FoldName(path.parts[i]));
-    if (it == folder->children.end() || !it->second->folder) {
+    // A link on the way leads into its target's content.
+    folder = it == folder->children.end() || !it->second->folder ? nullptr : Content(it->second);
+    if (!folder) {
       result.error = ERROR_PATH_NOT_FOUND;
       return result;
     }
-    folder = it->second;
   }
   result.parent = folder;
   auto it = folder->children.find(FoldName(path.Leaf()));
@@ -184,6 +222,13 @@ FileTree::Located FileTree::Find(std::string_view path, bool pattern) {
     Located failed;
     failed.error = resolved.error;
     return failed;
+  }
+  if (std::string device = DeviceOf(resolved.path); !device.empty()) {
+    // A device is what the path names, whatever folder it is written in.
+    Located named;
+    named.drive = FindDrive(resolved.path.drive);
+    named.device = std::move(device);
+    return named;
   }
   Located found = Locate(resolved.path);
   // A trailing separator names a folder: a file cannot be reached that way.
@@ -200,6 +245,7 @@ bool FileTree::IsCurrentFolder(const FullPath& path) const { return IsInside(m_c
 DWORD FileTree::CreateFolder(std::string_view path) {
   const ResolvedPath resolved = Resolve(path, false);
   if (resolved.error != 0) return resolved.error;
+  if (!DeviceOf(resolved.path).empty()) return ERROR_DIRECTORY;  // a device is no folder
   Located at = Locate(resolved.path);
   if (at.error != 0) return at.error;
   if (at.node) return ERROR_ALREADY_EXISTS;
@@ -211,12 +257,17 @@ DWORD FileTree::CreateFolder(std::string_view path) {
 DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, bool failIfExists) {
   Located from = Find(source);
   if (from.error != 0) return from.error;
+  if (!from.device.empty()) return ERROR_INVALID_PARAMETER;  // a device has no size to copy
   if (!from.node) return ERROR_FILE_NOT_FOUND;
   if (from.node->folder) return ERROR_ACCESS_DENIED;
   if (from.node->locked) return ERROR_SHARING_VIOLATION;
 
   const ResolvedPath to = Resolve(destination, false);
   if (to.error != 0) return to.error;
+  if (const std::string device = DeviceOf(to.path); !device.empty()) {
+    // Copied into the null device: written nowhere, and nothing appears.
+    return IsNullDevice(device) ? 0 : ERROR_FILE_NOT_FOUND;
+  }
   Located at = Locate(to.path);
   if (at.error != 0) return at.error;
   if (to.path.IsRoot()) return ERROR_ACCESS_DENIED;
@@ -255,6 +306,10 @@ DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, 
 DWORD FileTree::GetAttributes(std::string_view path, DWORD& attributes) {
   Located at = Find(path);
   if (at.error != 0) return at.error;
+  if (!at.device.empty()) {
+    attributes = FILE_ATTRIBUTE_ARCHIVE;  // as the system reports a device
+    return 0;
+  }
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   attributes = at.node->ReportedAttributes();
   return 0;
@@ -263,6 +318,7 @@ DWORD FileTree::GetAttributes(std::string_view path, DWORD& attributes) {
 DWORD FileTree::SetAttributes(std::string_view path, DWORD attributes) {
   Located at = Find(path);
   if (at.error != 0) return at.error;
+  if (!at.device.empty()) return 0;  // accepted, and nothing keeps them
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
   at.node->attributes = attributes & kStoredAttributes;
@@ -272,6 +328,7 @@ DWORD FileTree::SetAttributes(std::string_view path, DWORD attributes) {
 DWORD FileTree::DeleteFile(std::string_view path) {
   Located at = Find(path);
   if (at.error != 0) return at.error;
+  if (!at.device.empty()) return ERROR_INVALID_PARAMETER;  // a device cannot be deleted
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   if (at.node->folder) return ERROR_ACCESS_DENIED;
   if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
@@ -284,13 +341,15 @@ DWORD FileTree::DeleteFile(std::string_view path) {
 DWORD FileTree::RemoveFolder(std::string_view path) {
   const ResolvedPath resolved = Resolve(path, false);
   if (resolved.error != 0) return resolved.error;
+  if (!DeviceOf(resolved.path).empty()) return ERROR_DIRECTORY;
   Located at = Locate(resolved.path);
   if (at.error != 0) return at.error;
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   if (!at.node->folder) return ERROR_DIRECTORY;
   if (resolved.path.IsRoot()) return ERROR_ACCESS_DENIED;
   if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
-  if (!at.node->children.empty()) return ERROR_DIR_NOT_EMPTY;
+  // A link goes alone, whatever its target holds (the target keeps it all).
+  if (!at.node->link && !at.node->children.empty()) return ERROR_DIR_NOT_EMPTY;
   if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
   // The process holds its current folder open.
   if (IsCurrentFolder(resolved.path)) return ERROR_SHARING_VIOLATION;
@@ -301,6 +360,7 @@ DWORD FileTree::RemoveFolder(std::string_view path) {
 DWORD FileTree::Move(std::string_view existing, std::string_view newName, DWORD flags) {
   const ResolvedPath fromPath = Resolve(existing, false);
   if (fromPath.error != 0) return fromPath.error;
+  if (!DeviceOf(fromPath.path).empty()) return ERROR_ACCESS_DENIED;
   Located from = Locate(fromPath.path);
   if (from.error != 0) return from.error;
   if (!from.node) return ERROR_FILE_NOT_FOUND;
@@ -308,6 +368,7 @@ DWORD FileTree::Move(std::string_view existing, std::string_view newName, DWORD 
 
   const ResolvedPath toPath = Resolve(newName, false);
   if (toPath.error != 0) return toPath.error;
+  if (!DeviceOf(toPath.path).empty()) return ERROR_ACCESS_DENIED;  // a file never becomes a device
   if (toPath.path.drive != fromPath.path.drive) return ERROR_NOT_SAME_DEVICE_CODE;
   Located to = Locate(toPath.path);
   if (to.error != 0) return to.error;
@@ -355,17 +416,28 @@ DWORD FileTree::ScheduleAtRestart(std::string_view existing, const std::string* 
 DWORD FileTree::SetCurrent(std::string_view path) {
   const ResolvedPath resolved = Resolve(path, false);
   if (resolved.error != 0) return resolved.error;
+  if (!DeviceOf(resolved.path).empty()) return ERROR_DIRECTORY;
   Located at = Locate(resolved.path);
   if (at.error != 0) return at.error;
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   if (!at.node->folder) return ERROR_DIRECTORY;
+  if (!Content(at.node)) return ERROR_PATH_NOT_FOUND;  // a link whose target is gone
   m_current = resolved.path;
+  return 0;
+}
+
+DWORD FileTree::OpenDevice(const std::string& device, char drive, std::shared_ptr<FsNode>& node) {
+  if (!IsNullDevice(device)) return ERROR_FILE_NOT_FOUND;  // no such device is present
+  node = NewNode(device, false, drive);
+  node->nullDevice = true;
+  node->attached = false;  // in no folder, counted on no drive
   return 0;
 }
 
 DWORD FileTree::OpenForRead(std::string_view path, std::shared_ptr<FsNode>& node) {
   Located at = Find(path);
   if (at.error != 0) return at.error;
+  if (!at.device.empty()) return OpenDevice(at.device, Current().drive, node);
   if (!at.node) return ERROR_FILE_NOT_FOUND;
   if (at.node->folder) return ERROR_ACCESS_DENIED;
   if (at.node->locked) return ERROR_SHARING_VIOLATION;
@@ -376,6 +448,9 @@ DWORD FileTree::OpenForRead(std::string_view path, std::shared_ptr<FsNode>& node
 DWORD FileTree::OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& node) {
   const ResolvedPath resolved = Resolve(path, false);
   if (resolved.error != 0) return resolved.error;
+  if (const std::string device = DeviceOf(resolved.path); !device.empty()) {
+    return OpenDevice(device, resolved.path.drive, node);
+  }
   Located at = Locate(resolved.path);
   if (at.error != 0) return at.error;
   if (resolved.path.IsRoot()) return ERROR_ACCESS_DENIED;
@@ -403,6 +478,10 @@ DWORD FileTree::OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& nod
 DWORD FileTree::WriteAt(FsNode& node, std::size_t pos, const char* data, std::size_t n,
                         std::size_t& written) {
   written = 0;
+  if (node.nullDevice) {
+    written = n;
+    return 0;
+  }
   std::string bytes = node.data;
   if (bytes.size() < pos) bytes.resize(pos, '\0');
   std::size_t fits = n;
@@ -442,12 +521,23 @@ DWORD FileTree::FindFirst(std::string_view pattern, INT_PTR& handle, FindData& e
   if (resolved.error != 0) return resolved.error;
   // A root has no name of its own, and a trailing separator leaves no name to match.
   if (resolved.path.IsRoot() || resolved.trailingSeparator) return ERROR_FILE_NOT_FOUND;
+  Search search;
+  search.pattern = resolved.path.Text();
+  if (!HasWildcard(resolved.path.Leaf())) {
+    if (std::string device = DeviceOf(resolved.path); !device.empty()) {
+      // The system answers with the device itself, named as written; a
+      // wildcard never matches one, since no folder holds it.
+      search.entries.push_back({std::move(device), false, true});
+      NextEntry(search, entry);
+      handle = m_nextHandle++;
+      m_searches.emplace(handle, std::move(search));
+      return 0;
+    }
+  }
   Located at = Locate(resolved.path);
   if (at.error != 0) return at.error;
 
-  Search search;
   search.folder = at.parent;
-  search.pattern = resolved.path.Text();
   const std::string& leaf = resolved.path.Leaf();
   if (at.parent->parent != nullptr) {  // every folder but a drive root lists . and ..
     for (const char* dots : {".", ".."}) {
@@ -469,6 +559,11 @@ bool FileTree::NextEntry(Search& search, FindData& entry) {
   std::shared_ptr<FsNode> folder = search.folder.lock();
   while (search.next < search.entries.size()) {
     const SearchEntry& candidate = search.entries[search.next++];
+    if (candidate.device) {
+      entry.name = candidate.key;
+      entry.attrib = A_ARCH;
+      return true;
+    }
     if (!folder || !folder->attached) return false;  // the folder itself is gone
     if (candidate.dots) {
       entry.name = candidate.key;
@@ -515,7 +610,8 @@ std::shared_ptr<FsNode> FileTree::MakeFolders(const FullPath& path) {
     } else if (!it->second->folder) {
       return nullptr;
     } else {
-      folder = it->second;
+      folder = Content(it->second);
+      if (!folder) return nullptr;
     }
   }
   return folder;
@@ -523,7 +619,7 @@ std::shared_ptr<FsNode> FileTree::MakeFolders(const FullPath& path) {
 
 bool FileTree::AddFolder(std::string_view path, DWORD attributes) {
   const ResolvedPath resolved = Resolve(path, false);
-  if (resolved.error != 0) return false;
+  if (resolved.error != 0 || !DeviceOf(resolved.path).empty()) return false;
   std::shared_ptr<FsNode> folder = MakeFolders(resolved.path);
   if (!folder) return false;
   if (!resolved.path.IsRoot()) folder->attributes = attributes & kStoredAttributes;
@@ -532,7 +628,7 @@ bool FileTree::AddFolder(std::string_view path, DWORD attributes) {
 
 bool FileTree::AddFile(std::string_view path, std::string_view bytes, DWORD attributes) {
   const ResolvedPath resolved = Resolve(path, false);
-  if (resolved.error != 0 || resolved.path.IsRoot()) return false;
+  if (resolved.error != 0 || resolved.path.IsRoot() || !DeviceOf(resolved.path).empty()) return false;
   std::shared_ptr<FsNode> parent = MakeFolders(resolved.path.Parent());
   if (!parent) return false;
   auto it = parent->children.find(FoldName(resolved.path.Leaf()));
@@ -547,6 +643,35 @@ bool FileTree::AddFile(std::string_view path, std::string_view bytes, DWORD attr
   auto node = NewNode(resolved.path.Leaf(), false, resolved.path.drive);
   node->data.assign(bytes);
   node->attributes = attributes & kStoredAttributes;
+  Attach(parent, node);
+  return true;
+}
+
+bool FileTree::AddLink(std::string_view path, std::string_view target) {
+  std::shared_ptr<FsNode> targetNode = Content(Lookup(target));
+  if (!targetNode || !targetNode->folder) return false;
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0 || resolved.path.IsRoot() || !DeviceOf(resolved.path).empty()) return false;
+  std::shared_ptr<FsNode> parent = MakeFolders(resolved.path.Parent());
+  if (!parent || parent->children.count(FoldName(resolved.path.Leaf())) != 0) return false;
+  auto link = NewNode(resolved.path.Leaf(), true, resolved.path.drive);
+  link->link = true;
+  link->linkTarget = targetNode;
+  Attach(parent, link);
+  return true;
+}
+
+bool FileTree::AddUnnarrowable(std::string_view path, bool folder) {
+  // Read as a pattern, so that the last component may hold its '?'s.
+  const ResolvedPath resolved = Resolve(path, true);
+  if (resolved.error != 0 || resolved.path.IsRoot() || resolved.trailingSeparator) return false;
+  const std::string& leaf = resolved.path.Leaf();
+  if (leaf.find('?') == std::string::npos || leaf.find('*') != std::string::npos) return false;
+  std::shared_ptr<FsNode> parent = MakeFolders(resolved.path.Parent());
+  if (!parent) return false;
+  auto node = NewNode(leaf, folder, resolved.path.drive);
+  node->unnarrowable = true;
+  if (!folder) node->attributes = FILE_ATTRIBUTE_ARCHIVE;
   Attach(parent, node);
   return true;
 }
@@ -574,7 +699,8 @@ std::shared_ptr<FsNode> FileTree::Lookup(std::string_view path) const {
   if (drive == nullptr) return nullptr;
   std::shared_ptr<FsNode> node = drive->root;
   for (const std::string& part : resolved.path.parts) {
-    if (!node->folder) return nullptr;
+    node = node->folder ? Content(node) : nullptr;  // a link on the way leads into its target
+    if (!node) return nullptr;
     auto it = node->children.find(FoldName(part));
     if (it == node->children.end()) return nullptr;
     node = it->second;

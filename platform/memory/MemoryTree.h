@@ -25,7 +25,18 @@ constexpr DWORD kStoredAttributes =
 
 struct FsNode {
   std::string name;  // as it was created
+  std::string key;   // its key in the parent's children (FoldName of name, see Attach)
   bool folder = false;
+  // A folder link (junction or symbolic link to a folder): a folder of its
+  // own that shows the target's content. Weak, so that a link inside its
+  // own target makes no cycle; a target removed leaves the link dangling.
+  bool link = false;
+  std::weak_ptr<FsNode> linkTarget;
+  // A name without an exact Shift-JIS form, held as the system's narrowing
+  // gives it: '?' where such a character stands. No path can name it.
+  bool unnarrowable = false;
+  // The null device: reads nothing, takes every byte written and keeps none.
+  bool nullDevice = false;
   DWORD attributes = 0;  // kStoredAttributes bits only
   std::string data;
   std::map<std::string, std::shared_ptr<FsNode>> children;  // by FoldName
@@ -72,6 +83,7 @@ class FileTree {
     std::shared_ptr<FsNode> parent;  // the folder that holds the leaf (null for a root)
     std::shared_ptr<FsNode> node;    // the entry itself, null when missing
     DWORD error = 0;                 // the drive or a folder on the way is missing
+    std::string device;              // the DOS device the path names (then nothing else is set)
   };
   Located Locate(const FullPath& path);
   // Resolve and Locate in one; error set when either fails.
@@ -88,6 +100,8 @@ class FileTree {
   DWORD Move(std::string_view existing, std::string_view newName, DWORD flags);
   DWORD ScheduleAtRestart(std::string_view existing, const std::string* newName, DWORD flags);
   DWORD SetCurrent(std::string_view path);
+  // The null device opens as a file of its own that reads nothing and keeps
+  // nothing written; the other devices are not present.
   DWORD OpenForRead(std::string_view path, std::shared_ptr<FsNode>& node);
   // Creates or truncates, as CREATE_ALWAYS.
   DWORD OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& node);
@@ -108,6 +122,11 @@ class FileTree {
   // ----- set-up and inspection: no read-only media, attribute or sharing
   // rules apply, missing parent folders are created.
   bool AddFolder(std::string_view path, DWORD attributes);
+  // A folder link at path to the existing folder target (see FsNode::link).
+  bool AddLink(std::string_view path, std::string_view target);
+  // An entry whose name has no exact Shift-JIS form: the last component of
+  // path is its narrowed form, with '?' where those characters stand.
+  bool AddUnnarrowable(std::string_view path, bool folder);
   bool AddFile(std::string_view path, std::string_view bytes, DWORD attributes);
   bool SetLocked(std::string_view path, bool locked);
   bool ForceCurrent(std::string_view path);
@@ -123,8 +142,9 @@ class FileTree {
 
  private:
   struct SearchEntry {
-    std::string key;  // FoldName of the entry, or "." / ".."
+    std::string key;  // the entry's key, "." / "..", or a device's name
     bool dots = false;
+    bool device = false;
   };
   struct Search {
     std::weak_ptr<FsNode> folder;
@@ -134,6 +154,7 @@ class FileTree {
   };
 
   std::shared_ptr<FsNode> NewNode(std::string name, bool folder, char drive);
+  DWORD OpenDevice(const std::string& device, char drive, std::shared_ptr<FsNode>& node);
   void Attach(const std::shared_ptr<FsNode>& parent, const std::shared_ptr<FsNode>& node);
   void Detach(FsNode& node);
   DWORD ResizeData(FsNode& node, std::string newData);
@@ -141,11 +162,17 @@ class FileTree {
   bool NextEntry(Search& search, FindData& entry);
   std::shared_ptr<FsNode> MakeFolders(const FullPath& path);
   void Unlock(FsNode& node);
+  // The folder whose content a folder shows: itself, or a link's target
+  // (null when the target is gone).
+  static std::shared_ptr<FsNode> Content(const std::shared_ptr<FsNode>& folder);
+  std::string PathOf(const FsNode& node) const;
+  void DumpNode(const FsNode& node, const std::string& indent, std::string& out) const;
 
   std::map<char, DriveInfo> m_drives;
   FullPath m_current;
   std::map<INT_PTR, Search> m_searches;
   INT_PTR m_nextHandle = 0x100;
+  unsigned m_nextUnnarrowable = 0;
   std::vector<RestartEntry> m_restart;
 };
 

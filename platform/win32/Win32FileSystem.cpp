@@ -12,6 +12,8 @@ using win32::Widen;
 
 namespace {
 
+// A name without an exact Shift-JIS form comes back with '?' where the
+// characters stood: no operation accepts it, so it can never name another entry.
 void FillEntry(const WIN32_FIND_DATAW& found, FindData& entry) {
   entry.name = Narrow(found.cFileName);
   entry.attrib = win32::CrtAttributes(found.dwFileAttributes);
@@ -155,8 +157,10 @@ DWORD Win32FileSystem::GetCurrentDirectoryA(DWORD bufferLength, CString& folder)
     length = 0;
   }
   if (length == 0) return 0;
-  // The A function counts the bytes of the converted path.
-  const CString narrow = Narrow(std::wstring_view(buffer.data(), length));
+  // The A function counts the bytes of the converted path. A folder whose
+  // name has no exact Shift-JIS form is a failure, never a different path.
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
   const DWORD bytes = static_cast<DWORD>(narrow.GetLength());
   if (bytes >= bufferLength) return bytes + 1;
   folder = narrow;
@@ -175,7 +179,8 @@ UINT Win32FileSystem::GetWindowsDirectoryA(CString& folder) {
     length = ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   }
   if (length == 0 || length >= buffer.size()) return 0;
-  const CString narrow = Narrow(std::wstring_view(buffer.data(), length));
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
   if (narrow.IsEmpty()) return 0;
   folder = narrow;
   return static_cast<UINT>(narrow.GetLength());

@@ -48,9 +48,9 @@ class Win32FileSystem : public IFileSystem {
 
 namespace win32 {
 
-// The runtime's attribute bits (_A_RDONLY ... _A_ARCH) of a file's attributes.
-constexpr unsigned CrtAttributes(DWORD fileAttributes) {
-  return static_cast<unsigned>(fileAttributes) & (A_RDONLY | A_HIDDEN | A_SYSTEM | A_SUBDIR | A_ARCH);
-}
+// A search entry's attribute bits as the runtime's _findfirst gives them: every
+// bit the system reports, the reparse point (0x400) of a junction or a
+// symbolic link included, so that a walk can tell a link from a folder.
+constexpr unsigned CrtAttributes(DWORD fileAttributes) { return static_cast<unsigned>(fileAttributes); }
 
 }  // namespace win32

@@ -8,7 +8,6 @@
 #include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Strings.h"
 
-using win32::Narrow;
 using win32::Widen;
 
 namespace {
@@ -107,9 +106,9 @@ class Win32ShellLink : public IShellLinkA {
 
 BOOL Win32Shell::SHGetSpecialFolderPathA(HWND owner, CString& path, int csidl, BOOL create) {
   wchar_t buffer[MAX_PATH + 1] = {};
-  const BOOL ok = ::SHGetSpecialFolderPathW(owner, buffer, csidl, create);
-  if (ok) path = Narrow(buffer);
-  return ok;
+  if (!::SHGetSpecialFolderPathW(owner, buffer, csidl, create)) return FALSE;
+  // A folder without an exact Shift-JIS form fails (ERROR_NO_UNICODE_TRANSLATION).
+  return win32::NarrowExact(buffer, path) ? TRUE : FALSE;
 }
 
 HRESULT Win32Shell::SHGetSpecialFolderLocation(HWND owner, int csidl, ItemIdList& list) {
@@ -125,9 +124,8 @@ BOOL Win32Shell::SHGetPathFromIDListA(const IItemIdList* list, CString& path) {
   const auto* own = dynamic_cast<const Win32ItemIdList*>(list);
   if (own == nullptr) return FALSE;
   wchar_t buffer[MAX_PATH + 1] = {};
-  const BOOL ok = ::SHGetPathFromIDListW(own->get(), buffer);
-  if (ok) path = Narrow(buffer);
-  return ok;
+  if (!::SHGetPathFromIDListW(own->get(), buffer)) return FALSE;
+  return win32::NarrowExact(buffer, path) ? TRUE : FALSE;
 }
 
 HRESULT Win32Shell::SHGetMalloc(std::unique_ptr<IShellMalloc>& malloc) {

@@ -21,9 +21,25 @@ inline constexpr UINT kCodePage = 932;
 // become the system's replacement character.
 std::wstring Widen(std::string_view text);
 
-// UTF-16 to Shift-JIS. A character the code page lacks becomes the system's
-// default character ('?').
+// UTF-16 to Shift-JIS, never through a look-alike: the system's best-fit
+// table would turn the yen sign U+00A5 into 0x5C, a backslash, and é into e,
+// so that a name read from the disk would become a path to another entry.
+// A character without an exact Shift-JIS form becomes the default character
+// '?', which Windows refuses in every name, so the result names nothing.
+struct Narrowed {
+  CString text;
+  bool exact = true;  // false when some character had no Shift-JIS form
+};
+Narrowed NarrowChecked(std::wstring_view text);
+
+// NarrowChecked's text: for what is shown or compared, never for a path
+// handed on (a search result's name is one: its '?' makes it unusable).
 CString Narrow(std::wstring_view text);
+
+// For a path the system hands back (current folder, module path, shell
+// folders): the exact Shift-JIS form, or false with the last error set to
+// ERROR_NO_UNICODE_TRANSLATION and out left unchanged.
+bool NarrowExact(std::wstring_view text, CString& out);
 
 // Widens registry string data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) byte
 // count for byte count: the text between zero bytes is converted piece by

@@ -151,7 +151,12 @@ CString Win32Ui::GetWindowTextA(HWND window) {
   std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
   int got = ::GetWindowTextW(window, wide.data(), length + 1);
   wide.resize(static_cast<std::size_t>(got < 0 ? 0 : got));
-  return win32::Narrow(wide);
+  // Text without an exact Shift-JIS form (typed or pasted by the user) is
+  // not passed on changed: the result is empty, the last error
+  // ERROR_NO_UNICODE_TRANSLATION.
+  CString text;
+  if (!win32::NarrowExact(wide, text)) return "";
+  return text;
 }
 
 BOOL Win32Ui::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -238,7 +243,11 @@ CString Win32Ui::GetModuleFileNameA() {
     if (n == 0) return "";
     if (n < path.size()) {
       path.resize(n);
-      return win32::Narrow(path);
+      // A module path without an exact Shift-JIS form: empty, last error
+      // ERROR_NO_UNICODE_TRANSLATION, never a different path.
+      CString narrow;
+      if (!win32::NarrowExact(path, narrow)) return "";
+      return narrow;
     }
     path.resize(path.size() * 2);
   }

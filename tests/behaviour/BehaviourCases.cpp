@@ -1,0 +1,558 @@
+#include "tests/behaviour/BehaviourCases.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <utility>
+
+namespace cases {
+
+namespace {
+
+bool Write(IFileSystem& files, const CString& path, std::string_view data) {
+  auto stream = files.OpenFile(path, FileOpenMode::Write);
+  return stream && stream->Write(data.data(), data.size());
+}
+
+std::optional<std::string> Read(IFileSystem& files, const CString& path) {
+  auto stream = files.OpenFile(path, FileOpenMode::Read);
+  if (!stream) return std::nullopt;
+  std::string data;
+  char buffer[64];
+  for (std::size_t n; (n = stream->Read(buffer, sizeof buffer)) > 0;) data.append(buffer, n);
+  return data;
+}
+
+// Every entry a search gives, in order ("." and ".." included).
+std::vector<FindData> Search(IFileSystem& files, const CString& pattern) {
+  std::vector<FindData> found;
+  CFindFile find(files);
+  for (bool more = find.FindFirst(pattern); more && found.size() < 1000; more = find.FindNext()) {
+    found.push_back(find.Entry());
+  }
+  return found;
+}
+
+std::string Listing(const std::vector<FindData>& entries) {
+  std::string text;
+  for (const FindData& e : entries) {
+    char bits[16];
+    std::snprintf(bits, sizeof bits, "/0x%X", e.attrib);
+    text += "[" + Shown(e.name.view()) + bits + "] ";
+  }
+  return text;
+}
+
+// The attribute bits the cases compare: those the programs look at.
+constexpr unsigned kBits = A_RDONLY | A_HIDDEN | A_SUBDIR | A_REPARSE;
+
+// ---------------------------------------------------------------- files
+
+void CopyKeepsReadOnly(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString source = dir + "\\ro.txt";
+  check(Write(files, source, "read-only"), "a file is written");
+  check(files.SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY) != 0, "SetFileAttributesA(READONLY)");
+  check(files.CopyFileA(source, dir + "\\copy.txt", TRUE) != 0, "CopyFileA to a new name");
+  const DWORD copied = files.GetFileAttributesA(dir + "\\copy.txt");
+  check(copied != INVALID_FILE_ATTRIBUTES && (copied & FILE_ATTRIBUTE_READONLY) != 0,
+        "the copy is read-only as well", "attributes " + std::to_string(copied));
+  check(Read(files, dir + "\\copy.txt") == std::optional<std::string>("read-only"), "the copy has the bytes");
+  files.SetFileAttributesA(source, FILE_ATTRIBUTE_NORMAL);
+  files.SetFileAttributesA(dir + "\\copy.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString target = dir + "\\target.txt";
+  Write(files, dir + "\\new.txt", "new");
+  Write(files, target, "old");
+  files.SetFileAttributesA(target, FILE_ATTRIBUTE_READONLY);
+  files.SetLastError(0);
+  check(files.CopyFileA(dir + "\\new.txt", target, FALSE) == 0, "CopyFileA over a read-only file fails");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+  check(Read(files, target) == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
+  files.SetLastError(0);
+  check(files.DeleteFileA(target) == 0, "DeleteFileA of a read-only file fails");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+  files.SetLastError(0);
+  check(files.CopyFileA(dir + "\\new.txt", dir + "\\NEW.TXT", TRUE) == 0, "CopyFileA onto itself fails");
+  files.SetLastError(0);
+  Write(files, dir + "\\other.txt", "other");
+  check(files.CopyFileA(dir + "\\new.txt", dir + "\\other.txt", TRUE) == 0,
+        "CopyFileA with failIfExists onto a file fails");
+  check.Number(files.GetLastError(), ERROR_FILE_EXISTS, "  ... with ERROR_FILE_EXISTS");
+  check(files.SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL) != 0 && files.DeleteFileA(target) != 0,
+        "once writable it can be deleted");
+}
+
+void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString sub = dir + "\\sub";
+  check(files.CreateDirectoryA(sub) != 0, "CreateDirectoryA");
+  files.SetLastError(0);
+  check(files.CreateDirectoryA(sub) == 0, "CreateDirectoryA of an existing folder fails");
+  check.Number(files.GetLastError(), ERROR_ALREADY_EXISTS, "  ... with ERROR_ALREADY_EXISTS");
+  files.SetLastError(0);
+  check(files.CreateDirectoryA(dir + "\\none\\sub") == 0, "CreateDirectoryA below a missing folder fails");
+  check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
+  Write(files, sub + "\\f.txt", "f");
+  files.SetLastError(0);
+  check(files.RemoveDirectoryA(sub) == 0, "RemoveDirectoryA of a folder that holds a file fails");
+  check.Number(files.GetLastError(), ERROR_DIR_NOT_EMPTY, "  ... with ERROR_DIR_NOT_EMPTY");
+  files.SetLastError(0);
+  check(files.RemoveDirectoryA(sub + "\\f.txt") == 0, "RemoveDirectoryA of a file fails");
+  check.Number(files.GetLastError(), ERROR_DIRECTORY, "  ... with ERROR_DIRECTORY");
+  files.SetLastError(0);
+  check(files.DeleteFileA(sub) == 0, "DeleteFileA of a folder fails");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+  check(files.DeleteFileA(sub + "\\f.txt") != 0 && files.RemoveDirectoryA(sub) != 0,
+        "emptied, it can be removed");
+  check.Number(files.GetFileAttributesA(sub), INVALID_FILE_ATTRIBUTES, "  ... and is gone");
+  files.SetLastError(0);
+  check(files.RemoveDirectoryA(sub) == 0, "RemoveDirectoryA of a missing folder fails");
+  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
+}
+
+void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\b.txt", "b");
+  Write(files, dir + "\\A.txt", "a");
+  Write(files, dir + "\\ro.dat", "r");
+  files.SetFileAttributesA(dir + "\\ro.dat", FILE_ATTRIBUTE_READONLY);
+  Write(files, dir + "\\hid", "h");
+  files.SetFileAttributesA(dir + "\\hid", FILE_ATTRIBUTE_HIDDEN);
+  files.CreateDirectoryA(dir + "\\Sub");
+  const std::vector<FindData> all = Search(files, dir + "\\*.*");
+  // "." and ".." come first; the order of the rest is the file system's
+  // (NTFS sorts by name, Wine gives the Unix directory order): the
+  // programs must not depend on it, so it is compared as a set.
+  check(all.size() >= 2 && all[0].name == "." && all[1].name == ".." && (all[0].attrib & A_SUBDIR) &&
+            (all[1].attrib & A_SUBDIR),
+        "a folder's search starts with . and .., both folders", Listing(all));
+  std::set<std::pair<std::string, unsigned>> rest;
+  for (std::size_t i = 2; i < all.size(); ++i) rest.emplace(all[i].name.str(), all[i].attrib & kBits);
+  const std::set<std::pair<std::string, unsigned>> want = {
+      {"A.txt", 0}, {"b.txt", 0}, {"ro.dat", A_RDONLY}, {"hid", A_HIDDEN}, {"Sub", A_SUBDIR}};
+  check(rest == want && all.size() == 7, "  ... then every entry once, named as created, with its bits",
+        Listing(all));
+  const std::vector<FindData> txt = Search(files, dir + "\\*.TXT");
+  check(txt.size() == 2, "a pattern matches names without regard to case", Listing(txt));
+  const std::vector<FindData> noExt = Search(files, dir + "\\*.");
+  std::set<std::string> noExtNames;
+  for (const FindData& e : noExt) noExtNames.insert(e.name.str());
+  check(noExtNames == std::set<std::string>{".", "..", "hid", "Sub"}, "\"*.\" matches the names without a dot",
+        Listing(noExt));
+  FindData entry;
+  files.SetLastError(0);
+  check.Number(files.findfirst(dir + "\\*.none", entry), -1, "findfirst without a match gives -1");
+  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
+  files.SetLastError(0);
+  check.Number(files.findfirst(dir + "\\none\\*.*", entry), -1, "findfirst in a missing folder gives -1");
+  check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
+  const std::vector<FindData> one = Search(files, dir + "\\SUB");
+  check(one.size() == 1 && one[0].name == "Sub" && (one[0].attrib & kBits) == A_SUBDIR,
+        "a search for one name gives the entry under its own spelling", Listing(one));
+  files.SetFileAttributesA(dir + "\\ro.dat", FILE_ATTRIBUTE_NORMAL);
+}
+
+void TrailingDotsAndSpaces(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\f.txt", "f");
+  files.CreateDirectoryA(dir + "\\dest");
+  check(files.GetFileAttributesA(dir + "\\f.txt.") != INVALID_FILE_ATTRIBUTES,
+        "GetFileAttributesA of \"f.txt.\" finds f.txt");
+  check((files.GetFileAttributesA(dir + "\\dest. .") & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+            files.GetFileAttributesA(dir + "\\dest. .") != INVALID_FILE_ATTRIBUTES,
+        "GetFileAttributesA of \"dest. .\" finds dest");
+  const std::vector<FindData> found = Search(files, dir + "\\dest.");
+  check(found.size() == 1 && found[0].name == "dest", "a search for \"dest.\" finds dest", Listing(found));
+  const std::vector<FindData> spaced = Search(files, dir + "\\f.txt  ");
+  check(spaced.size() == 1 && spaced[0].name == "f.txt", "a search for \"f.txt  \" finds f.txt",
+        Listing(spaced));
+  check(files.CreateDirectoryA(dir + "\\new. ") != 0, "CreateDirectoryA(\"new. \")");
+  const std::vector<FindData> made = Search(files, dir + "\\new*");
+  check(made.size() == 1 && made[0].name == "new", "  ... creates \"new\"", Listing(made));
+  check(files.RemoveDirectoryA(dir + "\\new..") != 0, "RemoveDirectoryA(\"new..\") removes it");
+  check(Write(files, dir + "\\g.txt .", "g") && Search(files, dir + "\\g.txt").size() == 1,
+        "a file opened for writing as \"g.txt .\" is g.txt");
+  check(files.CopyFileA(dir + "\\g.txt.", dir + "\\h.txt ", FALSE) != 0 &&
+            Read(files, dir + "\\h.txt") == std::optional<std::string>("g"),
+        "CopyFileA drops them on both sides");
+  check(files.DeleteFileA(dir + "\\f.txt. ") != 0 &&
+            files.GetFileAttributesA(dir + "\\f.txt") == INVALID_FILE_ATTRIBUTES,
+        "DeleteFileA(\"f.txt. \") deletes f.txt");
+}
+
+void CaseInsensitiveNames(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\MixedCase.Txt", "m");
+  files.CreateDirectoryA(dir + "\\Folder");
+  check(Read(files, dir + "\\mixedcase.txt") == std::optional<std::string>("m"),
+        "a file opens under any case of its name");
+  files.SetLastError(0);
+  check(files.CreateDirectoryA(dir + "\\FOLDER") == 0, "CreateDirectoryA of another case of a folder fails");
+  check.Number(files.GetLastError(), ERROR_ALREADY_EXISTS, "  ... with ERROR_ALREADY_EXISTS");
+  check(Write(files, dir + "\\MIXEDCASE.TXT", "replaced"), "writing under another case");
+  const std::vector<FindData> found = Search(files, dir + "\\mixed*");
+  check(found.size() == 1 && found[0].name == "MixedCase.Txt",
+        "  ... replaces the file, which keeps the spelling it was created with", Listing(found));
+  check(Read(files, dir + "\\MixedCase.Txt") == std::optional<std::string>("replaced"), "  ... and its bytes");
+  check(files.RemoveDirectoryA(dir + "\\fOlDeR") != 0, "RemoveDirectoryA under another case");
+}
+
+void RestartOrder(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString first = dir + "\\first.txt";
+  const CString second = dir + "\\second.txt";
+  Write(files, first, "1");
+  Write(files, second, "2");
+  check(files.MoveFileExA(second, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "a file's deletion is scheduled");
+  check(files.MoveFileExA(first, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "  ... another's");
+  check(files.MoveFileExA(dir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "  ... and the folder's");
+  std::vector<std::string> mine;
+  const std::string prefix = dir.str() + "\\";
+  for (const RestartRead& request : b.RestartRequests()) {
+    const std::string path = request.path.str();
+    if (path == dir.str() || path.compare(0, prefix.size(), prefix) == 0) {
+      mine.push_back((request.newName ? "rename " : "delete ") + path.substr(std::min(path.size(), prefix.size())));
+    }
+  }
+  const std::vector<std::string> want = {"delete second.txt", "delete first.txt", "delete "};
+  std::string shown;
+  for (const std::string& s : mine) shown += "[" + Shown(s) + "] ";
+  check(mine == want, "the system keeps them in the order they were asked for", shown);
+  check(files.GetFileAttributesA(first) != INVALID_FILE_ATTRIBUTES, "  ... and deletes nothing before the restart");
+}
+
+void ErrorTexts(Backend& b, const CString&, Checker& check) {
+  IFileSystem& files = b.Files();
+  for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION,
+                     ERROR_DISK_FULL, ERROR_DIR_NOT_EMPTY, ERROR_INVALID_NAME}) {
+    const CString text = files.FormatMessageA(code);
+    const std::string_view v = text.view();
+    check(v.size() > 2 && v.substr(v.size() - 2) == "\r\n",
+          "FormatMessageA(" + std::to_string(code) + ") is a text ending in CR LF", Shown(v));
+  }
+  check(files.FormatMessageA(0x2FFFFFFF).IsEmpty(), "FormatMessageA of a code without a text is empty");
+}
+
+// ---------------------------------------------------------------- registry
+
+void RegistryValues(Backend& b, const CString&, Checker& check) {
+  IRegistry& registry = b.Registry();
+  const CString path = b.ScratchKey() + "\\値";
+  {
+    CRegKey key(registry);
+    DWORD disposition = 0;
+    check.Number(key.Create(HKEY_CURRENT_USER, path, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &disposition),
+                 ERROR_SUCCESS, "RegCreateKeyExA creates a key");
+    check.Number(disposition, REG_CREATED_NEW_KEY, "  ... reporting REG_CREATED_NEW_KEY");
+    check.Number(key.SetValue("Text", CString("ソ表 text")), ERROR_SUCCESS, "SetValue of a string");
+    check.Number(key.SetValue("Expand", CString("%TEMP%\\x"), REG_EXPAND_SZ), ERROR_SUCCESS,
+                 "SetValue of an expandable string");
+    CStringList list;
+    list.AddTail("one");
+    list.AddTail("ソ");
+    check.Number(key.SetValue("Multi", list), ERROR_SUCCESS, "SetValue of a multi-string");
+    const DWORD number = 0x12345678;
+    check.Number(key.SetValue("Number", REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
+                 ERROR_SUCCESS, "SetValue of a REG_DWORD");
+    const BYTE binary[] = {0x83, 0x5C, 0x00, 0xFF};
+    check.Number(key.SetValue("Binary", REG_BINARY, binary, sizeof binary), ERROR_SUCCESS,
+                 "SetValue of REG_BINARY data");
+  }
+  struct Want {
+    const char* name;
+    DWORD type;
+    std::string bytes;
+  };
+  const Want wants[] = {
+      {"Text", REG_SZ, std::string("ソ表 text", 9) + '\0'},
+      {"Expand", REG_EXPAND_SZ, std::string("%TEMP%\\x") + '\0'},
+      {"Multi", REG_MULTI_SZ, std::string("one\0ソ\0\0", 8)},
+      {"Number", REG_DWORD, std::string("\x78\x56\x34\x12", 4)},
+      {"Binary", REG_BINARY, std::string("\x83\x5C\x00\xFF", 4)},
+  };
+  for (const Want& want : wants) {
+    const std::optional<ValueRead> got = b.ReadValue(HKEY_CURRENT_USER, path, want.name);
+    check(got && got->type == want.type && got->bytes == want.bytes,
+          std::string("value ") + want.name + " reads back with its type and every byte, terminators counted",
+          got ? "type " + std::to_string(got->type) + " [" + Shown(got->bytes) + "]" : std::string("missing"));
+  }
+  {
+    CRegKey parent(registry);
+    parent.Create(HKEY_CURRENT_USER, b.ScratchKey(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS);
+    check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_SUCCESS, "RegDeleteKeyA deletes it");
+    check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_FILE_NOT_FOUND,
+                 "  ... and a second time finds nothing");
+  }
+  check(registry.RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, nullptr, nullptr) ==
+            ERROR_INVALID_PARAMETER,
+        "RegCreateKeyExA without a place for the key is refused");
+  // A key handle that was closed: the call fails and leaves null behind.
+  HKEY closed = nullptr;
+  registry.RegCreateKeyExA(HKEY_CURRENT_USER, b.ScratchKey(), 0, KEY_ALL_ACCESS, &closed, nullptr);
+  registry.RegCloseKey(closed);
+  HKEY result = reinterpret_cast<HKEY>(static_cast<UINT_PTR>(0x10));
+  const LONG status = registry.RegCreateKeyExA(closed, "x", 0, KEY_ALL_ACCESS, &result, nullptr);
+  check(status != ERROR_SUCCESS && result == nullptr, "a failed RegCreateKeyExA leaves the handle null",
+        "status " + std::to_string(status));
+  if (status == ERROR_SUCCESS && result != nullptr) registry.RegCloseKey(result);
+}
+
+// ---------------------------------------------------------------- shell
+
+void ShortcutFields(Backend& b, const CString& dir, Checker& check) {
+  IShell& shell = b.Shell();
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\uninst.exe", "MZ");
+  CComInit com(shell);
+  check(com.Result() == S_OK || com.Result() == S_FALSE, "CoInitialize");
+  std::unique_ptr<IShellLinkA> link;
+  if (!check.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
+  const CString target = dir + "\\uninst.exe";
+  check(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
+            link->SetWorkingDirectory(dir.c_str()) == S_OK && link->SetIconLocation(target.c_str(), 1) == S_OK &&
+            link->SetPath(target.c_str()) == S_OK,
+        "the setters succeed");
+  std::unique_ptr<IPersistFile> persist;
+  if (!check.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
+  std::u16string wide;
+  const CString file = dir + "\\UnInstall.lnk";
+  check(shell.MultiByteToWideChar(file.view(), wide, 260) > 0, "MultiByteToWideChar of the file name");
+  check.Number(persist->Save(wide, TRUE), S_OK, "IPersistFile::Save");
+  persist.reset();
+  link.reset();
+  const std::optional<ShortcutRead> read = b.ReadShortcut(file);
+  if (!check(read.has_value(), "the shortcut file reads back")) return;
+  check.Bytes(read->target, target.view(), "  ... target");
+  check.Bytes(read->workingFolder, dir.view(), "  ... working folder");
+  check.Bytes(read->iconPath, target.view(), "  ... icon file");
+  check.Number(read->iconIndex, 1, "  ... icon index");
+  check.Bytes(read->arguments, "/x", "  ... arguments");
+  check.Bytes(read->description, "説明", "  ... description");
+}
+
+// ---------------------------------------------------------------- device names
+
+void DeviceNames(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\f.txt", "data");
+  check(files.CopyFileA(dir + "\\f.txt", dir + "\\NUL", FALSE) != 0, "CopyFileA to NUL succeeds");
+  check(Write(files, dir + "\\nul.txt", "x"), "writing to nul.txt succeeds");
+  const std::optional<std::string> read = Read(files, dir + "\\Nul");
+  check(read == std::optional<std::string>(""), "reading from Nul gives no bytes");
+  const std::vector<FindData> all = Search(files, dir + "\\*");
+  std::set<std::string> names;
+  for (const FindData& e : all) names.insert(e.name.str());
+  check(names == std::set<std::string>{".", "..", "f.txt"}, "  ... and nothing appears in the folder", Listing(all));
+  check.Number(files.GetFileAttributesA(dir + "\\con"), FILE_ATTRIBUTE_ARCHIVE,
+               "GetFileAttributesA of con reports the device");
+  check.Number(files.GetFileAttributesA(dir + "\\LPT1.log"), FILE_ATTRIBUTE_ARCHIVE,
+               "  ... so does LPT1.log");
+  check(files.GetFileAttributesA(dir + "\\COM0") == INVALID_FILE_ATTRIBUTES, "COM0 is an ordinary name");
+  const std::vector<FindData> device = Search(files, dir + "\\NUL.txt");
+  check(device.size() == 1 && device[0].name == "NUL" && (device[0].attrib & kBits) == 0,
+        "a search for NUL.txt answers with the device NUL", Listing(device));
+  files.SetLastError(0);
+  check(files.DeleteFileA(dir + "\\nul") == 0, "DeleteFileA of nul fails");
+  check.Number(files.GetLastError(), ERROR_INVALID_PARAMETER, "  ... with ERROR_INVALID_PARAMETER");
+  files.SetLastError(0);
+  check(files.CopyFileA(dir + "\\nul", dir + "\\g.txt", FALSE) == 0, "CopyFileA from nul fails");
+  check.Number(files.GetLastError(), ERROR_INVALID_PARAMETER, "  ... with ERROR_INVALID_PARAMETER");
+  const CString device2 = dir + "\\aux";
+  files.SetLastError(0);
+  check(files.MoveFileExA(dir + "\\f.txt", &device2, 0) == 0 &&
+            files.GetFileAttributesA(dir + "\\f.txt") != INVALID_FILE_ATTRIBUTES,
+        "MoveFileExA onto a device fails and the file stays");
+  files.SetLastError(0);
+  const bool made = files.CreateDirectoryA(dir + "\\nul") != 0;
+  check.Differs(!made, "CreateDirectoryA(nul) fails", "",
+                "Wine reports success and creates nothing");
+  check(files.GetFileAttributesA(dir + "\\nul\\x") == INVALID_FILE_ATTRIBUTES, "nothing is found below nul");
+}
+
+// ---------------------------------------------------------------- hostile names
+
+void YenSignName(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  // x\..\..\canary is what best-fit narrowing would make of the name: it
+  // climbs out of dir\hostile\ into dir's parent. A canary sits there.
+  const CString hostile = dir + "\\hostile";
+  files.CreateDirectoryA(hostile);
+  files.CreateDirectoryA(dir + "\\canary");
+  Write(files, dir + "\\canary\\keep.txt", "keep");
+  if (!b.PlantYenFolder(hostile)) {
+    check.Skip("a folder named with U+00A5", "this backend cannot plant one");
+    return;
+  }
+  const std::vector<FindData> all = Search(files, hostile + "\\*.*");
+  const FindData* planted = nullptr;
+  for (const FindData& e : all) {
+    if (e.name.str() != "." && e.name.str() != "..") planted = &e;
+  }
+  if (!check(all.size() == 3 && planted != nullptr, "the search lists the planted folder", Listing(all))) return;
+  check.Bytes(planted->name, "x?..?..?canary", "  ... with '?' where each yen sign stands");
+  check.Number(planted->attrib & kBits, A_SUBDIR, "  ... as a folder");
+  const CString path = hostile + "\\" + planted->name;
+  struct Attempt {
+    const char* what;
+    bool failed;
+  };
+  FindData entry;
+  const CString moved = dir + "\\moved";
+  files.SetLastError(0);
+  const Attempt attempts[] = {
+      {"GetFileAttributesA", files.GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES},
+      {"RemoveDirectoryA", files.RemoveDirectoryA(path) == 0},
+      {"DeleteFileA", files.DeleteFileA(path) == 0},
+      {"SetFileAttributesA", files.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) == 0},
+      {"DeleteFileA of an entry inside", files.DeleteFileA(path + "\\keep.txt") == 0},
+      {"findfirst inside", files.findfirst(path + "\\*.*", entry) == -1},
+      {"MoveFileExA", files.MoveFileExA(path, &moved, 0) == 0},
+      {"OpenFile", files.OpenFile(path + "\\keep.txt", FileOpenMode::Read) == nullptr},
+  };
+  for (const Attempt& attempt : attempts) {
+    check(attempt.failed, std::string("  ... ") + attempt.what + " through the name fails");
+  }
+  files.SetLastError(0);
+  files.RemoveDirectoryA(path);
+  check.Number(files.GetLastError(), ERROR_INVALID_NAME, "  ... with ERROR_INVALID_NAME");
+  check(Read(files, dir + "\\canary\\keep.txt") == std::optional<std::string>("keep"),
+        "the folder best fit would have named is untouched");
+  files.SetLastError(0);
+  check(files.RemoveDirectoryA(hostile) == 0, "the folder holding it cannot be removed");
+  check.Number(files.GetLastError(), ERROR_DIR_NOT_EMPTY, "  ... with ERROR_DIR_NOT_EMPTY");
+}
+
+void FolderLink(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString target = dir + "\\target";
+  const CString link = dir + "\\link";
+  files.CreateDirectoryA(target);
+  if (!b.PlantLink(link, target)) {
+    check.Skip("a folder link", "this backend cannot plant one");
+    return;
+  }
+  Write(files, target + "\\t.txt", "t");
+  Write(files, target + "\\gone.txt", "g");
+  files.CreateDirectoryA(target + "\\sub");
+  const std::vector<FindData> all = Search(files, dir + "\\*.*");
+  const FindData* found = nullptr;
+  for (const FindData& e : all) {
+    if (e.name == "link") found = &e;
+  }
+  check(found != nullptr && (found->attrib & kBits) == (A_SUBDIR | A_REPARSE),
+        "a search lists the link as a folder and a reparse point (0x410)", Listing(all));
+  check.Number(files.GetFileAttributesA(link) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+               FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, "GetFileAttributesA of the link");
+  std::set<std::string> inside;
+  for (const FindData& e : Search(files, link + "\\*.*")) inside.insert(e.name.str());
+  check(inside == std::set<std::string>{".", "..", "t.txt", "gone.txt", "sub"},
+        "the target's content is seen through the link");
+  check(Read(files, link + "\\t.txt") == std::optional<std::string>("t"), "  ... and read through it");
+  check(files.DeleteFileA(link + "\\gone.txt") != 0 &&
+            files.GetFileAttributesA(target + "\\gone.txt") == INVALID_FILE_ATTRIBUTES,
+        "DeleteFileA through the link deletes the target's file");
+  files.SetLastError(0);
+  const bool removed = files.RemoveDirectoryA(link) != 0;
+  const std::string error = "error " + std::to_string(files.GetLastError());
+  if (!check.Differs(removed, "RemoveDirectoryA of the link succeeds though the target is not empty", error,
+                     "Wine 8 removes a Unix symbolic link to a folder only when the folder is empty "
+                     "(ERROR_DIR_NOT_EMPTY otherwise)")) {
+    return;
+  }
+  check.Number(files.GetFileAttributesA(link), INVALID_FILE_ATTRIBUTES, "  ... the link is gone");
+  check(Read(files, target + "\\t.txt") == std::optional<std::string>("t") &&
+            (files.GetFileAttributesA(target + "\\sub") & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        "  ... and the target keeps its content");
+}
+
+// Built on first use: the unit tests ask for the list while static objects
+// are being initialised.
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = {
+    {"copy keeps read-only", "copy", CopyKeepsReadOnly},
+    {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
+    {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
+    {"search entries and attribute bits", "search", SearchEntriesAndBits},
+    {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},
+    {"case-insensitive names", "case", CaseInsensitiveNames},
+    {"restart deletion order", "restart", RestartOrder},
+    {"error texts", "texts", ErrorTexts},
+    {"registry value types and byte counts", "registry", RegistryValues},
+    {"shortcut fields read back", "shortcut", ShortcutFields},
+    {"device names", "devices", DeviceNames},
+    {"a name with yen signs", "yen", YenSignName},
+      {"a folder link", "link", FolderLink},
+  };
+  return cases;
+}
+
+}  // namespace
+
+std::string Shown(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F && u != '\\') {
+      out += c;
+    } else {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 0xF];
+    }
+  }
+  return out;
+}
+
+bool Checker::operator()(bool ok, const std::string& what, const std::string& detail) {
+  if (ok) {
+    m_report.Pass(Name(what));
+  } else {
+    m_report.Fail(Name(what), detail);
+  }
+  return ok;
+}
+
+bool Checker::Number(long long got, long long want, const std::string& what) {
+  return (*this)(got == want, what, "got " + std::to_string(got) + ", want " + std::to_string(want));
+}
+
+bool Checker::Bytes(const CString& got, std::string_view want, const std::string& what) {
+  return (*this)(got.view() == want, what, "got [" + Shown(got.view()) + "], want [" + Shown(want) + "]");
+}
+
+bool Checker::Differs(bool ok, const std::string& what, const std::string& detail, const char* wineReason) {
+  if (!ok && m_backend.IsWine() && wineReason != nullptr) {
+    m_report.KnownDifference(Name(what), detail, wineReason);
+    return false;
+  }
+  return (*this)(ok, what, detail);
+}
+
+void Checker::Skip(const std::string& what, const std::string& reason) { m_report.Skip(Name(what), reason); }
+
+const std::vector<Case>& AllCases() { return Cases(); }
+
+void RunOne(Backend& backend, Report& report, std::size_t index) {
+  const Case& c = Cases().at(index);
+  const CString folder = backend.Scratch() + "\\" + c.id;
+  Checker check(backend, report, c.name);
+  // A folder prepared beforehand (with what a backend cannot plant itself)
+  // is used as it is.
+  IFileSystem& files = backend.Files();
+  const bool ready = files.CreateDirectoryA(folder) != 0 ||
+                     (files.GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES &&
+                      (files.GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  if (!check(ready, "its folder is there")) return;
+  c.run(backend, folder, check);
+}
+
+void RunAll(Backend& backend, Report& report) {
+  for (std::size_t i = 0; i < Cases().size(); ++i) RunOne(backend, report, i);
+}
+
+}  // namespace cases
