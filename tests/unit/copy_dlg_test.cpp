@@ -317,6 +317,20 @@ TEST_F(CopyDlgTest, DiskFullDuringACopyIsAFailedCopy) {
   EXPECT_FALSE(files().Exists(Dest("b.html")));
 }
 
+TEST_F(CopyDlgTest, DestinationLongerThanTheSystemAcceptsIsAFailedCopy) {
+  // The CD's path fits, the destination's does not: no buffer is overrun,
+  // the copy fails with its message.
+  const std::string name(259 - 9 - 5, 'n');  // Q:\HTML\ + name + .html is 259 bytes
+  InstallList(name + ".html\n");
+  CdFile("HTML\\" + CString(name) + ".html", "N");
+  ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
+  EXPECT_EQ(RunScripted(), IDCANCEL);
+  ui().CheckScriptDone();
+  ASSERT_FALSE(ui().ControlTexts().empty());
+  EXPECT_EQ(ui().ControlTexts().back().text, Dest((name + ".html").c_str()));
+  EXPECT_TRUE(files().List(kDest).empty());
+}
+
 TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
   struct Case {
     const char* name;
