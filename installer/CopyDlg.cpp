@@ -44,7 +44,10 @@ BOOL CCopyDlg::OnInitDialog() {
 void CCopyDlg::OnCancel() { CDialog::OnCancel(); }
 
 void CCopyDlg::OnPaint() {
-  { CPaintDC dc(*this); }  // the dialog draws nothing of its own
+  {
+    // Painting begins and ends: the dialog draws nothing of its own.
+    CPaintDC dc(*this);
+  }
   if (m_firstPaint.TestAndClear()) PostMessage(WM_START_COPY, 0, 0);
 }
 
