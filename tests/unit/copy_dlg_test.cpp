@@ -223,6 +223,44 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
   }
 }
 
+TEST_F(CopyDlgTest, PathsAndBarAreRepaintedAtOnceForEachCopy) {
+  // The loop never returns to the message loop, so every change has to be
+  // painted by the dialog itself, before the copy it announces.
+  InstallList("a\n\n*\\sub\nb\n");
+  CdFile("HTML\\a", "A");
+  CdFile("HTML\\sub\\b", "B");
+  ASSERT_TRUE(files().AddFolder(Dest("sub")));
+  EXPECT_EQ(RunCopy(), IDOK);
+
+  struct Shown {
+    int controlId;
+    CString text;
+    int position;
+  };
+  std::vector<Shown> shown;
+  for (const auto& p : ui().ControlPaints()) {
+    if (!p.byUpdateWindow) continue;
+    shown.push_back({p.controlId, p.controlId == IDC_PROGRESS ? CString() : p.text,
+                     p.controlId == IDC_PROGRESS ? p.position : 0});
+  }
+  const std::vector<Shown> expected = {
+      {IDC_PROGRESS, "", 0},
+      {IDC_SRCFILE, "Q:\\HTML\\a", 0},
+      {IDC_DSTFILE, Dest("a"), 0},
+      {IDC_PROGRESS, "", 1},
+      {IDC_SRCFILE, "Q:\\HTML\\sub\\b", 0},
+      {IDC_DSTFILE, Dest("sub\\b"), 0},
+      {IDC_PROGRESS, "", 2},
+  };
+  ASSERT_EQ(shown.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(shown[i].controlId, expected[i].controlId);
+    EXPECT_EQ(shown[i].text, expected[i].text);
+    EXPECT_EQ(shown[i].position, expected[i].position);
+  }
+}
+
 TEST_F(CopyDlgTest, ReadOnlyFilesFromTheCdAreReplacedOnASecondInstallation) {
   InstallList("index.html\n");
   CdFile("HTML\\index.html", "first");
