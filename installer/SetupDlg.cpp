@@ -132,7 +132,7 @@ std::optional<CString> CSetupDlg::BrowseForFolder(const CString& title, UINT fla
   info.flags = flags;
   ItemIdList list = shell.SHBrowseForFolderA(info);
   std::optional<CString> chosen;
-  CString path;
+  CString path;  // as long as the shell's path is: no fixed-size buffer
   if (list && shell.SHGetPathFromIDListA(list.get(), path)) chosen = path;
   // Freed through the allocator whatever happened, a null list included;
   // the allocator is released when its owner goes.
