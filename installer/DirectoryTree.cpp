@@ -41,6 +41,9 @@ bool EnsureFolder(IFileSystem& files, const CString& level, std::string_view res
 }  // namespace
 
 PathKind LookUpPath(IFileSystem& files, const CString& path) {
+  // The search takes * and ? as wildcards and would report whatever other
+  // entry they match. No name can hold them, so such a path names nothing.
+  if (path.Find('*') >= 0 || path.Find('?') >= 0) return PathKind::Missing;
   CFindFile find(files);
   if (!find.FindFirst(path)) return PathKind::Missing;
   return find.IsFolder() ? PathKind::Folder : PathKind::File;

@@ -7,6 +7,7 @@
 enum class PathKind { Missing, Folder, File };
 
 // What a directory search finds at the path (the search is closed at once).
+// A path with a wildcard (* or ?) is missing: it is no pattern here.
 PathKind LookUpPath(IFileSystem& files, const CString& path);
 
 // Walks the path from left to right and checks or creates each folder on

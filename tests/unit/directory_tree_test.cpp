@@ -105,7 +105,19 @@ TEST(LookUpPathTest, TellsFoldersFromFilesAndClosesItsSearch) {
   EXPECT_EQ(LookUpPath(sys.Files(), "C:\\dir"), PathKind::Folder);
   EXPECT_EQ(LookUpPath(sys.Files(), "c:\\DIR\\FILE.TXT"), PathKind::File);
   EXPECT_EQ(LookUpPath(sys.Files(), "C:\\none"), PathKind::Missing);
+  // Wildcards would match the folder and the file; they are no pattern here.
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\d*"), PathKind::Missing);
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\dir\\file.tx?"), PathKind::Missing);
   EXPECT_EQ(sys.Files().OpenSearches(), 0);
+}
+
+TEST(CreateDirectoryTreeTest, AWildcardLevelIsNeverTakenForAnExistingFolder) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\Program Files"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "C:\\Prog*\\Harborlit"), 0);
+  EXPECT_EQ(sys.Files().List("C:\\"), std::vector<CString>{"Program Files"});
+  EXPECT_TRUE(sys.Files().List("C:\\Program Files").empty());
 }
 
 }  // namespace
