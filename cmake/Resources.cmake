@@ -6,12 +6,17 @@
 function(drama_embed_resources target rc_file symbol)
   get_filename_component(rc_abs ${rc_file} ABSOLUTE)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)
+  # The ids the script includes: a changed id must rebuild the .res.
+  set(rc_headers)
+  if(EXISTS ${rc_dir}/resource.h)
+    set(rc_headers ${rc_dir}/resource.h)
+  endif()
   set(res ${CMAKE_CURRENT_BINARY_DIR}/${symbol}.res)
   set(cpp ${CMAKE_CURRENT_BINARY_DIR}/${symbol}_res.cpp)
   add_custom_command(
     OUTPUT ${res}
     COMMAND ${DRAMA_WINDRES} -I ${rc_dir} -I ${PROJECT_SOURCE_DIR} -O res -o ${res} ${rc_abs}
-    DEPENDS ${rc_abs}
+    DEPENDS ${rc_abs} ${rc_headers}
     COMMENT "Compiling resources ${rc_file}")
   add_custom_command(
     OUTPUT ${cpp}

@@ -84,7 +84,8 @@ InstallAction MapInstallEntry(const CString& entry, const CString& drive, const 
     action.prefix = r;
     if (r.IsEmpty()) return action;
     action.folder = dest + r;
-    action.unsafe = ClimbsAboveStart(BelowGluedLevel(r.view()));
+    action.glued = !IsSeparator(r[0]);
+    action.unsafe = action.glued || ClimbsAboveStart(BelowGluedLevel(r.view()));
     action.prefix = (r + "\\").Mid(1);
     return action;
   }

@@ -46,9 +46,14 @@ struct InstallAction {
   // File, copy-as and outside lines: the file to copy.
   CString source;
   CString destination;
-  // The destination (for a folder line, the folder to create) climbs out of
-  // the destination folder through ".." levels: it must not be written.
+  // The destination (for a folder line, the folder to create) lies outside
+  // the destination folder: it climbs out through ".." levels, or it is a
+  // glued folder line. It must not be written.
   bool unsafe = false;
+  // Folder line whose R does not begin with a separator ("*images"): R is
+  // glued to the destination's own name, naming a folder beside it. Almost
+  // certainly an authoring mistake for "*\images".
+  bool glued = false;
   // The sub-folder prefix after this line.
   CString prefix;
 };

@@ -18,5 +18,4 @@ const MessageMap* CInstallerWnd::GetMessageMap() const {
   return &map;
 }
 
-// The installation flow is not wired in yet: the backdrop stays until closed.
-LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) { return 0; }
+// OnStartInstall, the installation flow, is in InstallDriver.cpp.

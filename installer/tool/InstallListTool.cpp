@@ -26,7 +26,8 @@ constexpr std::string_view kUsage =
     "         to create and the new prefix, or the source and the destination;\n"
     "         \"unsafe\" marks an entry that would write outside the destination.\n"
     "check    reads CDROOT/install.dat and reports every entry that would make the\n"
-    "         installation fail; exits 1 if there is any, 0 otherwise.\n"
+    "         installation fail, and names likely authoring mistakes (a folder line\n"
+    "         without a backslash after '*'); exits 1 if there is any, 0 otherwise.\n"
     "\n"
     "--drive L           CD drive letter (default Q)\n"
     "--dest D            destination folder (default C:\\Program Files\\Harborlit\\Drama1)\n"
@@ -343,6 +344,12 @@ CheckResult Check(const InstallList& list, const std::string& cdRoot, const Opti
       ++result.problems;
       out << number << ": " << problems.text() << '\n';
     }
+    // The cause, named apart from what it makes fail (this line and the
+    // files below the prefix it sets).
+    if (action.glued) {
+      ++result.mistakes;
+      out << number << ": likely authoring mistake: folder line without a backslash after '*'\n";
+    }
   }
   out << "checked " << list.GetCount() << " entries: " << result.files << " files, "
       << result.bytes << " bytes to copy; ";
@@ -350,7 +357,12 @@ CheckResult Check(const InstallList& list, const std::string& cdRoot, const Opti
     out << "no problems\n";
   } else {
     out << result.problems << (result.problems == 1 ? " entry" : " entries")
-        << " would make the installation fail\n";
+        << " would make the installation fail";
+    if (result.mistakes > 0) {
+      out << ", " << result.mistakes
+          << (result.mistakes == 1 ? " likely authoring mistake" : " likely authoring mistakes");
+    }
+    out << '\n';
   }
   return result;
 }

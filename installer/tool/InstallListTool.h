@@ -31,6 +31,7 @@ void Preview(const InstallList& list, const Options& options, std::ostream& out)
 
 struct CheckResult {
   int problems = 0;  // entries that would make the installation fail
+  int mistakes = 0;  // likely authoring mistakes (glued folder lines)
   int files = 0;     // files the list would copy
   unsigned long long bytes = 0;
 };

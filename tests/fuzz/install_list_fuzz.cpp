@@ -75,6 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case InstallEntryKind::Folder:
         Require(action.prefix.IsEmpty() || action.prefix.view().back() == '\\');
         Require(action.folder.IsEmpty() || action.folder.view().starts_with(dest.view()));
+        // A folder the copy engine may create lies below the destination.
+        Require(action.unsafe || action.folder.IsEmpty() ||
+                (action.folder.GetLength() > dest.GetLength() &&
+                 (action.folder[dest.GetLength()] == '\\' || action.folder[dest.GetLength()] == '/')));
         break;
       case InstallEntryKind::File:
       case InstallEntryKind::CopyAs:

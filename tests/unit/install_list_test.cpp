@@ -77,6 +77,7 @@ struct Row {
   std::string source;
   std::string destination;
   std::string prefixAfter;
+  bool unsafe = false;
 };
 
 // Maps the rows in order, carrying the prefix from one to the next.
@@ -91,7 +92,7 @@ void ExpectRows(const std::vector<Row>& rows, const CString& drive = "Q",
     EXPECT_EQ(a.source.str(), row.source);
     EXPECT_EQ(a.destination.str(), row.destination);
     EXPECT_EQ(a.prefix.str(), row.prefixAfter);
-    EXPECT_FALSE(a.unsafe);
+    EXPECT_EQ(a.unsafe, row.unsafe);
     prefix = a.prefix;
   }
 }
@@ -125,8 +126,9 @@ TEST(InstallListMapTest, EdgeCases) {
           {"a.html", K::File, "", "Q:\\HTML\\a.html", d + "\\a.html", ""},
           // The full-width space is not white space.
           {"\x81\x40" "a\n", K::File, "", "Q:\\HTML\\\x81\x40" "a", d + "\\\x81\x40" "a", ""},
-          // Glued folder: the first byte of R goes into the folder, not the prefix.
-          {"*images\n", K::Folder, d + "images", "", "", "mages\\"},
+          // Glued folder: the first byte of R goes into the folder, not the
+          // prefix. The folder lies beside D, so it is unsafe.
+          {"*images\n", K::Folder, d + "images", "", "", "mages\\", true},
           {"b.png\n", K::File, "", "Q:\\HTML\\mages\\b.png", d + "\\mages\\b.png", "mages\\"},
           {"*\\a\\b\n", K::Folder, d + "\\a\\b", "", "", "a\\b\\"},
           // The prefix is replaced, not extended.
@@ -245,19 +247,25 @@ TEST(InstallListMapTest, FolderLinesClimbingOutAreUnsafe) {
     std::string entry;
     bool unsafe;
     std::string prefixAfter;
+    bool glued = false;
   };
   const std::vector<Case> cases = {
       {"*\\..\\..\\evil", true, "..\\..\\evil\\"},
       {"*\\a\\..\\b", false, "a\\..\\b\\"},
       {"*/../x", true, "../x\\"},
-      {"*images", false, "mages\\"},  // glued to the destination's name, as the format says
-      {"*images\\..\\..\\x", true, "mages\\..\\..\\x\\"},
+      // Glued to the destination's name, as the format says: a folder beside it.
+      {"*images", true, "mages\\", true},
+      {"* images", true, "images\\", true},
+      {"*\x83\x5C\\x", true, "\x5C\\x\\", true},  // ソ glued: its trail byte is no separator
+      {"*/images", false, "images\\"},
+      {"*images\\..\\..\\x", true, "mages\\..\\..\\x\\", true},
       {"*\\..", true, "..\\"},
   };
   for (const auto& c : cases) {
     const InstallAction a = MapInstallEntry(c.entry, "Q", kDest, "");
     EXPECT_EQ(a.kind, K::Folder);
     EXPECT_EQ(a.unsafe, c.unsafe) << c.entry;
+    EXPECT_EQ(a.glued, c.glued) << c.entry;
     EXPECT_EQ(a.prefix.str(), c.prefixAfter) << c.entry;
     // Files copied under such a prefix climb out as well.
     const InstallAction next = MapInstallEntry("x.dll", "Q", kDest, a.prefix);

@@ -187,6 +187,39 @@ TEST(InstallListToolTest, CheckReportsEntriesThatWouldFail) {
             "checked 17 entries: 7 files, 16 bytes to copy; 9 entries would make the installation fail\n");
 }
 
+TEST(InstallListToolTest, GluedFolderLineIsNamedApartFromTheFailuresItCauses) {
+  TempFolder cd;
+  cd.Write("HTML/images/top.jpg", "12");
+  cd.Write("HTML/index.html", "1");
+  cd.Write("install.dat",
+           "*images\r\n"   // 1 glued: a folder beside the destination
+           "top.jpg\r\n"   // 2 its prefix "mages\\" names no folder
+           "*/images\r\n"  // 3 a slash separates as a backslash does: fine
+           "top.jpg\r\n"   // 4 fine
+           "*\r\n"
+           "index.html\r\n");
+  const std::string d = "C:\\Program Files\\Harborlit\\Drama1";
+  const RunResult r = RunTool({"check", cd.path().string()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out,
+            "1: folder outside the destination folder: " + d + "images\n"
+            "1: likely authoring mistake: folder line without a backslash after '*'\n"
+            "2: source not found: Q:\\HTML\\mages\\top.jpg; destination folder does not exist: " + d +
+                "\\mages\\top.jpg\n"
+            "checked 6 entries: 2 files, 3 bytes to copy; 2 entries would make the installation fail, "
+            "1 likely authoring mistake\n");
+
+  // preview marks the glued line unsafe; the files below it stay inside.
+  const RunResult p = RunTool({"preview", (cd.path() / "install.dat").string()});
+  EXPECT_EQ(p.code, 0);
+  std::istringstream lines(p.out);
+  std::string first, second;
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_EQ(first, "1\tfolder\t" + d + "images\tmages\\\tunsafe");
+  EXPECT_EQ(second, "2\tfile\tQ:\\HTML\\mages\\top.jpg\t" + d + "\\mages\\top.jpg");
+}
+
 TEST(InstallListToolTest, SampleCdPassesItsCheck) {
   const RunResult r = RunTool({"check", std::string(DRAMA_SOURCE_DIR) + "/sample-cd"});
   EXPECT_EQ(r.code, 0) << r.out << r.err;

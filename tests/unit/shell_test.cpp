@@ -10,6 +10,7 @@
 #include "uninst/UninstApp.h"
 
 std::string_view FrameworkTestResources();
+std::string_view InstallerResources();
 
 namespace {
 
@@ -255,12 +256,23 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
   for (Case c : {Case{true, "ドラマＣＤ１ インストーラー"}, Case{false, "ドラマＣＤ１ アンインストーラー"}}) {
     MemoryPlatform platform;
     bool zoomed = false;
-    platform.Ui().WhenIdle([&](MemoryUi& u) {
+    auto look = [&](MemoryUi& u) {
       HWND main = u.FindWindow(c.caption);
       ASSERT_NE(main, nullptr) << c.caption;
       zoomed = u.IsZoomed(main) != FALSE;
-      u.PostMessageA(main, WM_CLOSE, 0, 0);
-    });
+    };
+    if (c.installer) {
+      // The installer's flow opens its setup dialog at once; leaving it ends the program.
+      platform.Ui().AddResources(InstallerResources());
+      platform.Ui()
+          .ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()})
+          .ExpectMessageBox("インストールは終わっていません。\n終了しますか？", IDYES);
+    } else {
+      platform.Ui().WhenIdle([&](MemoryUi& u) {
+        look(u);
+        u.PostMessageA(u.MainFrame(), WM_CLOSE, 0, 0);
+      });
+    }
     int code = -1;
     if (c.installer) {
       CInstallerApp app;

@@ -1,0 +1,123 @@
+// Making a destination folder exist: level by level, whole Shift-JIS
+// characters, files in the way, failures, and nothing made outside the
+// folder the path names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/DirectoryTree.h"
+#include "platform/memory/MemorySystem.h"
+#include "tests/unit/TestSupport.h"
+
+namespace {
+
+const std::string kSo = "\x83\x5C";   // ソ
+const std::string kHyo = "\x95\x5C";  // 表
+
+struct TreeCase {
+  std::string name;
+  std::vector<std::string> folders;  // existing before
+  std::vector<std::string> files;    // existing before
+  std::string path;
+  int result;
+  std::vector<std::string> existAfter;  // as folders
+  std::vector<std::string> absentAfter;
+};
+
+TEST(CreateDirectoryTreeTest, WalksLevelByLevel) {
+  const std::vector<TreeCase> cases = {
+      {"every level missing", {}, {}, "C:\\a\\b\\c", 1, {"C:\\a", "C:\\a\\b", "C:\\a\\b\\c"}, {}},
+      {"upper levels exist", {"C:\\a\\b"}, {}, "C:\\a\\b\\c\\d", 1, {"C:\\a\\b\\c\\d"}, {}},
+      {"everything exists", {"C:\\a\\b"}, {}, "C:\\a\\b", 1, {"C:\\a\\b"}, {}},
+      {"a level is a file", {}, {"C:\\a\\f"}, "C:\\a\\f\\g", 0, {}, {"C:\\a\\f\\g"}},
+      {"the last level is a file", {}, {"C:\\a\\f"}, "C:\\a\\f", 0, {}, {}},
+      {"a trailing backslash", {}, {}, "C:\\a\\", 1, {"C:\\a"}, {}},
+      // An empty level names the folder before it.
+      {"two backslashes in a row", {}, {}, "C:\\a\\\\b", 1, {"C:\\a", "C:\\a\\b"}, {}},
+      {"two backslashes after the drive", {}, {}, "C:\\\\a", 1, {"C:\\a"}, {}},
+      {"the drive alone", {}, {}, "C:", 1, {}, {}},
+      // The drive part is never looked up: a missing drive fails at the first level.
+      {"a missing drive", {}, {}, "X:\\a", 0, {}, {}},
+      // Names with ソ and 表, whose second byte is 0x5C, are whole levels.
+      {"so and hyo", {}, {}, "C:\\" + kSo + "\\" + kHyo + "紙", 1,
+       {"C:\\" + kSo, "C:\\" + kSo + "\\" + kHyo + "紙"}, {"C:\\\x83", "C:\\" + kSo + "\\\x95"}},
+      {"so ending a level", {}, {}, "C:\\a" + kSo + "\\b", 1, {"C:\\a" + kSo + "\\b"}, {"C:\\a\x83"}},
+      // A level the path leaves again through ".." is not created.
+      {"climbing out of a new level", {"C:\\p"}, {}, "C:\\p\\new\\..\\dest", 1, {"C:\\p\\dest"},
+       {"C:\\p\\new"}},
+      {"climbing out of two new levels", {"C:\\p"}, {}, "C:\\p\\a\\b\\..\\..\\dest", 1, {"C:\\p\\dest"},
+       {"C:\\p\\a"}},
+      {"climbing within new levels", {}, {}, "C:\\a\\b\\..\\c", 1, {"C:\\a", "C:\\a\\c"}, {"C:\\a\\b"}},
+      {"climbing out of an existing level", {"C:\\p\\old"}, {}, "C:\\p\\old\\..\\dest", 1,
+       {"C:\\p\\dest"}, {}},
+      {"slashes climb too", {"C:\\p"}, {}, "C:\\p\\new\\x/../..\\dest", 1, {"C:\\p\\dest"},
+       {"C:\\p\\new"}},
+  };
+  for (const TreeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemorySystem sys;
+    ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+    for (const auto& f : c.folders) ASSERT_TRUE(sys.Files().AddFolder(f));
+    for (const auto& f : c.files) ASSERT_TRUE(sys.Files().AddFile(f, "x"));
+    EXPECT_EQ(CreateDirectoryTree(sys.Files(), c.path), c.result) << sys.Dump();
+    for (const auto& f : c.existAfter) EXPECT_TRUE(sys.Files().IsFolder(f)) << f << "\n" << sys.Dump();
+    for (const auto& f : c.absentAfter) EXPECT_FALSE(sys.Files().Exists(f)) << f << "\n" << sys.Dump();
+    EXPECT_EQ(sys.Files().OpenSearches(), 0);
+  }
+}
+
+TEST(CreateDirectoryTreeTest, ShiftJisNamesMakeNoTruncatedFolder) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('D', DRIVE_FIXED));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "D:\\" + kSo + "フト\\" + kHyo), 1);
+  // Exactly one folder per level: none cut after the lead byte.
+  EXPECT_EQ(sys.Files().List("D:\\"), std::vector<CString>{CString(kSo + "フト")});
+  EXPECT_EQ(sys.Files().List("D:\\" + kSo + "フト"), std::vector<CString>{CString(kHyo)});
+}
+
+TEST(CreateDirectoryTreeTest, FailureLeavesTheLevelsAlreadyMade) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  sys.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED).OnPath("\\b");
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "C:\\a\\b\\c"), 0);
+  EXPECT_TRUE(sys.Files().IsFolder("C:\\a"));
+  EXPECT_FALSE(sys.Files().Exists("C:\\a\\b"));
+  EXPECT_FALSE(sys.Files().Exists("C:\\a\\b\\c"));
+}
+
+TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "games"), 1);
+  EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\games"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "more\\x"), 1);
+  EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\more\\x"));
+}
+
+TEST(LookUpPathTest, TellsFoldersFromFilesAndClosesItsSearch) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\dir"));
+  ASSERT_TRUE(sys.Files().AddFile("C:\\dir\\file.txt", "x", FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\dir"), PathKind::Folder);
+  EXPECT_EQ(LookUpPath(sys.Files(), "c:\\DIR\\FILE.TXT"), PathKind::File);
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\none"), PathKind::Missing);
+  // Wildcards would match the folder and the file; they are no pattern here.
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\d*"), PathKind::Missing);
+  EXPECT_EQ(LookUpPath(sys.Files(), "C:\\dir\\file.tx?"), PathKind::Missing);
+  EXPECT_EQ(sys.Files().OpenSearches(), 0);
+}
+
+TEST(CreateDirectoryTreeTest, AWildcardLevelIsNeverTakenForAnExistingFolder) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\Program Files"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "C:\\Prog*\\Harborlit"), 0);
+  EXPECT_EQ(sys.Files().List("C:\\"), std::vector<CString>{"Program Files"});
+  EXPECT_TRUE(sys.Files().List("C:\\Program Files").empty());
+}
+
+}  // namespace

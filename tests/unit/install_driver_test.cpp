@@ -1,0 +1,242 @@
+// The installer's flow from the backdrop's start message to its close, on
+// the in-memory platform: the setup loop with each of its answers, the
+// destination checks and creation, the copy's outcome and the completion.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/InstallerApp.h"
+#include "installer/resource.h"
+#include "platform/memory/MemoryPlatform.h"
+#include "tests/unit/TestSupport.h"
+
+std::string_view InstallerResources();
+
+namespace {
+
+constexpr char kStart[] = "インストールを開始します。\nよろしいですか？";
+constexpr char kQuit[] = "インストールは終わっていません。\n終了しますか？";
+constexpr char kNoDest[] = "インストール先のフォルダを指定してください。";
+constexpr char kCreate[] = "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？";
+constexpr char kCreateFailed[] = "フォルダの作成に失敗しました。";
+constexpr char kOverwrite[] = "インストール先のフォルダは存在します。\n上書きしてもよろしいですか？";
+constexpr char kFileInTheWay[] = "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
+constexpr char kNotComplete[] = "インストールは完了していません。";
+constexpr char kNoInstallDat[] = "install.datが見つかりませんでした。";
+const CString kDefaultDest = "C:\\Program Files\\Harborlit\\Drama1";
+
+UiAction TypeDest(const CString& dest) { return UiAction::Type(IDC_SETUP_DEST, dest); }
+
+class InstallDriverTest : public ::testing::Test {
+ protected:
+  InstallDriverTest() {
+    ui().AddResources(InstallerResources());
+    ui().SetModuleFileName("Q:\\installer.exe");
+    EXPECT_TRUE(platform.Drives().Add('C', DRIVE_FIXED));
+    EXPECT_TRUE(platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
+    for (const auto& [path, bytes] : std::vector<std::pair<const char*, const char*>>{
+             {"Q:\\readme.txt", "readme\r\n"},
+             {"Q:\\install.dat", "index.html\r\n"},
+             {"Q:\\HTML\\index.html", "<html></html>\r\n"},
+             {"Q:\\uninst.dat", "MZ"}}) {
+      EXPECT_TRUE(platform.Files().AddFile(path, bytes, FILE_ATTRIBUTE_READONLY));
+    }
+    EXPECT_TRUE(platform.Files().SetCurrentFolder("Q:\\"));
+    EXPECT_TRUE(platform.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\taro\\AppData\\Roaming"));
+    EXPECT_TRUE(platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, "C:\\Users\\taro\\Start Menu\\Programs"));
+  }
+
+  MemoryUi& ui() { return platform.Ui(); }
+
+  // Runs the installer to its end. The script must be used up, every
+  // message box is captioned with the program's name, and the backdrop is gone.
+  int Run() {
+    CInstallerApp app;
+    const int code = app.Run(platform, SW_SHOWNORMAL);
+    ui().CheckScriptDone();
+    for (const auto& box : ui().MessageBoxes()) {
+      EXPECT_EQ(box.caption, "installer") << box.text.str();
+      EXPECT_EQ(box.type, (box.answer == IDOK ? MB_OK : MB_YESNO) | MB_ICONEXCLAMATION) << box.text.str();
+    }
+    EXPECT_EQ(ui().MainFrame(), nullptr);
+    return code;
+  }
+
+  // The dialogs shown, in order, as template id and result.
+  std::vector<std::pair<UINT, INT_PTR>> Dialogs() {
+    std::vector<std::pair<UINT, INT_PTR>> shown;
+    for (const auto& d : platform.Ui().Dialogs()) shown.emplace_back(d.templateId, d.result);
+    return shown;
+  }
+  using Shown = std::vector<std::pair<UINT, INT_PTR>>;
+
+  MemoryPlatform platform;
+};
+
+TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectDialog(102, {})
+      .ExpectDialog(103, {UiAction::Return()});
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, IDOK}, {103, IDOK}}));
+  EXPECT_TRUE(platform.Files().IsFolder(kDefaultDest)) << platform.Dump();
+  // The copy got the CD's drive and the destination.
+  EXPECT_EQ(platform.Files().Contents(kDefaultDest + "\\index.html"), "<html></html>\r\n") << platform.Dump();
+}
+
+TEST_F(InstallDriverTest, CancelThenNoShowsTheSetupAgainThenYesEnds) {
+  CString destOnSecondShowing;
+  ui().ExpectDialog(101, {TypeDest("D:\\typed"), UiAction::Escape()})
+      .ExpectMessageBox(kQuit, IDNO)
+      .ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) {
+                            destOnSecondShowing = u.ControlText(d, IDC_SETUP_DEST);
+                          }),
+                          UiAction::Escape()})
+      .ExpectMessageBox(kQuit, IDYES);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(destOnSecondShowing, kDefaultDest);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDCANCEL}, {101, IDCANCEL}}));
+  EXPECT_FALSE(platform.Files().Exists("C:\\Program Files"));
+}
+
+TEST_F(InstallDriverTest, AnEmptyDestinationIsAskedForAgainAndNothingIsCreated) {
+  ui().ExpectDialog(101, {TypeDest(" \\\\ "), UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kNoDest, IDOK)
+      .ExpectDialog(101, {UiAction::Escape()})
+      .ExpectMessageBox(kQuit, IDYES);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {101, IDCANCEL}}));
+  EXPECT_EQ(platform.Files().List("C:\\"), std::vector<CString>{"Users"});
+}
+
+TEST_F(InstallDriverTest, AFileInThePlaceOfTheDestinationIsAskedForAgain) {
+  ASSERT_TRUE(platform.Files().AddFile("C:\\dest", "keep"));
+  ui().ExpectDialog(101, {TypeDest("C:\\dest\\"), UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kFileInTheWay, IDOK)
+      .ExpectDialog(101, {UiAction::Escape()})
+      .ExpectMessageBox(kQuit, IDYES);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(platform.Files().Contents("C:\\dest"), "keep");
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {101, IDCANCEL}}));
+}
+
+TEST_F(InstallDriverTest, AnExistingFolderIsUsedOnlyAfterYes) {
+  ASSERT_TRUE(platform.Files().AddFolder("C:\\dest"));
+  ui().ExpectDialog(101, {TypeDest("C:\\dest"), UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kOverwrite, IDNO)
+      .ExpectDialog(101, {TypeDest("  C:\\dest  "), UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kOverwrite, IDYES)
+      .ExpectDialog(102, {})
+      .ExpectDialog(103, {UiAction::Return()});
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {101, IDOK}, {102, IDOK}, {103, IDOK}}));
+  EXPECT_TRUE(platform.Files().Exists("C:\\dest\\index.html")) << platform.Dump();
+}
+
+TEST_F(InstallDriverTest, NoToCreatingTheFolderShowsTheSetupAgain) {
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDNO)
+      .ExpectDialog(101, {UiAction::Escape()})
+      .ExpectMessageBox(kQuit, IDYES);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_FALSE(platform.Files().Exists("C:\\Program Files"));
+}
+
+TEST_F(InstallDriverTest, AFolderThatCannotBeCreatedEndsTheProgram) {
+  platform.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED).OnPath("\\Harborlit");
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectMessageBox(kCreateFailed, IDOK);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}}));
+  // The level made before the failure stays; nothing below it.
+  EXPECT_TRUE(platform.Files().IsFolder("C:\\Program Files"));
+  EXPECT_FALSE(platform.Files().Exists("C:\\Program Files\\Harborlit"));
+}
+
+TEST_F(InstallDriverTest, ALevelThatIsAFileStopsTheCreation) {
+  ASSERT_TRUE(platform.Files().AddFile("C:\\Program Files\\Harborlit", "x"));
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectMessageBox(kCreateFailed, IDOK);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}}));
+  EXPECT_EQ(platform.Files().Contents("C:\\Program Files\\Harborlit"), "x");
+}
+
+TEST_F(InstallDriverTest, DestinationsNoFolderCanHaveFailInTheCreation) {
+  // A wildcard is no pattern here (it would match C:\Users and be taken for
+  // an existing folder), and a path longer than the system takes is no folder.
+  for (const CString& dest : {CString("C:\\U*"), CString("C:\\" + std::string(300, 'a'))}) {
+    SCOPED_TRACE(dest.str().substr(0, 10));
+    MemoryPlatform p;
+    p.Ui().AddResources(InstallerResources());
+    p.Ui().SetModuleFileName("Q:\\installer.exe");
+    ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(p.Files().AddFolder("C:\\Users"));
+    p.Ui().ExpectDialog(101, {TypeDest(dest), UiAction::Return()})
+        .ExpectMessageBox(kStart, IDYES)
+        .ExpectMessageBox(kCreate, IDYES)
+        .ExpectMessageBox(kCreateFailed, IDOK);
+    CInstallerApp app;
+    EXPECT_EQ(app.Run(p, SW_SHOWNORMAL), 0);
+    p.Ui().CheckScriptDone();
+    EXPECT_EQ(p.Files().List("C:\\"), std::vector<CString>{"Users"});
+  }
+}
+
+TEST_F(InstallDriverTest, AFailedCopyEndsWithTheIncompleteMessage) {
+  platform.Fail("OpenFile", ERROR_FILE_NOT_FOUND).OnPath("install.dat");
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectDialog(102, {})
+      .ExpectMessageBox(kNoInstallDat, IDOK)
+      .ExpectMessageBox(kNotComplete, IDOK);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, IDCANCEL}}));
+  EXPECT_TRUE(platform.Files().IsFolder(kDefaultDest));
+}
+
+TEST_F(InstallDriverTest, ACopyDialogThatCannotBeShownIsNoCompletion) {
+  ui().FailDialog(102);
+  ui().ExpectDialog(101, {UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectMessageBox(kNotComplete, IDOK);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, -1}}));
+}
+
+TEST_F(InstallDriverTest, ASetupDialogThatCannotBeShownIsHandledAsCancel) {
+  ui().FailDialog(101);
+  ui().ExpectMessageBox(kQuit, IDYES);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Dialogs(), (Shown{{101, -1}}));
+  EXPECT_FALSE(platform.Files().Exists("C:\\Program Files"));
+}
+
+TEST_F(InstallDriverTest, ABareDriveRootLosesItsBackslashAndIsInstalledInto) {
+  ASSERT_TRUE(platform.Drives().Add('D', DRIVE_FIXED));
+  // The search finds nothing for "D:", so the folder counts as missing; its
+  // creation has nothing to create.
+  ui().ExpectDialog(101, {TypeDest("D:\\"), UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectDialog(102, {})
+      .ExpectDialog(103, {UiAction::Return()});
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(platform.Files().Exists("D:\\index.html")) << platform.Dump();
+}
+
+}  // namespace
