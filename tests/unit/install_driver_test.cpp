@@ -163,17 +163,6 @@ TEST_F(InstallDriverTest, AFolderThatCannotBeCreatedEndsTheProgram) {
   EXPECT_FALSE(platform.Files().Exists("C:\\Program Files\\Harborlit"));
 }
 
-TEST_F(InstallDriverTest, ALevelThatIsAFileStopsTheCreation) {
-  ASSERT_TRUE(platform.Files().AddFile("C:\\Program Files\\Harborlit", "x"));
-  ui().ExpectDialog(101, {UiAction::Return()})
-      .ExpectMessageBox(kStart, IDYES)
-      .ExpectMessageBox(kCreate, IDYES)
-      .ExpectMessageBox(kCreateFailed, IDOK);
-  EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}}));
-  EXPECT_EQ(platform.Files().Contents("C:\\Program Files\\Harborlit"), "x");
-}
-
 TEST_F(InstallDriverTest, DestinationsNoFolderCanHaveFailInTheCreation) {
   // A wildcard is no pattern here (it would match C:\Users and be taken for
   // an existing folder), and a path longer than the system takes is no folder.
