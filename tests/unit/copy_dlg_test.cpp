@@ -3,6 +3,7 @@
 // whose links are rewritten, and every way the installation stops.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,18 +24,32 @@ constexpr char kDest[] = "C:\\Program Files\\Harborlit\\Drama1";
 constexpr char kPrograms[] = "C:\\Users\\me\\Start Menu\\Programs";
 constexpr char kCopyFailed[] = "ファイルのコピーに失敗しました。";
 
+// A system with the installer's dialogs, the destination folder on C:, the CD
+// in Q: (the current folder) with the uninstaller and the given install list,
+// and a Start menu.
+void SetUpSystem(MemoryPlatform& p, std::optional<std::string_view> installList = std::nullopt) {
+  p.Ui().AddResources(InstallerResources());
+  p.Ui().SetModuleFileName("Q:\\installer.exe");
+  p.Drives().Add('C', DRIVE_FIXED);
+  p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  p.Files().AddFolder(kDest);
+  p.Files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
+  if (installList) p.Files().AddFile("Q:\\install.dat", *installList, FILE_ATTRIBUTE_READONLY);
+  p.Files().SetCurrentFolder("Q:\\");
+  p.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+}
+
+// Runs the copy dialog on the system with its own first-paint flag.
+INT_PTR RunCopyOn(MemoryPlatform& p) {
+  FirstPaintFlag flag;
+  CCopyDlg dialog(p, flag);
+  dialog.SetPaths("Q", kDest);
+  return dialog.DoModal();
+}
+
 class CopyDlgTest : public ::testing::Test {
  protected:
-  CopyDlgTest() {
-    ui().AddResources(InstallerResources());
-    ui().SetModuleFileName("Q:\\installer.exe");
-    platform.Drives().Add('C', DRIVE_FIXED);
-    platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-    files().AddFolder(kDest);
-    files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
-    files().SetCurrentFolder("Q:\\");
-    platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
-  }
+  CopyDlgTest() { SetUpSystem(platform); }
 
   MemoryUi& ui() { return platform.Ui(); }
   MemoryFileSystem& files() { return platform.Files(); }
@@ -187,23 +202,14 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
     SCOPED_TRACE(c.name);
     // Each case on a system of its own.
     MemoryPlatform fresh;
-    FirstPaintFlag flag;
-    fresh.Ui().AddResources(InstallerResources());
-    fresh.Drives().Add('C', DRIVE_FIXED);
-    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    SetUpSystem(fresh, c.list);
     fresh.Files().AddFolder(CString(kDest) + "\\sub");
-    fresh.Files().AddFile("Q:\\uninst.dat", "MZ", FILE_ATTRIBUTE_READONLY);
-    fresh.Files().AddFile("Q:\\install.dat", c.list, FILE_ATTRIBUTE_READONLY);
     for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) {
       fresh.Files().AddFile(CString("Q:\\HTML\\") + name, name);
       fresh.Files().AddFile(CString("Q:\\HTML\\sub\\") + name, name);
     }
-    fresh.Files().SetCurrentFolder("Q:\\");
-    fresh.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
     fresh.Ui().ExpectDialog(IDD_COPY, {});
-    CCopyDlg dialog(fresh, flag);
-    dialog.SetPaths("Q", kDest);
-    EXPECT_EQ(dialog.DoModal(), IDOK) << fresh.Dump();
+    EXPECT_EQ(RunCopyOn(fresh), IDOK) << fresh.Dump();
 
     std::vector<MemoryUi::MessageRecord> bar;
     for (const auto& m : fresh.Ui().ControlMessages()) bar.push_back(m);
@@ -266,11 +272,8 @@ TEST_F(CopyDlgTest, ReadOnlyFilesFromTheCdAreReplacedOnASecondInstallation) {
   CdFile("HTML\\index.html", "first");
   EXPECT_EQ(RunCopy(), IDOK);
   ASSERT_TRUE(files().AddFile("Q:\\HTML\\index.html", "second", FILE_ATTRIBUTE_READONLY));
-  FirstPaintFlag secondRun;
   ui().ExpectDialog(IDD_COPY, {});
-  CCopyDlg dialog(platform, secondRun);
-  dialog.SetPaths("Q", kDest);
-  EXPECT_EQ(dialog.DoModal(), IDOK) << platform.Dump();
+  EXPECT_EQ(RunCopyOn(platform), IDOK) << platform.Dump();
   EXPECT_EQ(files().Contents(Dest("index.html")), "second");
   EXPECT_TRUE(MessageTexts().empty());
 }
@@ -384,21 +387,13 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
-    FirstPaintFlag flag;
-    fresh.Ui().AddResources(InstallerResources());
-    fresh.Drives().Add('C', DRIVE_FIXED);
-    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    SetUpSystem(fresh, c.list);
     fresh.Files().AddFolder(CString(kDest) + "\\sub");
-    fresh.Files().AddFile("Q:\\uninst.dat", "MZ");
-    fresh.Files().AddFile("Q:\\install.dat", c.list);
     fresh.Files().AddFile("Q:\\HTML\\a.html", "A");
     fresh.Files().AddFolder("C:\\Program Files\\Harborlit\\Drama1x");
     fresh.Files().AddFile("Q:\\evil.txt", "EVIL");
-    fresh.Files().SetCurrentFolder("Q:\\");
     fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
-    CCopyDlg dialog(fresh, flag);
-    dialog.SetPaths("Q", kDest);
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(RunCopyOn(fresh), IDCANCEL);
     fresh.Ui().CheckScriptDone();
     EXPECT_FALSE(fresh.Files().Exists(c.outside)) << fresh.Dump();
     EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
@@ -461,22 +456,13 @@ TEST_F(CopyDlgTest, PageThatCannotBeRewrittenKeepsItsCopiedContent) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
-    FirstPaintFlag flag;
-    fresh.Ui().AddResources(InstallerResources());
-    fresh.Drives().Add('C', DRIVE_FIXED);
-    fresh.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-    fresh.Files().AddFolder(kDest);
-    fresh.Files().AddFile("Q:\\uninst.dat", "MZ");
-    fresh.Files().AddFile("Q:\\install.dat", "01.html\nnext.html\n");
+    SetUpSystem(fresh, "01.html\nnext.html\n");
     fresh.Files().AddFile("Q:\\HTML\\01.html", page, FILE_ATTRIBUTE_READONLY);
     fresh.Files().AddFile("Q:\\HTML\\next.html", "N");
-    fresh.Files().SetCurrentFolder("Q:\\");
     fresh.Fail(c.operation, ERROR_DISK_FULL).OnPath(c.onPath);
     const CString pagePath = CString(kDest) + "\\01.html";
     fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(pagePath + c.suffix, IDOK);
-    CCopyDlg dialog(fresh, flag);
-    dialog.SetPaths("Q", kDest);
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(RunCopyOn(fresh), IDCANCEL);
     fresh.Ui().CheckScriptDone();
     fresh.ClearFaults();
     EXPECT_EQ(fresh.Files().Contents(pagePath), page);

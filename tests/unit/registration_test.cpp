@@ -21,17 +21,21 @@ constexpr char kPrograms[] = "C:\\Users\\me\\Start Menu\\Programs";
 constexpr char kStartMenuFailed[] = "スタートメニューへの登録に失敗しました。";
 constexpr DWORD kFailBits = 0x80004005;  // E_FAIL
 
+// The destination folder on C:, the CD in Q: (the current folder) with the
+// uninstaller, and a Start menu.
+void SetUpSystem(MemoryPlatform& p) {
+  p.Ui().SetModuleFileName("Q:\\installer.exe");
+  p.Drives().Add('C', DRIVE_FIXED);
+  p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  p.Files().AddFolder(kDest);
+  p.Files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
+  p.Files().SetCurrentFolder("Q:\\");
+  p.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+}
+
 class RegistrationTest : public ::testing::Test {
  protected:
-  RegistrationTest() {
-    platform.Ui().SetModuleFileName("Q:\\installer.exe");
-    platform.Drives().Add('C', DRIVE_FIXED);
-    platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-    files().AddFolder(kDest);
-    files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
-    files().SetCurrentFolder("Q:\\");
-    platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
-  }
+  RegistrationTest() { SetUpSystem(platform); }
 
   MemoryFileSystem& files() { return platform.Files(); }
   const mem::ShellCounters& com() { return platform.Shell().Counters(); }
@@ -133,10 +137,7 @@ TEST_F(RegistrationTest, UninstallerThatCannotBeCopiedStopsBeforeKeyAndShortcuts
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
-    fresh.Drives().Add('C', DRIVE_FIXED);
-    fresh.Files().AddFolder(kDest);
-    fresh.Files().AddFile("C:\\uninst.dat", "MZ");
-    fresh.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+    SetUpSystem(fresh);
     c.arrange(fresh);
     fresh.Ui().ExpectMessageBox("アンインストーラーのコピーに失敗しました。", IDOK);
     EXPECT_EQ(RegisterUninstall(fresh, kDest), IDCANCEL);
@@ -207,10 +208,7 @@ TEST_F(RegistrationTest, EachShortcutThatFailsIsReportedOnceAndTheResultStaysOk)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
-    fresh.Drives().Add('C', DRIVE_FIXED);
-    fresh.Files().AddFolder(kDest);
-    fresh.Files().AddFile("C:\\uninst.dat", "MZ");
-    fresh.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+    SetUpSystem(fresh);
     auto& rule = fresh.Fail(c.operation, c.code);
     if (c.onPath != nullptr) rule.OnPath(c.onPath);
     rule.Times(c.times);
@@ -242,12 +240,18 @@ TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsRepor
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
-    fresh.Drives().Add('C', DRIVE_FIXED);
+    SetUpSystem(fresh);
     fresh.Drives().Add('D', DRIVE_FIXED);
     fresh.Files().AddFolder("D:\\Drama");
-    fresh.Files().AddFile("C:\\uninst.dat", "MZ");
-    fresh.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
     c.arrange(fresh);
+    // Every folder named Harborlit the system holds (the destination's parent).
+    const auto harborlits = [&fresh] {
+      const std::string dump = fresh.Dump();
+      int n = 0;
+      for (auto at = dump.find("Harborlit"); at != std::string::npos; at = dump.find("Harborlit", at + 1)) ++n;
+      return n;
+    };
+    const int before = harborlits();
     fresh.Ui().ExpectMessageBox(kStartMenuFailed, IDOK);
     EXPECT_EQ(RegisterUninstall(fresh, "D:\\Drama"), IDOK);
     fresh.Ui().CheckScriptDone();
@@ -255,7 +259,7 @@ TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsRepor
     // No shortcut attempted, no folder made anywhere.
     EXPECT_EQ(fresh.Shell().Counters().coInitializeCalls, 0);
     EXPECT_EQ(fresh.Shell().Counters().liveItemLists, 0);
-    EXPECT_EQ(fresh.Dump().find("Harborlit"), std::string::npos) << fresh.Dump();
+    EXPECT_EQ(harborlits(), before) << fresh.Dump();
     EXPECT_TRUE(fresh.Files().Exists("D:\\Drama\\uninst.exe"));
   }
 }
