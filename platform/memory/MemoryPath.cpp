@@ -212,7 +212,11 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
       if (!result.path.parts.empty()) result.path.parts.pop_back();
       continue;
     }
-    if (last && !result.trailingSeparator && !(pattern && HasWildcard(part))) {
+    if (!last || result.trailingSeparator) {
+      // A component followed by a separator loses one trailing dot (not
+      // two, and not its spaces): "C:\\dest.\\x" is "C:\\dest\\x".
+      if (part.size() >= 2 && part.back() == '.' && part[part.size() - 2] != '.') part.pop_back();
+    } else if (!(pattern && HasWildcard(part))) {
       part = StripTrailingDotsAndSpaces(std::move(part));
       if (part.empty()) continue;
     }

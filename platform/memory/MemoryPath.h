@@ -69,7 +69,9 @@ struct ResolvedPath {
 // kept as written. Otherwise trailing dots and spaces of the last component
 // are dropped, as the system's own path normaliser does, in a search too
 // (a search for "C:\\dest." finds "C:\\dest"), but not when a separator
-// follows it ("C:\\name \\" keeps the space).
+// follows it ("C:\\name \\" keeps the space). A component followed by a
+// separator loses a single trailing dot ("C:\\dest.\\x" is "C:\\dest\\x",
+// "C:\\dest..\\x" is not).
 ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pattern);
 
 // The DOS device a path's last component names: NUL, CON, AUX, PRN,

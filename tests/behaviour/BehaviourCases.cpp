@@ -174,6 +174,12 @@ void TrailingDotsAndSpaces(Backend& b, const CString& dir, Checker& check) {
   const std::vector<FindData> spaced = Search(files, dir + "\\f.txt  ");
   check(spaced.size() == 1 && spaced[0].name == "f.txt", "a search for \"f.txt  \" finds f.txt",
         Listing(spaced));
+  Write(files, dir + "\\dest\\in.txt", "in");
+  check(Read(files, dir + "\\dest.\\in.txt") == std::optional<std::string>("in"),
+        "a folder followed by a separator loses one trailing dot: \"dest.\\in.txt\"");
+  check(files.GetFileAttributesA(dir + "\\dest..\\in.txt") == INVALID_FILE_ATTRIBUTES &&
+            files.GetFileAttributesA(dir + "\\dest \\in.txt") == INVALID_FILE_ATTRIBUTES,
+        "  ... but not two, nor a space");
   check(files.CreateDirectoryA(dir + "\\new. ") != 0, "CreateDirectoryA(\"new. \")");
   const std::vector<FindData> made = Search(files, dir + "\\new*");
   check(made.size() == 1 && made[0].name == "new", "  ... creates \"new\"", Listing(made));

@@ -32,6 +32,11 @@ TEST(MemoryPath, ResolvesLikeWindows) {
       {"q:\\", false, "Q:\\", 0, false},
       {"C:\\a\\name. . ", false, "C:\\a\\name", 0, false},
       {"C:\\a\\name \\", false, "C:\\a\\name ", 0, true},
+      {"C:\\a.\\b", false, "C:\\a\\b", 0, false},
+      {"C:\\a..\\b", false, "C:\\a..\\b", 0, false},
+      {"C:\\name.\\", false, "C:\\name", 0, true},
+      {"C:\\a\\dest.", true, "C:\\a\\dest", 0, false},
+      {"C:\\a\\*.", true, "C:\\a\\*.", 0, false},
       {"C:\\a\\*.*", true, "C:\\a\\*.*", 0, false},
       // The second byte of ソ (0x83 0x5C) and of 表 (0x95 0x5C) is no separator.
       {"C:\\ソフト\\表", false, "C:\\ソフト\\表", 0, false},
