@@ -148,7 +148,8 @@ void FileTree::Detach(FsNode& node) {
   FsNode* parent = node.parent;
   node.attached = false;
   node.parent = nullptr;
-  parent->children.erase(node.key);  // may release the node: touch nothing after
+  const std::string key = node.key;  // the node's own key may go with it
+  parent->children.erase(key);       // may release the node: touch nothing after
 }
 
 DWORD FileTree::ResizeData(FsNode& node, std::string newData) {
