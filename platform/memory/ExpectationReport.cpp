@@ -6,7 +6,8 @@
 namespace mem {
 
 // Replaced by a test binary that defines the function itself.
-__attribute__((weak)) void ReportUnusedExpectation(const std::source_location& where, const std::string& what) {
+__attribute__((weak)) void ReportUnusedExpectation(const std::source_location& where,
+                                                   const std::string& what) {
   std::fprintf(stderr, "%s: unused expectation: %s\n", DescribeLocation(where).c_str(), what.c_str());
   std::abort();
 }

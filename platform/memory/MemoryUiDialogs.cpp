@@ -27,8 +27,8 @@ INT_PTR MemoryUi::DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog)
   if (step.templateId != templateId) {
     Fail("dialog " + std::to_string(templateId) + " opened; the script expects " + DescribeStep(step));
   }
-  const std::string name = "dialog " + std::to_string(templateId) + " (set at " +
-                           mem::DescribeLocation(step.where) + ")";
+  const std::string name =
+      "dialog " + std::to_string(templateId) + " (set at " + mem::DescribeLocation(step.where) + ")";
 
   Window d;
   d.kind = Kind::Dialog;
@@ -122,14 +122,16 @@ int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& captio
   const bool fits = (buttons == MB_OK && step.answer == IDOK) ||
                     (buttons == MB_YESNO && (step.answer == IDYES || step.answer == IDNO));
   if (!fits) {
-    Fail("message box \"" + Printable(text) + "\" cannot be answered with " + std::to_string(step.answer) + where);
+    Fail("message box \"" + Printable(text) + "\" cannot be answered with " + std::to_string(step.answer) +
+         where);
   }
   // A message box runs its own modal loop: what is queued is handled meanwhile.
   // Its marker on the modal stack is removed alone, so a box opened inside
   // this loop leaves this one's marker in place.
   m_modalStack.push_back(nullptr);
   PumpUntilIdle();
-  if (auto marker = std::find(m_modalStack.rbegin(), m_modalStack.rend(), nullptr); marker != m_modalStack.rend()) {
+  if (auto marker = std::find(m_modalStack.rbegin(), m_modalStack.rend(), nullptr);
+      marker != m_modalStack.rend()) {
     m_modalStack.erase(std::next(marker).base());
   }
   InvalidateAllBut(nullptr);

@@ -39,13 +39,9 @@ LRESULT MemoryUi::Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (w->kind == Kind::Dialog) {
     // The dialog manager's own handling.
     switch (message) {
-      case DM_SETDEFID:
-        w->defId = static_cast<int>(wParam);
-        return TRUE;
-      case DM_GETDEFID:
-        return MakeLParam(static_cast<WORD>(DefaultButton(window)), DC_HASDEFID);
-      default:
-        return IsConvertedTextMessage(message) ? TextMessage(window, message, wParam, lParam) : 0;
+      case DM_SETDEFID: w->defId = static_cast<int>(wParam); return TRUE;
+      case DM_GETDEFID: return MakeLParam(static_cast<WORD>(DefaultButton(window)), DC_HASDEFID);
+      default: return IsConvertedTextMessage(message) ? TextMessage(window, message, wParam, lParam) : 0;
     }
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -86,8 +82,7 @@ LRESULT MemoryUi::DeliverToControl(HWND control, Window& w, UINT message, WPARAM
       w.invalid = true;
       return previous;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -109,10 +104,8 @@ LRESULT MemoryUi::TextMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       buffer[n] = '\0';
       return static_cast<LRESULT>(n);
     }
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(w->text.GetLength());
-    default:
-      return 0;
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.GetLength());
+    default: return 0;
   }
 }
 

@@ -16,7 +16,8 @@ constexpr UINT_PTR kStockFont = 0x4000;  // the font a new paint context starts 
 
 class MemoryUi::PaintContext : public IPaintContext {
  public:
-  PaintContext(MemoryUi& ui, HWND window, std::size_t record) : m_ui(ui), m_window(window), m_record(record) {}
+  PaintContext(MemoryUi& ui, HWND window, std::size_t record)
+      : m_ui(ui), m_window(window), m_record(record) {}
   ~PaintContext() override {
     PaintRecord& r = m_ui.m_paints[m_record];
     r.ended = true;
@@ -37,7 +38,8 @@ class MemoryUi::PaintContext : public IPaintContext {
     const int y0 = std::max(rect.top, 0), y1 = std::min(rect.bottom, height);
     for (int y = y0; y < y1; ++y) {
       for (int x = x0; x < x1; ++x) {
-        w->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] = colour;
+        w->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)] = colour;
       }
     }
   }

@@ -123,7 +123,9 @@ void MemoryUi::CheckScriptDone() const {
 std::string MemoryUi::DescribeStep(const Step& s) const {
   std::ostringstream out;
   switch (s.kind) {
-    case Step::Kind::Dialog: out << "[dialog " << s.templateId << ", " << s.actions.size() << " actions"; break;
+    case Step::Kind::Dialog:
+      out << "[dialog " << s.templateId << ", " << s.actions.size() << " actions";
+      break;
     case Step::Kind::MessageBox: out << "[message box \"" << Printable(s.text) << "\""; break;
     case Step::Kind::FolderPicker: out << "[folder picker"; break;
     case Step::Kind::Idle: out << "[idle action"; break;
@@ -177,11 +179,7 @@ void MemoryUi::RunAction(HWND dialog, const UiAction& action) {
       // As the dialog manager does: the default push button, else IDOK.
       click(DefaultButton(dialog));
       break;
-    case UiAction::Kind::Escape:
-      click(IDCANCEL);
-      break;
-    case UiAction::Kind::Check:
-      action.check(*this, dialog);
-      break;
+    case UiAction::Kind::Escape: click(IDCANCEL); break;
+    case UiAction::Kind::Check: action.check(*this, dialog); break;
   }
 }

@@ -256,7 +256,8 @@ COLORREF MemoryUi::PixelAt(HWND window, int x, int y) const {
   const int width = w->client.right - w->client.left;
   const int height = w->client.bottom - w->client.top;
   if (x < 0 || y < 0 || x >= width || y >= height) return kBlack;
-  return w->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+  return w
+      ->pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
 }
 
 void MemoryUi::Invalidate(HWND window) {

@@ -18,7 +18,8 @@
 #   E2E_OUT       root of the output folders   (build/win64/e2e-out)
 #   E2E_CACHE     where the template prefix is kept (build/win64/e2e-cache)
 #   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
-#   E2E_TIME_LIMIT  seconds after which a scenario stops itself (200)
+#   E2E_TIME_LIMIT  seconds after which a scenario stops itself (400: room
+#                 for a loaded machine)
 #   WINE, WINESERVER  the Wine commands (wine, wineserver)
 
 set -euo pipefail
@@ -65,7 +66,7 @@ e2e_begin() {
   E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/e2e-$E2E_NAME.XXXXXX")
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM HUP
-  e2e_watchdog "${E2E_TIME_LIMIT:-200}"
+  e2e_watchdog "${E2E_TIME_LIMIT:-400}"
 
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDEBUG=-all
@@ -244,7 +245,7 @@ e2e_wait_program() {
 e2e_drive() {
   local name=$1 status=0
   [ -n "${E2E_DRIVER:-}" ] && [ -f "$E2E_DRIVER" ] || e2e_fail "E2E_DRIVER does not name the built e2e_driver.exe"
-  e2e_bounded 150 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
+  e2e_bounded 300 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
   sed 's/^/  | /' "$E2E_DIR/$name.log" >&2
   return "$status"
 }

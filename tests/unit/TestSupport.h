@@ -1,4 +1,9 @@
 // Helpers shared by the unit tests.
+//
+// TestSupport.cpp also ties the in-memory platform's reports into GoogleTest:
+// an expectation a test scripted and never used, or a failure rule required
+// to fire that never did, fails the running test at the line that set it up,
+// without the test asking.
 #pragma once
 
 #include <ostream>

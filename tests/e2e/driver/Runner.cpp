@@ -126,6 +126,8 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
       known_.insert(w.hwnd);
       continue;
     }
+    // Gone since the round's look (a box closing as it was answered): not unexpected.
+    if (!IsWindowVisible(w.hwnd)) continue;
     error = "unexpected window: " + DescribeWindow(w.hwnd);
     return false;
   }
@@ -409,6 +411,7 @@ bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& 
             " button (" + DescribeWindow(box) + ")";
     return false;
   }
+  known_.insert(box);
   const std::string caption = Narrow(WindowCaption(box));
   if (!PostMessageW(button, BM_CLICK, 0, 0)) {
     error = "posting BM_CLICK failed, error " + std::to_string(GetLastError());
@@ -417,8 +420,8 @@ bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& 
   ok = Poll(
       TimeoutOf(cmd),
       [&](HWND& target, std::string& seen) {
-        if (!IsWindow(box) || !IsWindowVisible(box)) return true;
         target = box;
+        if (!IsWindow(box) || !IsWindowVisible(box)) return true;
         seen = "the message box is still open after the answer";
         return false;
       },
