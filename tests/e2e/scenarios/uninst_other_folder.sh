@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The uninstaller started with another current folder (as a start from the
+# list of installed programs or from a console may give it) empties its own
+# folder only: a canary file in the current folder survives.
+source "$(dirname "$0")/../lib.sh"
+source "$(dirname "$0")/../uninst_lib.sh"
+e2e_begin uninst_other_folder
+
+[ -f "${E2E_UNINST:-}" ] || e2e_fail "E2E_UNINST does not name the built uninst.exe"
+install=$(uninst_unix "$UNINST_INSTALL_WIN")
+uninst_plant_installation "$install"
+elsewhere=$(uninst_unix 'C:\users\Public\Documents\elsewhere')
+mkdir -p "$elsewhere/sub"
+echo alive >"$elsewhere/canary.txt"
+echo alive >"$elsewhere/sub/canary2.txt"
+
+e2e_start "$UNINST_INSTALL_WIN\\uninst.exe" 'C:\users\Public\Documents\elsewhere'
+uninst_confirm_script flow "$UNINST_INSTALL_WIN"
+e2e_drive flow || e2e_fail "the driver script failed"
+e2e_wait_program 30
+[ "$E2E_EXIT" -eq 0 ] || e2e_fail "uninst.exe ended with exit code $E2E_EXIT, wanted 0"
+
+[ "$(cat "$elsewhere/canary.txt")" = alive ] || e2e_fail "the canary in the current folder is gone"
+[ -f "$elsewhere/sub/canary2.txt" ] || e2e_fail "the canary below the current folder is gone"
+left=$(uninst_tree "$install")
+[ "$left" = uninst.exe ] || e2e_fail "the installation folder still holds: $left"
+e2e_log "current folder untouched; the installation holds only uninst.exe"
