@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/memory/MemoryPlatform.h"
+#include "installer/Registration.h"
 #include "shell/Names.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
@@ -314,3 +315,50 @@ TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAccepted) {
 }
 
 }  // namespace
+
+// The installer's registration and the uninstaller as a pair on one system:
+// after the uninstallation and a restart nothing of the installation is left.
+std::vector<std::string> TreeOf(const MemoryFileSystem& fs, const CString& folder) {
+  std::vector<std::string> found;
+  for (const CString& name : fs.List(folder)) {
+    const CString path = folder.view().ends_with('\\') ? folder + name : folder + "\\" + name;
+    found.push_back(path.str());
+    if (fs.IsFolder(path)) {
+      for (auto& inner : TreeOf(fs, path)) found.push_back(inner);
+    }
+  }
+  return found;
+}
+
+TEST(UninstallRoundTrip, RemovesExactlyWhatTheRegistrationCreated) {
+  MemoryPlatform platform;
+  MemoryFileSystem& fs = platform.Files();
+  platform.Drives().Add('C', DRIVE_FIXED);
+  platform.Ui().AddResources(UninstResources());
+  platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+  platform.Registry().AddKey(HKEY_LOCAL_MACHINE, names::kUninstallParentKey);
+  platform.Registry().AddKey(HKEY_LOCAL_MACHINE, names::kUninstallParentKey + std::string("\\Other"));
+  fs.AddFile("C:\\cd\\uninst.dat", "MZ", FILE_ATTRIBUTE_READONLY);
+  fs.AddFile(kPrograms + "\\Other\\other.lnk", "other");
+  fs.AddFolder("C:\\Program Files\\Harborlit");
+  fs.SetCurrentFolder("C:\\cd");
+  const auto filesBefore = TreeOf(fs, "C:\\");
+  ASSERT_GE(filesBefore.size(), 10u) << ::testing::PrintToString(filesBefore);
+  const auto keysBefore = platform.Registry().SubKeys(HKEY_LOCAL_MACHINE, names::kUninstallParentKey);
+
+  // What an installation leaves: content, then the registration.
+  fs.AddFile(kDest + "\\index.html", "<html>");
+  fs.AddFile(kDest + "\\images\\title.png", "png");
+  ASSERT_EQ(RegisterUninstall(platform, kDest), IDOK);
+  ASSERT_TRUE(fs.Exists(kUninstallLink));
+  ASSERT_TRUE(platform.Registry().HasKey(HKEY_LOCAL_MACHINE, kEntry));
+
+  platform.Ui().SetModuleFileName(kDest + "\\uninst.exe");
+  platform.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
+  CUninstApp app;
+  EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
+  EXPECT_NO_THROW(platform.Ui().CheckScriptDone());
+  platform.SimulateRestart();
+  EXPECT_EQ(TreeOf(fs, "C:\\"), filesBefore) << platform.Dump();
+  EXPECT_EQ(platform.Registry().SubKeys(HKEY_LOCAL_MACHINE, names::kUninstallParentKey), keysBefore);
+}
