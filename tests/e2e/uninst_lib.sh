@@ -47,6 +47,7 @@ uninst_confirm_script() {
   {
     printf '%s\n' "# The confirmation opens as soon as the backdrop has painted."
     printf 'allow "%s"\n' "$UNINST_CONFIRM"
+    printf 'allow "%s"\n' "$UNINST_DONE"
     printf 'wait-window "%s" timeout=60000\n' "$UNINST_CAPTION"
     printf 'wait-window "%s"\n' "$UNINST_CONFIRM"
     printf 'expect-text "%s" 1001 "%s"\n' "$UNINST_CONFIRM" "$(uninst_confirm_text "$folder")"
@@ -64,9 +65,10 @@ uninst_confirm_script() {
 # The restart deletions Wine holds (PendingFileRenameOperations), one path
 # per line in their order; a deletion's empty target is left out.
 uninst_pending_renames() {
+  local out=$E2E_WORK/pending-query.txt
   e2e_bounded 60 "$WINE" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' |
+    /v PendingFileRenameOperations >"$out" 2>&1 || echo "(reg query ended with status $?)" >>"$out"
+  tr -d '\r' <"$out" | sed -n 's/^ *PendingFileRenameOperations *REG_MULTI_SZ *//p' |
     sed 's/\\0/\n/g' | sed '/^$/d'
 }
 
@@ -79,4 +81,42 @@ uninst_tree() {
 uninst_key_exists() {
   e2e_bounded 60 "$WINE" reg query \
     'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\VEVUVODIVERU1' >/dev/null 2>&1
+}
+
+# uninst_programs: the Start menu's Programs folder (a Windows path).
+uninst_programs() {
+  local programs
+  programs=$(e2e_bounded 60 "$WINE" "$E2E_PLANT" programs | tr -d '\r') || e2e_fail "cannot find the Programs folder"
+  [ -n "$programs" ] || e2e_fail "the Programs folder is unknown"
+  printf '%s' "$programs"
+}
+
+# uninst_install_sample DEST-WINDOWS-PATH: what an installation of the sample
+# CD leaves: the content below HTML/ copied into the folder, then the
+# registration by the installer's own code (e2e_plant): uninst.exe, the
+# uninstall key and the Start-menu folder with both shortcuts.
+uninst_install_sample() {
+  local dest_win=$1 dest shipped
+  dest=$(uninst_unix "$dest_win")
+  mkdir -p "$dest"
+  cp -r "$E2E_REPO/sample-cd/HTML/." "$dest/"
+  chmod -R u+w "$dest"
+  shipped=$E2E_WORK/shipped
+  mkdir -p "$shipped"
+  cp "$E2E_UNINST" "$shipped/uninst.dat"
+  (cd "$shipped" && e2e_bounded 60 "$WINE" "$E2E_PLANT" register "$dest_win") >"$E2E_DIR/plant.log" 2>&1 ||
+    e2e_fail "the registration could not be planted: $(cat "$E2E_DIR/plant.log")"
+  [ -f "$dest/uninst.exe" ] || e2e_fail "no uninst.exe after the registration"
+  uninst_key_exists || e2e_fail "no uninstall key after the registration"
+  local menu
+  menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
+  [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"
+  e2e_log "installation planted in $dest_win"
+}
+
+# uninst_keep_server: starts the prefix's Wine server as a persistent one, so
+# that no later Wine process starts a new session (a new session carries out
+# the pending restart deletions, as a boot does). The cleanup stops it.
+uninst_keep_server() {
+  e2e_bounded 30 "$WINESERVER" -p || e2e_fail "the Wine server could not be started"
 }
