@@ -155,6 +155,34 @@ TEST_F(DeleteTreeTest, AFolderThatCannotBeSearchedIsRemovedOrReported) {
   EXPECT_EQ(Left(), (Paths{"a\\", "a\\x"}));
 }
 
+TEST_F(DeleteTreeTest, ALinkToAnOutsideFolderGoesAsALinkItsTargetKeepsEverything) {
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
+  fs.AddFile("C:\\outside\\deeper\\canary.txt", "alive");
+  Add({"a.txt", "sub\\x.txt", "z.txt"});
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\link", "C:\\outside"));
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\sub\\deeplink", "C:\\outside\\deeper"));
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), Paths{}) << platform.Dump();
+  EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
+  EXPECT_EQ(fs.Contents("C:\\outside\\deeper\\canary.txt"), "alive");
+}
+
+TEST_F(DeleteTreeTest, NamesWithoutAnExactFormFailInPlace) {
+  // What x¥..¥..¥Windows reads back as without best fit.
+  fs.AddFile("C:\\Windows\\canary.txt", "alive");
+  Add({"a.txt", "z.txt"});
+  ASSERT_TRUE(fs.AddUnnarrowable(kFolder + "\\x?..?..?Windows", true));
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_INVALID_NAME), IDOK);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1) << "an unremovable folder: reported, the walk goes on";
+  EXPECT_EQ(Left(), Paths{"x?..?..?Windows"});  // listed, but no call can look into it
+  EXPECT_TRUE(fs.Exists("C:\\Windows\\canary.txt"));
+
+  Add({"b.txt", "y.txt"});
+  ASSERT_TRUE(fs.AddUnnarrowable(kFolder + "\\r?sum?.txt", false));
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0) << "an undeletable file stops the walk, silently";
+  EXPECT_EQ(Left(), (Paths{"r?sum?.txt", "x?..?..?Windows", "y.txt"}));
+}
+
 TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
   struct Case {
     CString name;

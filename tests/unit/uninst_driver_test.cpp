@@ -238,6 +238,21 @@ TEST_F(UninstDriver, AnotherCurrentFolderIsNeverTouched) {
   EXPECT_EQ(RestartPaths(), (Paths{(kDest + "\\uninst.exe").str(), kDest.str()}));
 }
 
+TEST_F(UninstDriver, ALinkToAFolderOutsideIsRemovedAsALink) {
+  fs.AddFile("C:\\Users\\me\\Documents\\canary.txt", "alive");
+  fs.AddFile("C:\\Users\\me\\Documents\\sub\\canary.txt", "alive");
+  ASSERT_TRUE(fs.AddLink(kDest + "\\docs", "C:\\Users\\me\\Documents"));
+  ASSERT_TRUE(fs.AddUnnarrowable(kDest + "\\x?..?..?..?Users", true));
+  platform.Ui()
+      .ExpectDialog(IDD_CONFIRM, {UiAction::Return()})
+      .ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_INVALID_NAME), IDOK)
+      .ExpectDialog(IDD_DONE, {UiAction::Return()});
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fs.List("C:\\Users\\me\\Documents"), (std::vector<CString>{"canary.txt", "sub"}));
+  EXPECT_TRUE(fs.Exists("C:\\Users\\me\\Documents\\sub\\canary.txt"));
+  EXPECT_EQ(fs.List(kDest), (std::vector<CString>{"uninst.exe", "x?..?..?..?Users"})) << platform.Dump();
+}
+
 TEST_F(UninstDriver, UnknownProgramsFolderSkipsTheStartMenu) {
   // What an empty Programs path would lead to, relative to the current drive.
   fs.AddFile("C:\\Harborlit\\UnInstall.lnk", "not ours");
