@@ -32,9 +32,11 @@ e2e_start "$UNINST_INSTALL_WIN\\uninst.exe" "$UNINST_INSTALL_WIN"
 # system's text for ERROR_INVALID_NAME. Then the link: never entered; Wine 8
 # cannot remove a Unix symbolic link with RemoveDirectory (it reaches the
 # target, which is not empty), so that failure is reported too.
+# (A message box is waited for as a window first: it can be shown before its
+# text is set.)
 uninst_confirm_script flow "$UNINST_INSTALL_WIN" \
-  'expect-msgbox "名前は正しくありません。\n" ok caption=uninst' \
-  'expect-msgbox "ディレクトリは空ではありません。\n" ok caption=uninst'
+  'wait-window uninst' 'expect-msgbox "名前は正しくありません。\n" ok caption=uninst' \
+  'wait-window uninst' 'expect-msgbox "ディレクトリは空ではありません。\n" ok caption=uninst'
 
 e2e_drive flow || e2e_fail "the driver script failed"
 e2e_wait_program 30
