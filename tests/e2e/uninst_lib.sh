@@ -120,3 +120,37 @@ uninst_install_sample() {
 uninst_keep_server() {
   e2e_bounded 30 "$WINESERVER" -p || e2e_fail "the Wine server could not be started"
 }
+
+# uninst_install DEST-WINDOWS-PATH: installs the sample CD with the real
+# installer, taking its defaults (the destination must be its default one):
+# the CD staged as Q:, the installer started there and worked by the driver.
+uninst_install() {
+  local dest_win=$1 box=installer
+  [ -f "${E2E_INSTALLER:-}" ] || e2e_fail "E2E_INSTALLER does not name the built installer.exe"
+  e2e_stage_cd "$E2E_INSTALLER"
+  e2e_start 'Q:\installer.exe' 'Q:\'
+  e2e_script install <<SCRIPT
+# The copy dialog may come and go between two looks at the desktop.
+allow "ファイルのコピー"
+wait-window "ドラマＣＤ１ インストーラー" timeout=60000
+wait-window "情報"
+expect-text "情報" 1003 "$dest_win"
+click "情報" 1
+wait-window $box
+expect-msgbox "インストールを開始します。\nよろしいですか？" yes caption=$box
+wait-window $box
+expect-msgbox "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？" yes caption=$box
+wait-window "インストール完了" timeout=60000
+click "インストール完了" 1
+expect-no-window "ドラマＣＤ１ インストーラー" timeout=30000
+SCRIPT
+  e2e_drive install || e2e_fail "the installation did not go as expected"
+  e2e_wait_program 30
+  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
+  [ -f "$(uninst_unix "$dest_win")/uninst.exe" ] || e2e_fail "no uninst.exe after the installation"
+  uninst_key_exists || e2e_fail "no uninstall key after the installation"
+  local menu
+  menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
+  [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"
+  e2e_log "sample CD installed in $dest_win by the installer"
+}

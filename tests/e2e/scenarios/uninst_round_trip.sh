@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The whole round trip: the sample CD's content installed (the files copied,
-# the registration done by the installer's own code through e2e_plant), a dot
+# The whole round trip: the sample CD installed by the real installer, a dot
 # folder with a file and a read-only file in a subfolder planted in the
 # installation, then the uninstaller started through its real Start-menu
 # shortcut and confirmed. Checked: the uninstall key, both shortcuts and the
@@ -17,9 +16,10 @@ e2e_begin uninst_round_trip
 uninst_keep_server
 
 [ -f "${E2E_UNINST:-}" ] && [ -f "${E2E_PLANT:-}" ] || e2e_fail "E2E_UNINST or E2E_PLANT do not name the built programs"
+# (e2e_plant tells the Programs folder.)
 dest_win=$UNINST_INSTALL_WIN
 dest=$(uninst_unix "$dest_win")
-uninst_install_sample "$dest_win"
+uninst_install "$dest_win"
 mkdir -p "$dest/.userdata" "$dest/ソング/ro"
 echo mine >"$dest/.userdata/notes.txt"
 echo locked >"$dest/ソング/ro/locked.txt"
