@@ -1,12 +1,18 @@
-# Helpers for the uninstaller's scenarios: sourced after lib.sh, not run.
+# Helpers for the uninstaller's scenarios and the demo: sourced after lib.sh,
+# not run.
 #
-#   uninst_plant_installation DIR      what the installer leaves in DIR (files
-#                                      of the sample CD and uninst.exe)
-#   uninst_confirm_script NAME FOLDER [MSGBOX-LINE...]
-#                                      a driver script that confirms, answers
-#                                      the given expect-msgbox lines in order,
-#                                      and closes the completion dialog
+#   uninst_install DIR-WIN             the sample CD installed by installer.exe
+#   uninst_install_sample DIR-WIN      the CD's content copied and the
+#                                      registration planted (e2e_plant)
+#   uninst_plant_installation DIR      the content and uninst.exe only
+#   uninst_confirm_script NAME FOLDER [LINE...]
+#                                      a driver script that confirms, runs the
+#                                      given lines (message boxes) and closes
+#                                      the completion dialog
+#   uninst_keep_server                 one Wine server session from here on
 #   uninst_pending_renames             the restart deletions, one per line
+#   uninst_programs                    the Programs folder (Windows path)
+#   uninst_key_exists                  the uninstall entry is there
 #   uninst_tree DIR                    every path below DIR, sorted
 
 UNINST_CAPTION="ドラマＣＤ１ アンインストーラー"

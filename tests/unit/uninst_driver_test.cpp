@@ -281,7 +281,7 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"\\\\server\\share\\uninst.exe", kRootRefusal},
       {"C:\\Windows\\uninst.exe", kFolderRefusal},
       {"c:\\WINDOWS\\System32\\uninst.exe", kFolderRefusal},
-      {"C:/Windows/Temp/x/uninst.exe", kFolderRefusal},
+      {"C:\\Windows/Temp\\x\\uninst.exe", kFolderRefusal},  // either separator
       {"\\\\?\\C:\\Windows\\Temp\\uninst.exe", kFolderRefusal},
       {"C:\\Program Files\\uninst.exe", kFolderRefusal},
       {"C:\\program files (X86)\\uninst.exe", kFolderRefusal},
