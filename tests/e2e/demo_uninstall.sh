@@ -9,6 +9,12 @@
 # Prints one line of the demo's report.
 demo_say() { printf '[demo] %s\n' "$*"; }
 
+# The demo page's helpers when the demo has them (demo_section, demo_figure,
+# demo_listing), else nothing.
+demo_page() {
+  if declare -F "$1" >/dev/null; then "$@"; fi
+}
+
 demo_uninstall() {
   local dest_win=$1 dest programs link_win shots=$E2E_REPO/out/demo
   dest=$(uninst_unix "$dest_win")
@@ -33,12 +39,15 @@ demo_uninstall() {
   cp "$E2E_DIR/uninstall-confirm.png" "$shots/uninst-1-confirm.png"
   cp "$E2E_DIR/uninstall-done.png" "$shots/uninst-2-done.png"
   demo_say "dialogs saved: out/demo/uninst-1-confirm.png, out/demo/uninst-2-done.png"
+  demo_page demo_section uninstall "Uninstallation through the Start-menu shortcut UnInstall.lnk"
+  demo_page demo_figure "$shots/uninst-1-confirm.png" "The confirmation names the folder it empties"
+  demo_page demo_figure "$shots/uninst-2-done.png" "The completion"
 
   ! uninst_key_exists || e2e_fail "the uninstall key is still there"
   [ ! -e "$(uninst_unix "$programs\\Harborlit")" ] || e2e_fail "the Start-menu folder is still there"
   demo_say "the uninstall key and the Start-menu folder with both shortcuts are gone"
   demo_say "left in $dest_win until the restart:"
-  uninst_tree "$dest" | sed 's/^/[demo]     /'
+  uninst_tree "$dest" | tee "$E2E_DIR/left.txt" | sed 's/^/[demo]     /'
   demo_say "restart deletions pending (PendingFileRenameOperations):"
   uninst_pending_renames | tee "$E2E_DIR/pending.txt" | sed 's/^/[demo]     /'
   [ "$(head -1 "$E2E_DIR/pending.txt")" = "\\??\\$dest_win\\uninst.exe" ] ||
@@ -52,4 +61,13 @@ demo_uninstall() {
     e2e_fail "the installation folder outlived the restart"
   fi
   demo_say "after the restart $dest_win is gone"
+  demo_page demo_listing "$(
+    printf 'Started through %s\n\n' "$link_win"
+    printf 'Uninstall key and Start-menu folder Harborlit: gone\n\n'
+    printf 'Left in %s until the restart:\n' "$dest_win"
+    cat "$E2E_DIR/left.txt"
+    printf '\nPending restart deletions (PendingFileRenameOperations):\n'
+    cat "$E2E_DIR/pending.txt"
+    printf '\nAfter wineboot -r: %s is gone\n' "$dest_win"
+  )"
 }
