@@ -18,5 +18,4 @@ const MessageMap* CUninstWnd::GetMessageMap() const {
   return &map;
 }
 
-// The removal flow is not wired in yet: the backdrop stays until closed.
-LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) { return 0; }
+// OnStartUninstall: StartUninstall.cpp.

@@ -11,6 +11,7 @@
 
 std::string_view FrameworkTestResources();
 std::string_view InstallerResources();
+std::string_view UninstResources();
 
 namespace {
 
@@ -268,10 +269,10 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
           .ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()})
           .ExpectMessageBox("インストールは終わっていません。\n終了しますか？", IDYES);
     } else {
-      platform.Ui().WhenIdle([&](MemoryUi& u) {
-        look(u);
-        u.PostMessageA(u.MainFrame(), WM_CLOSE, 0, 0);
-      });
+      // The uninstaller's flow asks first; cancelling closes the program.
+      platform.Ui().AddResources(UninstResources());
+      platform.Ui().SetModuleFileName("C:\\inst\\uninst.exe");
+      platform.Ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()});
     }
     int code = -1;
     if (c.installer) {

@@ -1,0 +1,268 @@
+// The recursive removal of the installation folder's contents: what it
+// spares, where it stops, what it reports, and that nothing it reads from
+// the disk can lead it out of the folder it was given.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/memory/MemoryPlatform.h"
+#include "tests/unit/RecordingPlatform.h"
+#include "tests/unit/TestSupport.h"
+#include "uninst/DeleteTree.h"
+
+namespace {
+
+const CString kFolder = "C:\\inst";
+
+class DeleteTreeTest : public ::testing::Test {
+ protected:
+  DeleteTreeTest() {
+    platform.Drives().Add('C', DRIVE_FIXED);
+    platform.Ui().SetModuleFileName("C:\\inst\\uninst.exe");
+    fs.AddFolder(kFolder);
+  }
+  ~DeleteTreeTest() override {
+    EXPECT_EQ(fs.OpenSearches(), 0) << "every search is closed";
+    EXPECT_NO_THROW(platform.Ui().CheckScriptDone());
+  }
+
+  void Add(const std::vector<const char*>& paths, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE) {
+    for (const char* p : paths) {
+      const CString path = kFolder + "\\" + p;
+      if (path.GetAt(path.GetLength() - 1) == '\\') {
+        ASSERT_TRUE(fs.AddFolder(path.Left(path.GetLength() - 1))) << p;
+      } else {
+        ASSERT_TRUE(fs.AddFile(path, "x", attributes)) << p;
+      }
+    }
+  }
+  // Every path left below the folder, relative to it ("a\\", "a\\b.txt").
+  std::vector<std::string> Left() const { return Below(kFolder, ""); }
+  std::vector<std::string> Below(const CString& folder, const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const CString& name : fs.List(folder)) {
+      const CString path = folder + "\\" + name;
+      if (fs.IsFolder(path)) {
+        found.push_back(prefix + name.str() + "\\");
+        for (auto& inner : Below(path, prefix + name.str() + "\\")) found.push_back(inner);
+      } else {
+        found.push_back(prefix + name.str());
+      }
+    }
+    return found;
+  }
+
+  MemoryPlatform platform;
+  MemoryFileSystem& fs = platform.Files();
+};
+
+using Paths = std::vector<std::string>;
+
+TEST_F(DeleteTreeTest, SparesTheUninstallerByNameIgnoringCaseAtEveryDepth) {
+  Add({"UNINST.EXE", "uninst.exe.bak", "uninst.ex", "Uninst.Exe.lnk", "xuninst.exe", "index.html"});
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), Paths{"UNINST.EXE"}) << platform.Dump();
+}
+
+TEST_F(DeleteTreeTest, EmptyOrOnlyTheUninstallerOrMissing) {
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_TRUE(fs.IsFolder(kFolder)) << "the folder given is never removed";
+  Add({"uninst.exe"});
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), Paths{"uninst.exe"});
+  EXPECT_EQ(DeleteTree(platform, "C:\\missing"), 1);
+  EXPECT_EQ(DeleteTree(platform, "Q:\\no drive"), 1);
+  EXPECT_TRUE(platform.Ui().MessageBoxes().empty());
+}
+
+TEST_F(DeleteTreeTest, EmptiesEveryLevelButNeverRemovesTheFolderGiven) {
+  Add({"a\\b\\c\\deep.txt", "a\\b\\side.txt", "a\\empty\\", "top.txt"});
+  Add({"ソフト\\表紙.html", "ソ\\x.txt"});  // Shift-JIS: trail bytes 0x5C
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), Paths{});
+  EXPECT_TRUE(fs.IsFolder(kFolder));
+  EXPECT_TRUE(platform.Ui().MessageBoxes().empty());
+}
+
+TEST_F(DeleteTreeTest, DotFoldersStayWithTheirContentDotFilesGo) {
+  Add({".git\\config", ".git\\objects\\1", ".profile", "a\\.cache\\x", "a\\.hidden", "a\\y"});
+  // "a" keeps its dot folder, so its removal fails and is reported.
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), (Paths{".git\\", ".git\\config", ".git\\objects\\", ".git\\objects\\1", "a\\", "a\\.cache\\",
+                           "a\\.cache\\x"}))
+      << platform.Dump();
+}
+
+TEST_F(DeleteTreeTest, ASubfolderHoldingTheUninstallerIsReportedOnceAndTheWalkGoesOn) {
+  Add({"a.txt", "m\\other.txt", "m\\uninst.exe", "z.txt", "z\\inner.txt"});
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), (Paths{"m\\", "m\\uninst.exe"}));
+  const auto& boxes = platform.Ui().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].type, MB_OK | MB_ICONEXCLAMATION);
+  EXPECT_EQ(boxes[0].caption, "uninst");
+}
+
+TEST_F(DeleteTreeTest, AFileThatCannotBeDeletedStopsEveryLevel) {
+  // The search order is the names' order: a < b < c.
+  Add({"a.txt", "b\\a.txt", "b\\b\\a.txt", "b\\b\\c.txt", "b\\b\\d.txt", "b\\c.txt", "c.txt"});
+  Add({"b\\b\\b.txt"}, FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0);
+  EXPECT_EQ(Left(), (Paths{"b\\", "b\\b\\", "b\\b\\b.txt", "b\\b\\c.txt", "b\\b\\d.txt", "b\\c.txt", "c.txt"}))
+      << platform.Dump();
+  EXPECT_TRUE(platform.Ui().MessageBoxes().empty()) << "a file that stays is not reported";
+}
+
+TEST_F(DeleteTreeTest, LockedOrRefusedFilesStopTheWalk) {
+  Add({"a.txt", "b.txt", "c.txt"});
+  fs.Lock(kFolder + "\\b.txt");
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0);
+  EXPECT_EQ(Left(), (Paths{"b.txt", "c.txt"}));
+  fs.Lock(kFolder + "\\b.txt", false);
+  platform.Fail("DeleteFileA", ERROR_ACCESS_DENIED).OnPath("\\c.txt");
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0);
+  EXPECT_EQ(Left(), (Paths{"c.txt"}));
+}
+
+TEST_F(DeleteTreeTest, AFailedRemovalShowsTheSystemsTextForTheCodeOrTheCodeItself) {
+  struct Case {
+    DWORD code;
+    CString text;
+  };
+  for (const Case& c : {Case{ERROR_ACCESS_DENIED, "アクセスが拒否されました。\r\n"},
+                        Case{ERROR_SHARING_VIOLATION, MemoryFileSystem::SystemText(ERROR_SHARING_VIOLATION)},
+                        Case{4321, "エラー 4321"}, Case{0xC0000022UL, "エラー 3221225506"}}) {
+    Add({"a\\x", "b\\y", "c\\z"});
+    platform.ClearFaults();
+    platform.Fail("RemoveDirectoryA", c.code).OnPath("\\b");
+    platform.Ui().ExpectMessageBox(c.text, IDOK);
+    EXPECT_EQ(DeleteTree(platform, kFolder), 1) << c.code;
+    EXPECT_EQ(Left(), Paths{"b\\"}) << c.code;
+    EXPECT_EQ(platform.Ui().MessageBoxes().back().text, c.text);
+    platform.ClearFaults();
+    ASSERT_TRUE(fs.RemoveDirectoryA(kFolder + "\\b"));
+  }
+}
+
+TEST_F(DeleteTreeTest, AFolderThatCannotBeSearchedIsRemovedOrReported) {
+  Add({"a\\x", "b.txt"});
+  platform.Fail("findfirst", ERROR_ACCESS_DENIED).OnPath("\\a\\");
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), (Paths{"a\\", "a\\x"}));
+}
+
+TEST_F(DeleteTreeTest, ALinkToAnOutsideFolderGoesAsALinkItsTargetKeepsEverything) {
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
+  fs.AddFile("C:\\outside\\deeper\\canary.txt", "alive");
+  Add({"a.txt", "sub\\x.txt", "z.txt"});
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\link", "C:\\outside"));
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\sub\\deeplink", "C:\\outside\\deeper"));
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
+  EXPECT_EQ(Left(), Paths{}) << platform.Dump();
+  EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
+  EXPECT_EQ(fs.Contents("C:\\outside\\deeper\\canary.txt"), "alive");
+}
+
+TEST_F(DeleteTreeTest, NamesWithoutAnExactFormFailInPlace) {
+  // What x¥..¥..¥Windows reads back as without best fit.
+  fs.AddFile("C:\\Windows\\canary.txt", "alive");
+  Add({"a.txt", "z.txt"});
+  ASSERT_TRUE(fs.AddUnnarrowable(kFolder + "\\x?..?..?Windows", true));
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_INVALID_NAME), IDOK);
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1) << "an unremovable folder: reported, the walk goes on";
+  EXPECT_EQ(Left(), Paths{"x?..?..?Windows"});  // listed, but no call can look into it
+  EXPECT_TRUE(fs.Exists("C:\\Windows\\canary.txt"));
+
+  Add({"b.txt", "y.txt"});
+  ASSERT_TRUE(fs.AddUnnarrowable(kFolder + "\\r?sum?.txt", false));
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0) << "an undeletable file stops the walk, silently";
+  EXPECT_EQ(Left(), (Paths{"r?sum?.txt", "x?..?..?Windows", "y.txt"}));
+}
+
+TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
+  struct Case {
+    CString name;
+    bool exact;
+  };
+  const Case cases[] = {
+      {"index.html", true},
+      {"ソフト", true},          // trail byte 0x5C is no separator
+      {"表紙.html", true},
+      {"Vol.1", true},
+      {".profile", true},
+      {"a\\..\\..\\Windows", false},  // what best-fit narrowing of U+00A5 would give
+      {"a/b", false},
+      {"x?y", false},                 // the mark of a name without an exact form
+      {"*", false},
+      {"a:b", false},
+      {"a|b", false},
+      {"a\"b", false},
+      {"a<b>", false},
+      {"tab\tname", false},
+      {"name.", false},
+      {"name ", false},
+      {" ..", false},
+      {"..", false},
+      {".", false},
+      {"", false},
+      {CString("abc\x83"), false},    // a lead byte without its second byte
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsExactEntryName(c.name), c.exact) << c.name.str();
+}
+
+// The walk never enters a link, only removes it; names that are not exact
+// never reach the system. The entries come from the recording platform, so
+// nothing of them exists below.
+class DeleteTreeHostile : public DeleteTreeTest {
+ protected:
+  RecordingPlatform recording{platform};
+};
+
+TEST_F(DeleteTreeHostile, ALinkToAFolderIsRemovedAsALinkNeverEntered) {
+  Add({"a.txt", "z.txt"});
+  recording.AddEntry(kFolder, "link", A_SUBDIR | A_REPARSE);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 1);
+  EXPECT_TRUE(recording.Logged("RemoveDirectoryA C:\\inst\\link"));
+  EXPECT_EQ(recording.IndexOf("findfirst C:\\inst\\link"), -1) << "the link was entered";
+  EXPECT_EQ(recording.OpenSearches(), 0);
+}
+
+TEST_F(DeleteTreeHostile, ALinkThatCannotBeRemovedIsReportedAndTheWalkGoesOn) {
+  Add({"a.txt", "z\\inner.txt"});
+  recording.AddEntry(kFolder, "link", A_SUBDIR | A_REPARSE | A_HIDDEN);
+  recording.AddEntry(kFolder, "later.txt", 0);
+  recording.FailRemoval(kFolder + "\\link", ERROR_ACCESS_DENIED);
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_ACCESS_DENIED), IDOK);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 1);
+  EXPECT_EQ(recording.IndexOf("findfirst C:\\inst\\link"), -1);
+  EXPECT_TRUE(recording.Logged("DeleteFileA C:\\inst\\later.txt")) << "the walk went on";
+  EXPECT_EQ(Left(), Paths{});
+}
+
+TEST_F(DeleteTreeHostile, AFolderNameThatIsNotExactIsReportedNeverUsed) {
+  Add({"a.txt", "z.txt"});
+  recording.AddEntry(kFolder, "x\\..\\..\\Windows", A_SUBDIR);
+  recording.AddEntry(kFolder, "y?..?..?Windows", A_SUBDIR);
+  recording.AddEntry(kFolder, " ..", A_SUBDIR);
+  const CString invalid = MemoryFileSystem::SystemText(ERROR_INVALID_NAME);
+  platform.Ui().ExpectMessageBox(invalid, IDOK).ExpectMessageBox(invalid, IDOK).ExpectMessageBox(invalid, IDOK);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 1);
+  for (const auto& entry : recording.Log()) {
+    EXPECT_EQ(entry.find("Windows"), std::string::npos) << entry;
+    EXPECT_EQ(entry.find(" .."), std::string::npos) << entry;
+  }
+  EXPECT_EQ(Left(), Paths{});
+}
+
+TEST_F(DeleteTreeHostile, AFileNameThatIsNotExactStopsTheWalkLikeAnUndeletableFile) {
+  recording.AddEntry(kFolder, "..\\outside.txt", 0);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 0);
+  EXPECT_EQ(recording.IndexOf("DeleteFileA C:\\inst\\..\\"), -1);
+  EXPECT_EQ(fs.GetLastError(), ERROR_INVALID_NAME);
+}
+
+}  // namespace

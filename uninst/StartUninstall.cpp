@@ -1,0 +1,80 @@
+// The uninstaller's one flow, run by the backdrop's start message: confirm,
+// then remove the uninstall entry, the installed files and the Start-menu
+// entries, tell the user, and ask the system to delete the program file and
+// the folder at the next restart. Each removal step undoes one step of the
+// installer's registration under the same names (shell/Names.h).
+#include "platform/framework/Afx.h"
+#include "shell/Names.h"
+#include "uninst/DeleteTree.h"
+#include "uninst/InstallationFolder.h"
+#include "uninst/UninstApp.h"
+#include "uninst/UninstDialogs.h"
+
+namespace {
+
+// Deletes the product's uninstall entry with its values. A missing entry (a
+// second run) or a parent key that cannot be opened changes nothing.
+void UnregisterUninstall(IRegistry& registry) {
+  CRegKey parent(registry);
+  if (parent.Create(HKEY_LOCAL_MACHINE, names::kUninstallParentKey, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  registry.RegDeleteKeyA(parent.get(), names::kUninstallSubKey);
+}
+
+// Deletes both shortcuts, then their Start-menu folder if nothing else is
+// left in it. Nothing is deleted when the Programs folder is unknown: no path
+// is ever built on an empty one.
+void DeleteShortcuts(PlatformServices& platform) {
+  IShell& shell = platform.Shell();
+  ItemIdList programsList;
+  if (shell.SHGetSpecialFolderLocation(platform.Ui().GetDesktopWindow(), CSIDL_PROGRAMS, programsList) < 0 ||
+      !programsList) {
+    return;
+  }
+  CString programs;
+  if (!shell.SHGetPathFromIDListA(programsList.get(), programs) || programs.IsEmpty()) return;
+  const CString folder = programs + "\\" + names::kStartMenuFolder;
+  IFileSystem& files = platform.Files();
+  files.DeleteFileA(folder + "\\" + names::kContentShortcut);
+  files.DeleteFileA(folder + "\\" + names::kUninstallShortcut);
+  files.RemoveDirectoryA(folder);
+}
+
+// The program file and then its folder go at the next restart; the folder
+// only if it is empty by then.
+void ScheduleRestartDeletion(IFileSystem& files, const CString& folder) {
+  files.MoveFileExA(folder + "\\" + names::kUninstaller, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  files.MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+}  // namespace
+
+LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) {
+  PlatformServices& platform = Platform();
+  const InstallationFolder folder = FindInstallationFolder(platform);
+  if (folder.refusal != nullptr) {
+    AfxMessageBox(platform, folder.refusal, MB_OK);
+    PostMessage(WM_CLOSE);
+    return 0;
+  }
+
+  CConfirmDlg confirm(platform, folder.path);
+  CDoneDlg done(platform);
+  // Only Next goes on: Cancel, Escape and a dialog that could not be shown
+  // (-1) leave everything as it was.
+  if (confirm.DoModal() != IDOK) {
+    PostMessage(WM_CLOSE);
+    return 0;
+  }
+
+  UnregisterUninstall(platform.Registry());
+  // A file that cannot be deleted stops the walk; the flow goes on all the same.
+  DeleteTree(platform, folder.path);
+  DeleteShortcuts(platform);
+  done.DoModal();
+  ScheduleRestartDeletion(platform.Files(), folder.path);
+  PostMessage(WM_CLOSE);
+  return 0;
+}
