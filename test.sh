@@ -3,10 +3,22 @@
 # the unit tests on the in-memory platform (plain and under ASan+UBSan),
 # the fuzz targets for a bounded time, the 32-bit Windows build (compile and
 # link only) and the end-to-end tests of the real programs under Wine.
+#
+# Longer campaigns, each instead of the default run:
+#   ./test.sh --mutation [options]  mutation run against the unit tests
+#                                   (options: tests/mutation/mutate.py --help)
+#   ./test.sh --fuzz-long [seconds] every fuzz target for long (default 600 s each)
+#   ./test.sh --coverage            line and branch coverage under the unit tests
 set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/setup.sh
+
+case "${1:-}" in
+  --mutation) shift; exec nice -n 19 python3 tests/mutation/mutate.py "$@" ;;
+  --fuzz-long) shift; exec bash tests/fuzz/run_long.sh "$@" ;;
+  --coverage) shift; exec bash tests/coverage/run_coverage.sh "$@" ;;
+esac
 
 jobs=$(nproc 2>/dev/null || echo 2)
 step() { printf '\n==== %s\n' "$*"; }

@@ -15,6 +15,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils
   locales imagemagick fonts-ipafont-gothic
   python3 file
+  gcovr
 )
 
 missing=()
