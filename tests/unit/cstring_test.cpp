@@ -276,4 +276,66 @@ TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
   }
 }
 
+// The last lead byte of the lower range, 0x9F, starts a double-byte
+// character like any other: its trail byte 0x5C is no backslash.
+TEST(CStringTest, LeadByteRangeEndsAreLeadBytes) {
+  for (const char* lead : {"\x81", "\x9F", "\xE0", "\xFC"}) {
+    const CString s(std::string(lead) + "\\a\\");
+    EXPECT_EQ(CharLengthAt(s.view(), 0), 2u) << testing::PrintToString(s);
+    EXPECT_EQ(s.Find('\\'), 3) << testing::PrintToString(s);
+    EXPECT_EQ(s.ReverseFind('\\'), 3) << testing::PrintToString(s);
+    CString trimmed(s.Left(2));
+    EXPECT_EQ(trimmed.TrimRight('\\'), s.Left(2)) << testing::PrintToString(s);
+  }
+  for (const char* notLead : {"\x80", "\xA0", "\xDF", "\xFD"}) {
+    const CString s(std::string(notLead) + "\\");
+    EXPECT_EQ(s.Find('\\'), 1) << testing::PrintToString(s);
+  }
+}
+
+// A search starting exactly at a match finds it there.
+TEST(CStringTest, FindMatchesAtTheStartIndex) {
+  struct Case {
+    std::string text;
+    char ch;
+    int start;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"abc", 'a', 0, 0},
+      {"abc", 'b', 1, 1},
+      {"abc", 'c', 2, 2},
+      {std::string(kSo) + "\\", '\\', 2, 2},
+      {"a\tb\tc", '\t', 3, 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CString(c.text).Find(c.ch, c.start), c.expected) << testing::PrintToString(c.text);
+    EXPECT_EQ(CString(c.text).Find(std::string(1, c.ch), c.start), c.expected)
+        << testing::PrintToString(c.text);
+  }
+}
+
+// An empty pattern matches at the first character boundary at or after the
+// start: inside a double-byte character that is the character's end.
+TEST(CStringTest, FindEmptyPatternAtCharacterBoundary) {
+  struct Case {
+    std::string text;
+    int start;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {std::string(kSo) + "a", 0, 0},
+      {std::string(kSo) + "a", 1, 2},
+      {std::string(kSo) + "a", 2, 2},
+      {std::string(kSo) + "a", 3, 3},
+      {std::string("a") + kSo, 2, 3},
+      {"", 0, 0},
+      {"ab", 3, -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CString(c.text).Find("", c.start), c.expected)
+        << testing::PrintToString(c.text) << " from " << c.start;
+  }
+}
+
 }  // namespace

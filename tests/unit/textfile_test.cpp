@@ -331,4 +331,29 @@ TEST(TextFileTest, OnTheInMemoryPlatform) {
   EXPECT_EQ(sys.Files().OpenStreams(), 0);
 }
 
+// A buffer of two bytes holds one byte and the terminator: every read takes
+// exactly one byte, CR LF still counting as the one LF it becomes. Smaller
+// buffers read nothing.
+TEST(TextFileTest, FgetsWithTheSmallestBuffers) {
+  struct Case {
+    std::string content;
+    int n;
+    std::vector<std::string> pieces;
+  };
+  const std::vector<Case> cases = {
+      {"ab\r\nc", 2, {"a", "b", "\n", "c"}},
+      {"\x83\x5C", 2, {"\x83", "\x5C"}},
+      {"\r", 2, {"\r"}},
+      {"ab", 1, {}},
+      {"ab", 0, {}},
+      {"ab", -1, {}},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{1} << 20}) {
+      EXPECT_EQ(ReadPieces(c.content, chunk, c.n), c.pieces)
+          << testing::PrintToString(c.content) << " n=" << c.n << " chunk=" << chunk;
+    }
+  }
+}
+
 }  // namespace
