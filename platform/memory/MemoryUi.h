@@ -176,6 +176,8 @@ class MemoryUi : public IUserInterface {
   HWND ActiveDialog() const;
   bool Exists(HWND window) const { return m_windows.count(Key(window)) != 0; }
   bool IsVisible(HWND window) const;
+  // The window a dialog was created over, a control's dialog (null for none).
+  HWND Owner(HWND window) const;
   CString ControlText(HWND dialog, int controlId) const;
   std::vector<int> ControlIds(HWND dialog) const;
   CString ControlClass(HWND dialog, int controlId) const;

@@ -206,6 +206,11 @@ HWND MemoryUi::FindWindow(const CString& caption) const {
 
 HWND MemoryUi::ActiveDialog() const { return m_modalStack.empty() ? nullptr : m_modalStack.back(); }
 
+HWND MemoryUi::Owner(HWND window) const {
+  const Window* w = Find(window);
+  return w == nullptr ? nullptr : w->parent;
+}
+
 bool MemoryUi::IsVisible(HWND window) const {
   const Window* w = Find(window);
   return w != nullptr && w->visible;

@@ -543,4 +543,91 @@ TEST_F(FrameworkTest, FailuresNameTheLineOfTheExpectation) {
   }
 }
 
+// A control notification runs its handler only for the code it was bound
+// with: a click is no change and a change is no click.
+TEST_F(FrameworkTest, NotificationsAreMatchedByCodeAndControl) {
+  TestDialog dialog(platform, log);
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
+                                    dialog.m_edit = "unchanged";
+                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(EN_CHANGE)), 0);
+                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1001, static_cast<WORD>(BN_CLICKED)), 0);
+                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1003, static_cast<WORD>(BN_CLICKED)), 0);
+                                    EXPECT_EQ(dialog.m_edit, "unchanged");
+                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(BN_CLICKED)), 0);
+                                  }),
+                                  UiAction::Escape()});
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(log, (std::vector<std::string>{"init", "browse"}));
+}
+
+// A class's map is searched first, then its base class's.
+TEST_F(FrameworkTest, BaseClassMapIsSearchedAfterTheClassesOwn) {
+  class DerivedFrame : public TestFrame {
+   public:
+    using TestFrame::TestFrame;
+
+   protected:
+    LRESULT OnSecondAgain(WPARAM w, LPARAM) {
+      m_log.push_back("derived second " + std::to_string(w));
+      return 43;
+    }
+    const MessageMap* GetMessageMap() const override {
+      static const MessageMapEntry entries[] = {
+          OnMessage(WM_SECOND, &DerivedFrame::OnSecondAgain),
+      };
+      static const MessageMap map{TestFrame::GetMessageMap(), entries};
+      return &map;
+    }
+  } frame(platform, log);
+  EXPECT_EQ(frame.SendMessage(WM_SECOND, 1, 0), 43);
+  EXPECT_EQ(frame.SendMessage(WM_DURING_DIALOG, 0, 0), 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"derived second 1", "during dialog"}));
+}
+
+TEST_F(FrameworkTest, PostedMessagesKeepTheirOrder) {
+  TestFrame frame(platform, log);
+  for (WPARAM w : {1, 2, 3}) frame.PostMessage(WM_SECOND, w, 0);
+  ui().WhenIdle([&](MemoryUi&) { frame.DestroyWindow(); });
+  ui().RunMessageLoop();
+  EXPECT_EQ(log, (std::vector<std::string>{"second 1", "second 2", "second 3"}));
+}
+
+// A dialog is created over the window given to it, else over the
+// application's main window.
+TEST_F(FrameworkTest, DialogIsOwnedByItsParentOrTheMainWindow) {
+  TestFrame frame(platform, log);
+  HWND owner = nullptr;
+  auto recordOwner = UiAction::Check([&](MemoryUi& u, HWND d) { owner = u.Owner(d); });
+  {
+    CDialog withParent(platform, kPlainDialog, &frame);
+    ui().ExpectDialog(kPlainDialog, {recordOwner, UiAction::Return()});
+    withParent.DoModal();
+    EXPECT_EQ(owner, frame.GetSafeHwnd());
+  }
+  struct App : CWinApp {};
+  App app;
+  app.m_pMainWnd = std::make_unique<TestFrame>(platform, log);
+  owner = nullptr;
+  CDialog withoutParent(platform, kPlainDialog);
+  ui().ExpectDialog(kPlainDialog, {recordOwner, UiAction::Return()});
+  withoutParent.DoModal();
+  EXPECT_NE(owner, nullptr);
+  EXPECT_EQ(owner, app.m_pMainWnd->GetSafeHwnd());
+  app.m_pMainWnd.reset();
+}
+
+// The exclamation icon is the default only: an icon the caller names stays.
+TEST_F(FrameworkTest, MessageBoxKeepsAnIconTheCallerNamed) {
+  constexpr UINT kIconInformation = 0x40;
+  constexpr UINT kIconQuestion = 0x20;
+  ui().ExpectMessageBox("a", IDOK).ExpectMessageBox("b", IDYES).ExpectMessageBox("c", IDOK);
+  AfxMessageBox(platform, "a", MB_OK | kIconInformation);
+  AfxMessageBox(platform, "b", MB_YESNO | kIconQuestion);
+  AfxMessageBox(platform, "c");
+  ASSERT_EQ(ui().MessageBoxes().size(), 3u);
+  EXPECT_EQ(ui().MessageBoxes()[0].type, MB_OK | kIconInformation);
+  EXPECT_EQ(ui().MessageBoxes()[1].type, MB_YESNO | kIconQuestion);
+  EXPECT_EQ(ui().MessageBoxes()[2].type, MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace

@@ -270,4 +270,46 @@ TEST_F(MemoryFiles, SystemTexts) {
   EXPECT_EQ(fs.FormatMessageA(ERROR_ACCESS_DENIED).Left(2), "\x83\x41");
 }
 
+TEST_F(MemoryFiles, ReadOnlyFolderIsNotRemoved) {
+  ASSERT_TRUE(fs.AddFolder("C:\\dest\\ro", FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(fs.RemoveDirectoryA("C:\\dest\\ro"));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(fs.IsFolder("C:\\dest\\ro"));
+  ASSERT_TRUE(fs.SetFileAttributesA("C:\\dest\\ro", FILE_ATTRIBUTE_NORMAL));
+  EXPECT_TRUE(fs.RemoveDirectoryA("C:\\dest\\ro"));
+  EXPECT_FALSE(fs.Exists("C:\\dest\\ro"));
+}
+
+TEST_F(MemoryFiles, CopyThatDoesNotFitRemovesTheOldDestination) {
+  MemoryDrives& drives = sys.Drives();
+  drives.Add('D', DRIVE_FIXED, "DATA");
+  ASSERT_TRUE(drives.SetCapacity('D', 10));
+  fs.AddFile("Q:\\big.bin", std::string(12, 'b'));
+  fs.AddFile("D:\\old.bin", "oooo", 0);
+  ASSERT_EQ(drives.UsedBytes('D'), 4u);
+  EXPECT_FALSE(fs.CopyFileA("Q:\\big.bin", "D:\\old.bin", FALSE));
+  EXPECT_EQ(fs.GetLastError(), ERROR_DISK_FULL);
+  EXPECT_FALSE(fs.Exists("D:\\old.bin")) << sys.Dump();
+  EXPECT_EQ(drives.UsedBytes('D'), 0u);
+}
+
+// A write that only partly fits moves the stream past what it wrote: the
+// next write goes after it, not over it.
+TEST_F(MemoryFiles, PartialWriteAdvancesTheStream) {
+  MemoryDrives& drives = sys.Drives();
+  drives.Add('E', DRIVE_FIXED, "SMALL");
+  ASSERT_TRUE(drives.SetCapacity('E', 6));
+  fs.AddFile("E:\\pad.bin", "p", 0);
+  auto stream = fs.OpenFile("E:\\out.txt", FileOpenMode::Write);
+  ASSERT_NE(stream, nullptr);
+  EXPECT_TRUE(stream->Write("abc", 3));
+  EXPECT_FALSE(stream->Write("defg", 4));
+  EXPECT_EQ(fs.Contents("E:\\out.txt"), "abcde");
+  ASSERT_TRUE(fs.DeleteFileA("E:\\pad.bin"));
+  EXPECT_TRUE(stream->Write("X", 1));
+  stream.reset();
+  EXPECT_EQ(fs.Contents("E:\\out.txt"), "abcdeX");
+  EXPECT_EQ(drives.UsedBytes('E'), 6u);
+}
+
 }  // namespace

@@ -122,4 +122,34 @@ TEST(MemoryPath, ContainsFoldedMatchesAtCharacterStarts) {
   EXPECT_FALSE(mem::ContainsFolded("ソ", "\\"));
 }
 
+// Trail bytes run from 0x40 to 0xFC without 0x7F: both ends and 0x80 (the
+// second byte of ム in ゲーム) keep the character whole.
+TEST(MemoryPath, TrailByteRangeKeepsCharactersWhole) {
+  struct Case {
+    const char* input;
+    std::string leaf;
+  };
+  const Case cases[] = {
+      {"C:\\ゲーム", "\x83\x51\x81\x5B\x83\x80"},
+      {"C:\\\x83\x40", "\x83\x40"},
+      {"C:\\\x83\x7E", "\x83\x7E"},
+      {"C:\\\x83\x80", "\x83\x80"},
+      {"C:\\\x83\xFC", "\x83\xFC"},
+      {"C:\\\x9F\x80", "\x9F\x80"},
+      {"C:\\\xE0\x80", "\xE0\x80"},
+      {"C:\\\xFC\x80", "\xFC\x80"},
+      // No trail byte: half a character becomes the middle dot.
+      {"C:\\\x83\x3F", "\x81\x45?"},
+      {"C:\\\x83\x7F", "\x81\x45\x7F"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    const mem::ResolvedPath r = ResolvePath(c.input, Path('C', {}), true);
+    ASSERT_EQ(r.path.parts.size(), 1u);
+    EXPECT_EQ(r.path.parts[0], c.leaf);
+  }
+  EXPECT_EQ(mem::PathCharCount("ゲーム"), 3u);
+  EXPECT_EQ(mem::FoldName("ゲームa"), "ゲームA");
+}
+
 }  // namespace
