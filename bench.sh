@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs the benchmarks (not part of ./test.sh) and prints one table:
+# the Google Benchmark programs of bench/ (pure parts, goals checked), then,
+# when the Windows programs are built and Wine is present, the comparison of
+# the installer's copy phase and the uninstaller's removal with the system's
+# own tools (bench/wine_compare.sh).
+# usage: ./bench.sh [--no-wine] [extra Google Benchmark options]
+set -euo pipefail
+cd "$(dirname "$0")"
+wine=1
+if [ "${1:-}" = "--no-wine" ]; then wine=0; shift; fi
+
+bash scripts/setup.sh >/dev/null
+cmake --preset host >/dev/null
+cmake --build --preset host -j "$(nproc 2>/dev/null || echo 2)" \
+  --target install_list_bench cstring_bench $( [ -f bench/page_links_bench.cpp ] && echo page_links_bench )
+out=build/bench
+mkdir -p "$out"
+results=()
+for b in build/host/bench/*_bench; do
+  name=$(basename "$b")
+  "$b" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" >/dev/null
+  results+=("$out/$name.json")
+done
+printf '\n==== pure parts (Google Benchmark, median of 3)\n'
+python3 bench/report.py "${results[@]}"
+
+if [ "$wine" = 1 ] && [ -x bench/wine_compare.sh ]; then
+  printf '\n==== against the system tools (Wine)\n'
+  bash bench/wine_compare.sh
+fi
