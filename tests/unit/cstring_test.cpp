@@ -338,4 +338,47 @@ TEST(CStringTest, FindEmptyPatternAtCharacterBoundary) {
   }
 }
 
+// Trimming a given byte takes whole single-byte characters only: a lead
+// byte equal to it, or a trail byte, is part of its character.
+TEST(CStringTest, TrimGivenByteKeepsDoubleByteCharactersWhole) {
+  struct Case {
+    std::string text;
+    char ch;
+    std::string left;
+    std::string right;
+  };
+  const std::vector<Case> cases = {
+      {std::string(kSo) + "a", '\x83', std::string(kSo) + "a", std::string(kSo) + "a"},
+      // 0x83 0x83 is one character, then ソ.
+      {std::string("\x83\x83") + kSo, '\x83', std::string("\x83\x83") + kSo, std::string("\x83\x83") + kSo},
+      {std::string("a") + kHyo, '\\', std::string("a") + kHyo, std::string("a") + kHyo},
+      {"\\\\a\\", '\\', "a\\", "\\\\a"},
+  };
+  for (const auto& c : cases) {
+    CString left(c.text), right(c.text);
+    EXPECT_EQ(left.TrimLeft(c.ch), CString(c.left)) << testing::PrintToString(c.text);
+    EXPECT_EQ(right.TrimRight(c.ch), CString(c.right)) << testing::PrintToString(c.text);
+  }
+}
+
+// Double-byte characters compare by lead byte, then by the whole trail byte.
+TEST(CStringTest, MbsICmpOrdersDoubleByteCharactersByBothBytes) {
+  struct Case {
+    std::string a;
+    std::string b;
+    int sign;
+  };
+  const std::vector<Case> cases = {
+      {"\x81\x40", "\x81\xC0", -1},
+      {"\x81\xC0", "\x81\x40", 1},
+      {"\x81\xFC", "\x82\x40", -1},
+      {"\x83\x80", "\x83\x7E", 1},
+      {"a\x81\x40", "A\x81\xC0", -1},
+  };
+  for (const auto& c : cases) {
+    const int r = MbsICmp(c.a, c.b);
+    EXPECT_EQ((r > 0) - (r < 0), c.sign) << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
+  }
+}
+
 }  // namespace
