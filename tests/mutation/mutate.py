@@ -389,6 +389,62 @@ def load_explained(path: Path) -> dict[str, str]:
     return explained
 
 
+def report(summary, seconds=None) -> None:
+    print("\n==== mutation results")
+    print(f"{'file':40} {'mutants':>7} {'caught':>6} {'survived':>8} {'explained':>9} {'equiv':>5} {'invalid':>7} {'score':>6}")
+    tot = {"mutants": 0, "caught": 0, "survived": 0, "explained": 0, "equivalent": 0, "invalid": 0}
+    for rel, c, _ in summary:
+        ran = c["caught"] + c["survived"] + c["explained"]
+        score = f"{100 * c['caught'] / (c['caught'] + c['survived']):.0f}%" if c["caught"] + c["survived"] else "-"
+        print(f"{rel:40} {ran + c['equivalent'] + c['invalid']:>7} {c['caught']:>6} {c['survived']:>8} "
+              f"{c['explained']:>9} {c['equivalent']:>5} {c['invalid']:>7} {score:>6}")
+        tot["mutants"] += ran + c["equivalent"] + c["invalid"]
+        for k in ("caught", "survived", "explained", "equivalent", "invalid"):
+            tot[k] += c[k]
+    denom = tot["caught"] + tot["survived"]
+    score = f"{100 * tot['caught'] / denom:.0f}%" if denom else "-"
+    print(f"{'total':40} {tot['mutants']:>7} {tot['caught']:>6} {tot['survived']:>8} {tot['explained']:>9} "
+          f"{tot['equivalent']:>5} {tot['invalid']:>7} {score:>6}")
+    print("score: caught / (caught + unexplained survivors); explained survivors are equivalent or harmless")
+    if seconds is not None:
+        print(f"time: {seconds / 60:.1f} min")
+    any_survivor = False
+    for rel, _, survivors in summary:
+        for m, status, reason in survivors:
+            if status == "survived":
+                if not any_survivor:
+                    print("\nsurvivors:")
+                    any_survivor = True
+                print(f"  {rel}:{m.line}: {m.description()}")
+    for rel, _, survivors in summary:
+        for m, status, reason in survivors:
+            if status == "explained":
+                print(f"  explained {rel}:{m.line}: {m.description()} -- {reason}")
+
+
+def summarize(paths: list[str], explained: dict[str, str]) -> None:
+    """The table and survivors of earlier runs' result files; for a mutant
+    run more than once, its last result counts."""
+    latest: dict[str, dict] = {}
+    for path in paths:
+        for raw in Path(path).read_text(encoding="utf-8").split("\n"):
+            if raw.strip():
+                r = json.loads(raw)
+                latest[r["key"]] = r
+    by_file: dict[str, tuple[dict, list]] = {}
+    for key, r in latest.items():
+        counts, survivors = by_file.setdefault(r["file"], (
+            {"caught": 0, "survived": 0, "explained": 0, "equivalent": 0, "invalid": 0, "not run": 0}, []))
+        status = r["status"]
+        if status in ("survived", "explained"):
+            status = "explained" if key in explained else "survived"
+            m = Mutant(r["file"], r["line"], 0, 0, "", "", "")
+            m.description = (lambda text: (lambda: text))(r["change"])
+            survivors.append((m, status, explained.get(key, "")))
+        counts[status] += 1
+    report([(f, c, sv) for f, (c, sv) in sorted(by_file.items())])
+
+
 def main() -> int:
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--files", nargs="*", help="source files to mutate (default: the logic files)")
@@ -403,9 +459,14 @@ def main() -> int:
     ap.add_argument("--line", type=int, help="only mutants on this line (with one file)")
     ap.add_argument("--jobs", type=int, default=2, help="parallel compile jobs (default 2)")
     ap.add_argument("--prepare", action="store_true", help="only build the scratch tree and time the unit tests")
+    ap.add_argument("--summarize", nargs="+", metavar="RESULTS",
+                    help="only print the table of earlier runs' result files")
     ap.add_argument("--verbose", action="store_true")
     args = ap.parse_args()
 
+    if args.summarize:
+        summarize(args.summarize, load_explained(ROOT / "tests" / "mutation" / "explained.txt"))
+        return 0
     files = args.files or [f for f in DEFAULT_FILES + FLOW_FILES if (ROOT / f).is_file()]
     explained = load_explained(ROOT / "tests" / "mutation" / "explained.txt")
 
@@ -491,35 +552,7 @@ def main() -> int:
         ws.build()
         summary.append((rel, counts, survivors))
 
-    print("\n==== mutation results")
-    print(f"{'file':40} {'mutants':>7} {'caught':>6} {'survived':>8} {'explained':>9} {'equiv':>5} {'invalid':>7} {'score':>6}")
-    tot = {"mutants": 0, "caught": 0, "survived": 0, "explained": 0, "equivalent": 0, "invalid": 0}
-    for rel, c, _ in summary:
-        ran = c["caught"] + c["survived"] + c["explained"]
-        score = f"{100 * c['caught'] / (c['caught'] + c['survived']):.0f}%" if c["caught"] + c["survived"] else "-"
-        print(f"{rel:40} {ran + c['equivalent'] + c['invalid']:>7} {c['caught']:>6} {c['survived']:>8} "
-              f"{c['explained']:>9} {c['equivalent']:>5} {c['invalid']:>7} {score:>6}")
-        tot["mutants"] += ran + c["equivalent"] + c["invalid"]
-        for k in ("caught", "survived", "explained", "equivalent", "invalid"):
-            tot[k] += c[k]
-    denom = tot["caught"] + tot["survived"]
-    score = f"{100 * tot['caught'] / denom:.0f}%" if denom else "-"
-    print(f"{'total':40} {tot['mutants']:>7} {tot['caught']:>6} {tot['survived']:>8} {tot['explained']:>9} "
-          f"{tot['equivalent']:>5} {tot['invalid']:>7} {score:>6}")
-    print("score: caught / (caught + unexplained survivors); explained survivors are equivalent or harmless")
-    print(f"time: {(time.monotonic() - started) / 60:.1f} min")
-    any_survivor = False
-    for rel, _, survivors in summary:
-        for m, status, reason in survivors:
-            if status == "survived":
-                if not any_survivor:
-                    print("\nsurvivors:")
-                    any_survivor = True
-                print(f"  {rel}:{m.line}: {m.description()}")
-    for rel, _, survivors in summary:
-        for m, status, reason in survivors:
-            if status == "explained":
-                print(f"  explained {rel}:{m.line}: {m.description()} -- {reason}")
+    report(summary, time.monotonic() - started)
     return 0
 
 
