@@ -84,6 +84,10 @@ class MemoryUi : public IUserInterface {
   MemoryUi& WhenIdle(std::function<void(MemoryUi&)> action, Here where = Here::current());
   // Posts WM_CLOSE to the main frame when the program is idle.
   MemoryUi& CloseMainWindowWhenIdle(Here where = Here::current());
+  // Message boxes the script does not expect where they come are answered
+  // (OK, or the given answer for Yes/No) and recorded instead of failing:
+  // for sweeps that look at every message afterwards.
+  MemoryUi& AnswerUnscriptedMessageBoxes(int yesNoAnswer);
   // Throws UiScriptError when expectations are left over.
   void CheckScriptDone() const;
 
@@ -298,6 +302,7 @@ class MemoryUi : public IUserInterface {
   std::vector<UINT> m_failingDialogs;
   bool m_failFrames = false;
   bool m_foregroundElsewhere = false;
+  std::optional<int> m_unscriptedYesNoAnswer;
   Rect m_maximizedClient{0, 0, 1024, 730};
   Rect m_normalClient{0, 0, 640, 440};
   CString m_moduleFileName = "C:\\program.exe";

@@ -113,6 +113,13 @@ BOOL MemoryUi::EndDialog(HWND dialog, INT_PTR result) {
 
 int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type) {
   MessageBoxRecord record{text, caption, type, owner, 0};
+  if (m_unscriptedYesNoAnswer && (m_script.empty() || m_script.front().kind != Step::Kind::MessageBox)) {
+    Step answered(Step::Kind::MessageBox);
+    answered.text = text;
+    answered.answer = (type & MB_TYPEMASK) == MB_YESNO ? *m_unscriptedYesNoAnswer : IDOK;
+    answered.where = std::source_location::current();
+    m_script.push_front(std::move(answered));
+  }
   Step step = TakeStep(Step::Kind::MessageBox, "message box \"" + Printable(text) + "\"");
   const std::string where = " (set at " + mem::DescribeLocation(step.where) + ")";
   if (step.text != text) {

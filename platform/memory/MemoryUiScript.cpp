@@ -116,6 +116,11 @@ MemoryUi& MemoryUi::CloseMainWindowWhenIdle(Here where) {
   return WhenIdle([](MemoryUi& ui) { ui.PostMessageA(ui.MainFrame(), WM_CLOSE, 0, 0); }, where);
 }
 
+MemoryUi& MemoryUi::AnswerUnscriptedMessageBoxes(int yesNoAnswer) {
+  m_unscriptedYesNoAnswer = yesNoAnswer;
+  return *this;
+}
+
 void MemoryUi::CheckScriptDone() const {
   if (!m_script.empty()) Fail("the script still expects: " + DescribePending());
 }
