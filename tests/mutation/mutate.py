@@ -336,7 +336,7 @@ class Workspace:
             if target.is_file() and target.read_bytes() == source.read_bytes():
                 continue
             target.parent.mkdir(parents=True, exist_ok=True)
-            shutil.copy2(source, target)
+            shutil.copyfile(source, target)  # a fresh mtime: ninja rebuilds what depends on it
 
     def configure(self) -> None:
         cmd = ["cmake", "-S", str(self.src), "-B", str(self.obj), "-G", "Ninja",
