@@ -273,9 +273,8 @@ TEST(InstallListMapTest, FolderLinesClimbingOutAreUnsafe) {
   }
 }
 
-// The climb check counts levels, not dots and not bytes: "." is no level,
-// the trail byte 0x5C of ソ does not end one, and R's first level of a
-// folder line is glued to the destination's own name.
+// The climb check counts levels, not dots and not bytes: "." is no level
+// and the trail byte 0x5C of ソ does not end one.
 TEST(InstallListMapTest, ClimbCheckCountsWholeLevels) {
   const std::string so = "\x83\x5C";
   struct Case {
@@ -288,11 +287,10 @@ TEST(InstallListMapTest, ClimbCheckCountsWholeLevels) {
       {"a.dll\t" + so + "x\\..\\..\\x.dll", true},
       {"a.dll\t" + so + "x\\..\\x.dll", false},
       {"a.dll\tsub\\.\\..\\x.dll", false},
-      {"*..", false},             // creates "Drama1..": no level above D
-      {"*..\\x", false},
-      {"*..\\..\\x", true},
-      {"*" + so + "\\..\\x", true},  // one glued level, then ".."
-      {"*x" + so + "..\\y", false},  // "xソ.." is the glued level: 0x5C is no separator
+      {"*..", true},  // glued: "Drama1.." is a folder beside the destination
+      {"*\\.\\..\\x", true},
+      {"*\\" + so + "x\\..\\..\\y", true},
+      {"*\\" + so + "x\\..\\y", false},
   };
   for (const auto& c : cases) {
     const InstallAction a = MapInstallEntry(c.entry, "Q", kDest, "");
@@ -302,6 +300,7 @@ TEST(InstallListMapTest, ClimbCheckCountsWholeLevels) {
   EXPECT_TRUE(ClimbsAboveStart(so + "x\\..\\..\\x"));
   EXPECT_FALSE(ClimbsAboveStart(so + "x\\..\\x"));
   const InstallAction glued = MapInstallEntry("*..", "Q", kDest, "");
+  EXPECT_TRUE(glued.glued);
   EXPECT_EQ(glued.folder.str(), kDest.str() + "..");
   EXPECT_EQ(glued.prefix.str(), ".\\");
 }
