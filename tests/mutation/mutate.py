@@ -337,6 +337,11 @@ class Workspace:
                 continue
             target.parent.mkdir(parents=True, exist_ok=True)
             shutil.copyfile(source, target)  # a fresh mtime: ninja rebuilds what depends on it
+        # Files gone from the tree go from the copy too (the build globs folders).
+        kept = {rel for rel in files if rel}
+        for path in self.src.rglob("*"):
+            if path.is_file() and str(path.relative_to(self.src)).replace(os.sep, "/") not in kept:
+                path.unlink()
 
     def configure(self) -> None:
         cmd = ["cmake", "-S", str(self.src), "-B", str(self.obj), "-G", "Ninja",
