@@ -12,7 +12,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debu
   -DDRAMA_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target unit_tests
 find "$build" -name '*.gcda' -delete
-(cd "$build" && ./tests/unit/unit_tests --gtest_brief=1)
+status=0
+(cd "$build" && ./tests/unit/unit_tests --gtest_brief=1) || status=$?
 mkdir -p "$build/html"
 filters=(--filter 'platform/' --filter 'shell/' --filter 'installer/' --filter 'uninst/'
          --exclude 'platform/win32/' --exclude '.*_res\.cpp$' --exclude 'build/')
@@ -26,3 +27,5 @@ echo "==== line coverage per file"
 cat "$build/lines.txt"
 echo "==== branch coverage per file"
 cat "$build/branches.txt"
+if [ "$status" -ne 0 ]; then echo "coverage: the unit tests failed (exit $status)"; fi
+exit "$status"
