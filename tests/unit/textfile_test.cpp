@@ -356,4 +356,27 @@ TEST(TextFileTest, FgetsWithTheSmallestBuffers) {
   }
 }
 
+// A file moved into another keeps reading from its stream beyond what was
+// buffered, and keeps what it has still to write.
+TEST(TextFileTest, MoveAssignedFileKeepsItsStream) {
+  CTextFile first(std::make_unique<ChunkedStream>("a\nbb\nccc\n", 2), FileOpenMode::Read);
+  CString line;
+  ASSERT_TRUE(first.fgets(line, 1024));
+  CTextFile second(std::make_unique<ChunkedStream>("", 1), FileOpenMode::Read);
+  second = std::move(first);
+  std::vector<std::string> rest;
+  while (second.fgets(line, 1024)) rest.push_back(line.str());
+  EXPECT_EQ(rest, (std::vector<std::string>{"bb\n", "ccc\n"}));
+
+  std::string sink, other;
+  CTextFile writer(std::make_unique<SinkStream>(sink), FileOpenMode::Write);
+  ASSERT_TRUE(writer.fputs("x\n"));
+  CTextFile target(std::make_unique<SinkStream>(other), FileOpenMode::Write);
+  target = std::move(writer);
+  EXPECT_TRUE(target.fputs("y"));
+  EXPECT_TRUE(target.Close());
+  EXPECT_EQ(sink, "x\r\ny");
+  EXPECT_EQ(other, "");
+}
+
 }  // namespace
