@@ -305,4 +305,13 @@ TEST(InstallListMapTest, ClimbCheckCountsWholeLevels) {
   EXPECT_EQ(glued.prefix.str(), ".\\");
 }
 
+// An outside-file line whose Q begins with its only backslash keeps the
+// name after it.
+TEST(InstallListMapTest, OutsideLineWithTheBackslashFirstInQ) {
+  const InstallAction a = MapInstallEntry("..\\\\x.dll", "Q", kDest, "sub\\");
+  EXPECT_EQ(a.kind, K::Outside);
+  EXPECT_EQ(a.source.str(), "Q:\\\\x.dll");
+  EXPECT_EQ(a.destination.str(), kDest.str() + "\\sub\\x.dll");
+}
+
 }  // namespace

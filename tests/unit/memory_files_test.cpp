@@ -312,4 +312,15 @@ TEST_F(MemoryFiles, PartialWriteAdvancesTheStream) {
   EXPECT_EQ(drives.UsedBytes('E'), 6u);
 }
 
+// Rewriting a file marks it for backup, as creating one does.
+TEST_F(MemoryFiles, FileOpenedForWritingGetsTheArchiveAttribute) {
+  ASSERT_TRUE(fs.AddFile("C:\\dest\\plain.txt", "old", 0));
+  ASSERT_EQ(fs.Attributes("C:\\dest\\plain.txt"), FILE_ATTRIBUTE_NORMAL);
+  auto stream = fs.OpenFile("C:\\dest\\plain.txt", FileOpenMode::Write);
+  ASSERT_NE(stream, nullptr);
+  stream.reset();
+  EXPECT_EQ(fs.Attributes("C:\\dest\\plain.txt"), FILE_ATTRIBUTE_ARCHIVE);
+  EXPECT_EQ(fs.Contents("C:\\dest\\plain.txt"), "");
+}
+
 }  // namespace

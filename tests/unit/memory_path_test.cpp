@@ -152,4 +152,19 @@ TEST(MemoryPath, TrailByteRangeKeepsCharactersWhole) {
   EXPECT_EQ(mem::FoldName("ゲームa"), "ゲームA");
 }
 
+// Spaces before a device name's extension do not count, however many.
+TEST(MemoryPath, DeviceNamesWithSpacesBeforeTheExtension) {
+  struct Case {
+    const char* component;
+    const char* device;
+  };
+  const Case cases[] = {
+      {"con", "con"},     {"CON .txt", "CON"}, {"nul  .html", "nul"}, {"com1 ", "com1"},
+      {"lpt9.x", "lpt9"}, {"com0", ""},        {"cons", ""},          {"co n", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mem::DeviceName(c.component), c.device) << c.component;
+  }
+}
+
 }  // namespace
