@@ -323,4 +323,15 @@ TEST_F(MemoryFiles, FileOpenedForWritingGetsTheArchiveAttribute) {
   EXPECT_EQ(fs.Contents("C:\\dest\\plain.txt"), "");
 }
 
+// Even when asked to replace, a move never puts a file in a folder's place.
+TEST_F(MemoryFiles, MoveDoesNotReplaceAFolder) {
+  ASSERT_TRUE(fs.AddFile("C:\\dest\\f.txt", "f", 0));
+  ASSERT_TRUE(fs.AddFolder("C:\\dest\\sub"));
+  const CString target = "C:\\dest\\sub";
+  EXPECT_FALSE(fs.MoveFileExA("C:\\dest\\f.txt", &target, MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(fs.IsFolder("C:\\dest\\sub"));
+  EXPECT_EQ(fs.Contents("C:\\dest\\f.txt"), "f");
+}
+
 }  // namespace
