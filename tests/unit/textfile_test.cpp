@@ -379,4 +379,12 @@ TEST(TextFileTest, MoveAssignedFileKeepsItsStream) {
   EXPECT_EQ(other, "");
 }
 
+// A file opened for writing reads nothing, whatever its stream could give.
+TEST(TextFileTest, FileOpenedForWritingReadsNothing) {
+  CTextFile file(std::make_unique<StringFileStream>("old\n"), FileOpenMode::Write);
+  CString line;
+  EXPECT_FALSE(file.fgets(line, 1024));
+  EXPECT_TRUE(file.feof());
+}
+
 }  // namespace
