@@ -51,12 +51,14 @@ FLOW_FILES = [
     "installer/PageLinks.cpp",
     "installer/Registration.cpp",
     "installer/SetupDlg.cpp",
-    "installer/InstallerApp.cpp",
+    "installer/InstallDriver.cpp",
     "installer/DirectoryTree.cpp",
-    "installer/CreateDirectoryTree.cpp",
-    "installer/WizardDriver.cpp",
+    "installer/FinishDlg.cpp",
+    "installer/InstallerApp.cpp",
     "uninst/DeleteTree.cpp",
-    "uninst/UninstallDriver.cpp",
+    "uninst/InstallationFolder.cpp",
+    "uninst/StartUninstall.cpp",
+    "uninst/UninstDialogs.cpp",
     "uninst/UninstApp.cpp",
 ]
 
