@@ -12,7 +12,8 @@
 //                                              ends in its two terminating zeros
 //   e2e_inspect.exe reg-key KEY                "key present" or "key absent"
 //   e2e_inspect.exe link FILE                  a shortcut's fields
-//   e2e_inspect.exe attributes PATH            a file's attributes in hex
+//   e2e_inspect.exe attributes PATH...         each file's attributes in hex and
+//                                              its path, one line each
 //
 // Exit code 0 on success, 1 when the thing asked about cannot be read, 2 on
 // a bad command line.
@@ -154,19 +155,25 @@ int Link(const std::wstring& file) {
   return 0;
 }
 
-int Attributes(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return Fail("no file " + Utf8(path));
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(attributes));
-  Field("attributes", hex);
-  return 0;
+int Attributes(const std::vector<std::wstring>& paths) {
+  int result = 0;
+  for (const auto& path : paths) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      result = Fail("no file " + Utf8(path));
+      continue;
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(attributes));
+    std::printf("%s\t%s\n", hex, Utf8(path).c_str());
+  }
+  return result;
 }
 
 int Usage() {
   std::fprintf(stderr,
                "usage: e2e_inspect.exe codepages | folder programs|appdata | reg KEY VALUE | reg-key KEY |\n"
-               "       link FILE | attributes PATH\n");
+               "       link FILE | attributes PATH...\n");
   return 2;
 }
 
@@ -182,7 +189,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"folder" && args.size() == 2) return SpecialFolder(args[1]);
   if (command == L"reg" && args.size() == 3) return RegistryValue(args[1], args[2]);
   if (command == L"reg-key" && args.size() == 2) return RegistryKey(args[1]);
-  if (command == L"attributes" && args.size() == 2) return Attributes(args[1]);
+  if (command == L"attributes" && args.size() >= 2) return Attributes({args.begin() + 1, args.end()});
   if (command == L"link" && args.size() == 2) {
     if (FAILED(::CoInitialize(nullptr))) return Fail("CoInitialize failed");
     const int result = Link(args[1]);
