@@ -30,24 +30,22 @@ INST_UNINST_LINK='UnInstall.lnk'
 
 E2E_TESTS_DIR=${E2E_TESTS_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)}
 
-# inst_word TEXT: TEXT (UTF-8) as one quoted driver script word, with
+# Python's word(text): text (UTF-8) as one quoted driver script word, with
 # backslashes, quotes and line breaks escaped.
-inst_word() {
-  python3 -c '
-import sys
-t = sys.argv[1]
-for a, b in (("\\", "\\\\"), ("\"", "\\\""), ("\r", "\\r"), ("\n", "\\n"), ("\t", "\\t")):
-    t = t.replace(a, b)
-print("\"" + t + "\"")' "$1"
-}
+INST_ESCAPE_PY='
+def word(t):
+    for a, b in (("\\", "\\\\"), ("\"", "\\\""), ("\r", "\\r"), ("\n", "\\n"), ("\t", "\\t")):
+        t = t.replace(a, b)
+    return "\"" + t + "\""
+'
 
 # inst_readme_word: the text the setup dialog shows of the CD's readme (each
 # line followed by CR LF), as a driver script word.
 inst_readme_word() {
-  inst_word "$(python3 -c '
+  python3 -c "$INST_ESCAPE_PY"'
 import sys
 lines = open(sys.argv[1], "rb").read().decode("cp932").splitlines()
-sys.stdout.write("".join(l + "\r\n" for l in lines))' "$E2E_REPO/sample-cd/readme.txt")"
+print(word("".join(l + "\r\n" for l in lines)))' "$E2E_REPO/sample-cd/readme.txt"
 }
 
 # inst_unix_path WINDOWS-PATH: the prefix's Unix path of a C: path.
