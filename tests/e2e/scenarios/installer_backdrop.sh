@@ -10,15 +10,18 @@ e2e_stage_cd "$E2E_INSTALLER"
 e2e_start 'Q:\installer.exe' 'Q:\'
 
 caption="ドラマＣＤ１ インストーラー"
-# The setup dialog opens over the backdrop; Escape and Yes to the quit
-# question end the program without installing anything.
+# The setup dialog opens over the backdrop's top left corner, where the title
+# is; the quit question after Escape sits in the middle, so the backdrop is
+# photographed while it is asked. Yes ends the program without installing
+# anything.
 e2e_script backdrop <<SCRIPT
 wait-window "$caption"
 expect-maximized "$caption"
 wait-window "情報"
+key "情報" escape
+wait-window installer
 screenshot "$caption" "$E2E_DIR/backdrop.png"
 screenshot "$caption" "$E2E_DIR/backdrop-window.png" area=window
-key "情報" escape
 expect-msgbox "インストールは終わっていません。\n終了しますか？" yes caption=installer
 expect-no-window "$caption"
 SCRIPT
