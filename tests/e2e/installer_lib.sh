@@ -48,6 +48,19 @@ lines = open(sys.argv[1], "rb").read().decode("cp932").splitlines()
 print(word("".join(l + "\r\n" for l in lines)))' "$E2E_REPO/sample-cd/readme.txt"
 }
 
+# inst_japanese_fonts: makes the dialogs' font names "ＭＳ Ｐゴシック" and
+# "MS PGothic" stand for the installed IPA P Gothic, as a Western Windows
+# has its Japanese fonts. Under the Japanese locale Wine finds a Japanese font
+# for them by their character set; under a Western one it would otherwise
+# draw the dialogs' Japanese with a font that has no Japanese characters.
+inst_japanese_fonts() {
+  local name
+  for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'ＭＳ ゴシック' 'MS Gothic' 'MS UI Gothic'; do
+    e2e_bounded 60 "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAPGothic /f \
+      >/dev/null 2>&1 || e2e_fail "cannot register a replacement for the font $name"
+  done
+}
+
 # inst_unix_path WINDOWS-PATH: the prefix's Unix path of a C: path.
 inst_unix_path() {
   local p=${1#[Cc]:}

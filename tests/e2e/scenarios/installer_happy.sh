@@ -16,6 +16,7 @@ if [ -n "${INST_EXPECT_ACP:-}" ]; then
   [ "$acp" = "$INST_EXPECT_ACP" ] || e2e_fail "the system's ANSI code page is $acp, wanted $INST_EXPECT_ACP"
   e2e_log "system ANSI code page $acp"
 fi
+if [ "${INST_JAPANESE_FONTS:-0}" = 1 ]; then inst_japanese_fonts; fi
 e2e_stage_cd "$E2E_INSTALLER"
 e2e_start 'Q:\installer.exe' 'Q:\'
 inst_script_default_install "$E2E_DIR" | e2e_script install
