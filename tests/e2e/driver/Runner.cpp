@@ -99,17 +99,8 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
     desktop_ = VisibleTopWindows();
     HWND target = nullptr;
     seen.clear();
-    bool done = probe(target, seen);
-    if (watchOthers && !CheckUnexpected(target, error)) {
-      if (done) return false;
-      // The probe and the check look at the desktop one after the other: the
-      // awaited window may have appeared in between. A second look finds it;
-      // a window that is still unexpected then fails the wait.
-      target = nullptr;
-      seen.clear();
-      done = probe(target, seen);
-      if (!CheckUnexpected(target, error)) return false;
-    }
+    const bool done = probe(target, seen);
+    if (watchOthers && !CheckUnexpected(target, error)) return false;
     if (done) return true;
     if (ended) {
       error = "the program (process " + std::to_string(watchedPid_) + ") has ended with exit code " +
