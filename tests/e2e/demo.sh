@@ -151,9 +151,14 @@ demo_show_installation() {
     done <<<"$attrs"
     echo
     echo "Registry HKEY_LOCAL_MACHINE\\$INST_UNINSTALL_KEY:"
+    local got text
     for value in UninstallString DisplayName; do
       echo "  $value"
-      inst_inspect reg "$INST_UNINSTALL_KEY" "$value" | sed 's/^/    /' || echo "    (missing)"
+      got=$(inst_inspect reg "$INST_UNINSTALL_KEY" "$value") || got="(missing)"
+      printf '%s\n' "$got" | sed 's/^/    /'
+      # The system keeps the text in UTF-16; the installer passed Shift-JIS.
+      text=$(printf '%s\n' "$got" | sed -n 's/^string\t//p')
+      [ -z "$text" ] || printf '    shift-jis bytes passed\t%d\n' "$(($(printf '%s' "$text" | iconv -f UTF-8 -t CP932 | wc -c) + 2))"
     done
     echo
     echo "Start menu $programs\\$INST_MENU_FOLDER:"

@@ -1,7 +1,7 @@
 # What the installer scenarios and the demo share: the installer's captions
 # and texts, the driver script of a default installation, and the checks of
 # what an installation leaves behind (files, attributes, registry, Start
-# menu). Sourced after lib.sh and e2e_begin.
+# menu). Sourced after lib.sh, before e2e_begin.
 
 INST_BACKDROP="ドラマＣＤ１ インストーラー"
 INST_SETUP="情報"
@@ -18,6 +18,10 @@ INST_MSG_OVERWRITE='インストール先のフォルダは存在します。\n�
 INST_MSG_IS_FILE='インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。'
 INST_MSG_COPY_FAILED='ファイルのコピーに失敗しました。'
 INST_MSG_INCOMPLETE='インストールは完了していません。'
+INST_MSG_NO_DEST='インストール先のフォルダを指定してください。'
+
+# Every scenario's wall-time limit (the suite runs on a busy machine).
+E2E_TIME_LIMIT=${E2E_TIME_LIMIT:-400}
 
 INST_FINISH_TEXT='「タヴリン　オリジナルドラマＣＤ　plus ぺるしゅか Vol.1」デジタルコンテンツをインストール完了しました。スタートメニューの[スタート]-[プログラム]-[Harborlit]-[zuvIV１iru]から起動できます。\r\n\r\nＣＤには今回インストールしたものの他に、タヴリンＦＭ4.19やタヴリンの修正プログラムが入っています。ＣＤをドライブに挿入すると起動します。起動しない場合はＣＤ内のstart.exeを実行してください。\r\n\r\nＣＤに収録されているタヴリンＦＭ4.19の動作にはWindwosMediaPlayer6.4とWindowsMediaTool4.1のインストールが必要です。詳しくは、ＣＤ内のreadme.txtをお読みください。'
 

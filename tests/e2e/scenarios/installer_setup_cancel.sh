@@ -2,8 +2,9 @@
 # Setup cancelled, then confirmed. Escape in the setup dialog asks whether to
 # quit; No shows the dialog again, filled in anew (the typed destination and
 # drive are replaced by the default and the detected Q). No to the start
-# question keeps the dialog open with what was typed; Yes installs into the
-# typed destination, which the installer creates.
+# question keeps the dialog open with what was typed. A destination of blanks
+# and backslashes only is refused before anything is created. Yes installs
+# into the typed destination, which the installer creates.
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../installer_lib.sh"
 e2e_begin installer_setup_cancel
@@ -26,6 +27,12 @@ wait-window "$INST_SETUP"
 expect-text "$INST_SETUP" 1002 "Q"
 expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 expect-text "$INST_SETUP" 1001 $(inst_readme_word)
+set-text "$INST_SETUP" 1003 " \\\\ "
+click "$INST_SETUP" 1
+expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
+expect-msgbox "$INST_MSG_NO_DEST" ok caption=$INST_MSG_CAPTION
+wait-window "$INST_SETUP"
+expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 set-text "$INST_SETUP" 1003 "  $dest\\\\\\\\ "
 click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" no caption=$INST_MSG_CAPTION
