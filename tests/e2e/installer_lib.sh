@@ -20,9 +20,6 @@ INST_MSG_COPY_FAILED='ファイルのコピーに失敗しました。'
 INST_MSG_INCOMPLETE='インストールは完了していません。'
 INST_MSG_NO_DEST='インストール先のフォルダを指定してください。'
 
-# Every scenario's wall-time limit (the suite runs on a busy machine).
-E2E_TIME_LIMIT=${E2E_TIME_LIMIT:-400}
-
 INST_FINISH_TEXT='「タヴリン　オリジナルドラマＣＤ　plus ぺるしゅか Vol.1」デジタルコンテンツをインストール完了しました。スタートメニューの[スタート]-[プログラム]-[Harborlit]-[zuvIV１iru]から起動できます。\r\n\r\nＣＤには今回インストールしたものの他に、タヴリンＦＭ4.19やタヴリンの修正プログラムが入っています。ＣＤをドライブに挿入すると起動します。起動しない場合はＣＤ内のstart.exeを実行してください。\r\n\r\nＣＤに収録されているタヴリンＦＭ4.19の動作にはWindwosMediaPlayer6.4とWindowsMediaTool4.1のインストールが必要です。詳しくは、ＣＤ内のreadme.txtをお読みください。'
 
 INST_DEFAULT_DEST='C:\Program Files\Harborlit\Drama1'
