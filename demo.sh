@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Windows programs and runs the installer
-# under Wine on the bundled sample CD (drive Q:, label TAVRIN_DRAMACD1), then
-# the uninstaller through its Start-menu shortcut, and a restart of Wine.
-# Screenshots land in out/demo/.
+# Installs what is missing, builds the Windows programs and runs the whole
+# installation under Wine from the bundled sample CD (drive Q:, label
+# TAVRIN_DRAMACD1), worked by the e2e driver with every default. Prints what
+# was installed and writes out/demo/: a screenshot of every dialog and
+# message box, index.html showing them beside what was installed, and the
+# CD as an ISO 9660 image (cd.iso). With a display and INTERACTIVE=1 the
+# installer is left to the person at the keyboard instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/setup.sh
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$(nproc 2>/dev/null || echo 2)" --target installer uninst e2e_driver e2e_plant
+cmake --build --preset win64 -j "$(nproc 2>/dev/null || echo 2)" --target installer uninst e2e_driver e2e_inspect e2e_plant
 bash tests/e2e/demo.sh

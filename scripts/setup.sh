@@ -16,6 +16,7 @@ PACKAGES=(
   locales imagemagick fonts-ipafont-gothic
   python3 file
   gcovr
+  xorriso
 )
 
 missing=()
@@ -32,13 +33,17 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Japanese locale for Wine (file names and the ANSI code page follow LANG).
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "setup: generating ja_JP.UTF-8"
-  if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+# Locales for Wine (file names and the ANSI code page follow LANG): Japanese
+# (code page 932) for the programs' home, US English (code page 1252) to prove
+# they show correct Japanese on a Western system too.
+for loc in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$"; then
+    echo "setup: generating $loc.UTF-8"
+    if ! grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    $SUDO locale-gen >/dev/null
   fi
-  $SUDO locale-gen >/dev/null
-fi
+done
 
 echo "setup: ready"

@@ -1,34 +1,226 @@
 #!/usr/bin/env bash
-# Demo: the round trip under Wine on the virtual desktop. The built
-# installer installs the sample CD from a staged drive Q:; then the
-# uninstaller is started through its Start-menu shortcut and confirmed, what
-# is left and the pending restart deletions are printed, Wine is restarted
-# and the installation folder is gone. Pictures of the uninstaller's dialogs
-# go to out/demo/.
-# Usage: tests/e2e/demo.sh [installer.exe [uninst.exe [e2e_driver.exe [e2e_plant.exe]]]]
+# Demo: the installer run from the sample CD under Wine, from start to end.
+#
+# Phases, one function each, run in order by demo_main:
+#   demo_begin            a fresh Wine prefix and display; out/demo/ emptied
+#   demo_stage_cd         the sample CD staged as drive Q: (label TAVRIN_DRAMACD1,
+#                         read-only files, uninst.dat from the built uninst.exe)
+#                         and written as the image out/demo/cd.iso
+#   demo_install          the installation through the e2e driver with every
+#                         default and Yes to the questions, a screenshot of every
+#                         dialog and message box in out/demo/; with INTERACTIVE=1
+#                         and a display, the installer is left to the person at
+#                         the keyboard instead
+#   demo_show_installation  prints what was installed (files, registry values,
+#                         shortcut fields), checks it, and keeps it for the page
+#   demo_uninstall        the uninstaller started through UnInstall.lnk and
+#                         confirmed, what is left and the pending restart
+#                         deletions, wineboot -r, the folder gone
+#                         (tests/e2e/demo_uninstall.sh)
+#   demo_write_index      out/demo/index.html: every section in order, pictures
+#                         beside what was installed
+# A phase adds its part of the page with demo_section; a later phase (for
+# example an uninstallation) is one more function called from demo_main.
+#
+# Usage: tests/e2e/demo.sh [installer.exe [uninst.exe [e2e_driver.exe [e2e_inspect.exe [e2e_plant.exe]]]]]
 # (defaults: the win64 build's executables).
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "$here/../.." && pwd)/build/win64
+repo=$(cd "$here/../.." && pwd)
+build=$repo/build/win64
 E2E_INSTALLER=$(readlink -f "${1:-${E2E_INSTALLER:-$build/installer/installer.exe}}")
 E2E_UNINST=$(readlink -f "${2:-${E2E_UNINST:-$build/uninst/uninst.exe}}")
 E2E_DRIVER=$(readlink -f "${3:-${E2E_DRIVER:-$build/tests/e2e/driver/e2e_driver.exe}}")
-E2E_PLANT=$(readlink -f "${4:-${E2E_PLANT:-$build/tests/e2e/plant/e2e_plant.exe}}")
-for f in "$E2E_INSTALLER" "$E2E_UNINST" "$E2E_DRIVER" "$E2E_PLANT"; do
+E2E_INSPECT=$(readlink -f "${4:-${E2E_INSPECT:-$build/tests/e2e/inspect/e2e_inspect.exe}}")
+E2E_PLANT=$(readlink -f "${5:-${E2E_PLANT:-$build/tests/e2e/plant/e2e_plant.exe}}")
+for f in "$E2E_INSTALLER" "$E2E_UNINST" "$E2E_DRIVER" "$E2E_INSPECT" "$E2E_PLANT"; do
   [ -f "$f" ] || {
     echo "demo: $f is missing; build the win64 preset first (cmake --build --preset win64)" >&2
     exit 1
   }
 done
+export E2E_INSTALLER E2E_UNINST E2E_DRIVER E2E_INSPECT E2E_PLANT
+
+DEMO_OUT=$repo/out/demo
+DEMO_SECTIONS=$DEMO_OUT/.sections
+INTERACTIVE=${INTERACTIVE:-0}
+
+if [ "$INTERACTIVE" = 1 ]; then
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || {
+    echo "demo: INTERACTIVE=1 needs a working display (DISPLAY is '${DISPLAY:-}')" >&2
+    exit 1
+  }
+  # The person at the keyboard takes their time.
+  export E2E_USE_DISPLAY=1 E2E_TIME_LIMIT=${E2E_TIME_LIMIT:-3600}
+fi
 
 source "$here/lib.sh"
+source "$here/installer_lib.sh"
 source "$here/uninst_lib.sh"
 source "$here/demo_uninstall.sh"
-e2e_begin demo
-dest='C:\Program Files\Harborlit\Drama1'
 
-# ---- The installation: the sample CD installed by the installer, worked by
-# the driver with every default.
-uninst_install "$dest"
+say() { printf '\n== %s\n' "$*"; }
 
-# ---- The uninstallation: tests/e2e/demo_uninstall.sh.
-demo_uninstall "$dest"
+# html TEXT: TEXT with &, < and > escaped.
+html() {
+  local t=$1
+  t=${t//&/&amp;}
+  t=${t//</&lt;}
+  printf '%s' "${t//>/&gt;}"
+}
+
+# demo_section NAME TITLE: starts the page section NAME (sections are shown in
+# the order they were started) and makes it the one demo_figure and
+# demo_listing add to.
+demo_section() {
+  DEMO_SECTION=$DEMO_SECTIONS/$(printf '%02d' "$(find "$DEMO_SECTIONS" -name '*.html' | wc -l)")-$1
+  printf '<h2>%s</h2>\n' "$(html "$2")" >"$DEMO_SECTION.html"
+  : >"$DEMO_SECTION.figures"
+  : >"$DEMO_SECTION.listing"
+}
+
+# demo_figure FILE CAPTION: a picture of the current section, if FILE exists.
+demo_figure() {
+  [ -f "$DEMO_OUT/$1" ] || return 0
+  printf '<figure><img src="%s" alt="%s"><figcaption>%s</figcaption></figure>\n' \
+    "$1" "$(html "$2")" "$(html "$2")" >>"$DEMO_SECTION.figures"
+}
+
+# demo_listing TEXT: text shown beside the section's pictures.
+demo_listing() {
+  printf '%s\n' "$(html "$1")" >>"$DEMO_SECTION.listing"
+}
+
+demo_begin() {
+  rm -rf "$DEMO_OUT"
+  mkdir -p "$DEMO_SECTIONS"
+  e2e_begin demo
+}
+
+# The staged CD's folders and files with their sizes.
+demo_cd_listing() {
+  (cd "$E2E_CD" && find . -mindepth 1 ! -name .windows-label \( -type d -printf '%P/\n' -o -printf '%P  (%s bytes)\n' \)) | sort
+}
+
+demo_stage_cd() {
+  say "sample CD staged as drive Q: (label $E2E_CD_LABEL)"
+  e2e_stage_cd "$E2E_INSTALLER"
+  demo_cd_listing
+  bash "$here/cd_image.sh" make "$E2E_CD" "$DEMO_OUT/cd.iso"
+  bash "$here/cd_image.sh" check "$DEMO_OUT/cd.iso" "$E2E_CD"
+  demo_section cd "The CD"
+  demo_listing "$(demo_cd_listing)"
+  demo_listing ""
+  demo_listing "Image: cd.iso, ISO 9660 with Joliet names, volume label $E2E_CD_LABEL"
+}
+
+demo_install() {
+  demo_section install "Installation"
+  if [ "$INTERACTIVE" = 1 ]; then
+    say "the installer is yours: it runs on $DISPLAY until you finish or cancel it"
+    e2e_start 'Q:\installer.exe' 'Q:\'
+    e2e_wait_program "$E2E_TIME_LIMIT"
+    demo_listing "Run by hand (INTERACTIVE=1); installer.exe ended with exit code $E2E_EXIT."
+    return
+  fi
+  say "installing with every default through the e2e driver"
+  e2e_start 'Q:\installer.exe' 'Q:\'
+  inst_script_default_install "$DEMO_OUT" | e2e_script demo
+  e2e_drive demo || e2e_fail "the installation did not go as the demo expects"
+  e2e_wait_program 30
+  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT"
+  demo_figure 00-screen.png "The installer's backdrop with the setup dialog"
+  demo_figure 01-setup.png "Setup: readme, CD drive found by its label, default destination"
+  demo_figure 02-confirm.png "Start the installation?"
+  demo_figure 03-create-folder.png "The destination does not exist: create it?"
+  demo_figure 04-finish.png "Installation complete"
+  # The copy dialog is up only while the files are copied, a fraction of a
+  # second for the sample CD: too short for a steady picture.
+}
+
+# The installation folder is the default one unless the person chose another.
+demo_show_installation() {
+  local dest_win=$INST_DEFAULT_DEST dest report programs f paths=() attrs
+  dest=$(inst_unix_path "$dest_win")
+  report=$DEMO_OUT/installed.txt
+  if [ ! -d "$dest" ]; then
+    say "nothing was installed in $dest_win"
+    demo_listing "Nothing was installed in $dest_win."
+    return
+  fi
+  while IFS= read -r -d '' f; do paths+=("$dest_win\\${f//\//\\}"); done < <(cd "$dest" && find . -type f -printf '%P\0' | sort -z)
+  attrs=$(inst_inspect attributes "${paths[@]}")
+  programs=$(inst_inspect folder programs)
+  programs=${programs#path$'\t'}
+  {
+    echo "Files in $dest_win (attributes, size, name):"
+    while IFS=$'\t' read -r hex path; do
+      printf '  %-5s %8s  %s\n' "$hex" "$(stat -c %s "$(inst_unix_path "$path")")" "${path#"$dest_win"\\}"
+    done <<<"$attrs"
+    echo
+    echo "Registry HKEY_LOCAL_MACHINE\\$INST_UNINSTALL_KEY:"
+    local got text
+    for value in UninstallString DisplayName; do
+      echo "  $value"
+      got=$(inst_inspect reg "$INST_UNINSTALL_KEY" "$value") || got="(missing)"
+      printf '%s\n' "$got" | sed 's/^/    /'
+      # The system keeps the text in UTF-16; the installer passed Shift-JIS.
+      text=$(printf '%s\n' "$got" | sed -n 's/^string\t//p')
+      [ -z "$text" ] || printf '    shift-jis bytes passed\t%d\n' "$(($(printf '%s' "$text" | iconv -f UTF-8 -t CP932 | wc -c) + 2))"
+    done
+    echo
+    echo "Start menu $programs\\$INST_MENU_FOLDER:"
+    for link in "$INST_CONTENT_LINK" "$INST_UNINST_LINK"; do
+      echo "  $link"
+      inst_inspect link "$programs\\$INST_MENU_FOLDER\\$link" | sed 's/^/    /' || echo "    (missing)"
+    done
+  } >"$report" 2>&1
+  say "installed"
+  cat "$report"
+  demo_listing "$(cat "$report")"
+  if [ "$INTERACTIVE" != 1 ]; then
+    inst_check_installation "$dest_win"
+    demo_listing ""
+    demo_listing "Checked: every file's bytes (pages 01.html and 05.html with their links rewritten), no file read-only, both registry values, both shortcuts."
+  fi
+}
+
+demo_write_index() {
+  local s
+  {
+    cat <<'HEAD'
+<!DOCTYPE html>
+<html lang="ja"><head><meta charset="utf-8"><title>Drama CD 1 installer: demo</title>
+<style>
+body { font-family: sans-serif; margin: 2em; background: #f6f6f6; }
+section { display: grid; grid-template-columns: minmax(0, 3fr) minmax(0, 2fr); gap: 2em; margin-bottom: 3em; }
+figure { margin: 0 0 1.5em 0; }
+figure img { max-width: 100%; border: 1px solid #999; }
+figcaption { font-size: 90%; color: #333; }
+pre { white-space: pre-wrap; background: #fff; border: 1px solid #ccc; padding: 1em; font-size: 85%; }
+</style></head><body>
+<h1>Drama CD 1 installer under Wine</h1>
+HEAD
+    for s in $(find "$DEMO_SECTIONS" -name '*.html' | sort); do
+      cat "$s"
+      printf '<section><div>\n'
+      cat "${s%.html}.figures"
+      printf '</div><pre>\n'
+      cat "${s%.html}.listing"
+      printf '</pre></section>\n'
+    done
+    printf '</body></html>\n'
+  } >"$DEMO_OUT/index.html"
+  say "pictures and index: $DEMO_OUT/index.html"
+  ls "$DEMO_OUT"
+}
+
+demo_main() {
+  demo_begin
+  demo_stage_cd
+  demo_install
+  demo_show_installation
+  if [ "$INTERACTIVE" != 1 ]; then demo_uninstall "$INST_DEFAULT_DEST"; fi
+  demo_write_index
+}
+
+demo_main

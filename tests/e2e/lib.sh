@@ -20,6 +20,7 @@
 #   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
 #   E2E_TIME_LIMIT  seconds after which a scenario stops itself (400: room
 #                 for a loaded machine)
+#   E2E_LANG      the locale Wine runs in (ja_JP.UTF-8)
 #   WINE, WINESERVER  the Wine commands (wine, wineserver)
 
 set -euo pipefail
@@ -68,7 +69,9 @@ e2e_begin() {
   trap 'exit 130' INT TERM HUP
   e2e_watchdog "${E2E_TIME_LIMIT:-400}"
 
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  # E2E_LANG picks another locale for Wine (and so another ANSI code page),
+  # for example en_US.UTF-8 for code page 1252.
+  export LANG=${E2E_LANG:-ja_JP.UTF-8} LC_ALL=${E2E_LANG:-ja_JP.UTF-8}
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES=winemenubuilder.exe=d
   unset WINEARCH WINELOADER
@@ -158,7 +161,8 @@ e2e_template() {
     local build=$E2E_TEMPLATE.building
     rm -rf "$build" "$E2E_TEMPLATE"
     # No Mono and no Gecko: their installers would ask to download.
-    WINEPREFIX=$build WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    # Always made in the Japanese locale, whatever locale the scenario runs in.
+    WINEPREFIX=$build WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
       e2e_bounded 180 "$WINE" wineboot -i >"$E2E_WORK/wineboot.log" 2>&1 ||
       e2e_fail "wineboot failed: $(tail -5 "$E2E_WORK/wineboot.log")"
     cat >"$E2E_WORK/template.reg" <<'EOF'
@@ -190,24 +194,35 @@ e2e_winpath() {
   printf 'Z:%s' "${p//\//\\}"
 }
 
-# e2e_stage_cd [FILE...]: copies sample-cd/ into the work folder, adds the
-# built uninstaller as uninst.dat and the given files, makes everything
-# read-only and maps it as CD drive Q: with the CD's volume label.
-e2e_stage_cd() {
-  E2E_CD=$E2E_WORK/cd
-  mkdir -p "$E2E_CD"
-  cp -r "$E2E_REPO/sample-cd/." "$E2E_CD/"
+# e2e_prepare_cd FOLDER [FILE...]: copies sample-cd/ into FOLDER, adds the
+# built uninstaller as uninst.dat and the given files, writes the volume
+# label Wine reads (.windows-label) and makes everything read-only, as on a
+# real CD. Needs no Wine: the CD image is made from such a folder too.
+# Before the read-only step, E2E_CD_TAMPER (a function name, if set) is
+# called with the folder, so a scenario can change the CD it installs from.
+e2e_prepare_cd() {
+  local cd=$1 f
+  shift
+  mkdir -p "$cd"
+  cp -r "$E2E_REPO/sample-cd/." "$cd/"
   if [ -n "${E2E_UNINST:-}" ]; then
     [ -f "$E2E_UNINST" ] || e2e_fail "no uninstaller at $E2E_UNINST"
-    cp "$E2E_UNINST" "$E2E_CD/uninst.dat"
+    cp "$E2E_UNINST" "$cd/uninst.dat"
   fi
-  local f
   for f in "$@"; do
     [ -f "$f" ] || e2e_fail "cannot stage $f: no such file"
-    cp "$f" "$E2E_CD/"
+    cp "$f" "$cd/"
   done
-  printf '%s\n' "$E2E_CD_LABEL" >"$E2E_CD/.windows-label"
-  chmod -R a-w "$E2E_CD"
+  printf '%s\n' "$E2E_CD_LABEL" >"$cd/.windows-label"
+  if [ -n "${E2E_CD_TAMPER:-}" ]; then "$E2E_CD_TAMPER" "$cd"; fi
+  chmod -R a-w "$cd"
+}
+
+# e2e_stage_cd [FILE...]: prepares the CD in the work folder (see
+# e2e_prepare_cd) and maps it as CD drive Q: with the CD's volume label.
+e2e_stage_cd() {
+  E2E_CD=$E2E_WORK/cd
+  e2e_prepare_cd "$E2E_CD" "$@"
   ln -sfn "$E2E_CD" "$WINEPREFIX/dosdevices/q:"
 }
 

@@ -78,7 +78,7 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
   return false;
 }
 
-bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error) {
+bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error, bool watchOthers) {
   const ULONGLONG start = GetTickCount64();
   std::string seen;
   while (true) {
@@ -100,7 +100,7 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
     HWND target = nullptr;
     seen.clear();
     const bool done = probe(target, seen);
-    if (!CheckUnexpected(target, error)) return false;
+    if (watchOthers && !CheckUnexpected(target, error)) return false;
     if (done) return true;
     if (ended) {
       error = "the program (process " + std::to_string(watchedPid_) + ") has ended with exit code " +
@@ -417,6 +417,8 @@ bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& 
     error = "posting BM_CLICK failed, error " + std::to_string(GetLastError());
     return false;
   }
+  // Whatever the program shows next, once the box is gone, is the next
+  // command's business: the program may already be showing it.
   ok = Poll(
       TimeoutOf(cmd),
       [&](HWND& target, std::string& seen) {
@@ -425,7 +427,7 @@ bool Runner::DoExpectMsgBox(const Command& cmd, std::string& note, std::string& 
         seen = "the message box is still open after the answer";
         return false;
       },
-      error);
+      error, false);
   if (ok) note = "caption \"" + caption + "\", answered";
   return ok;
 }

@@ -27,7 +27,9 @@ private:
   using Probe = std::function<bool(HWND& target, std::string& seen)>;
 
   bool Execute(const Command& cmd, std::string& note, std::string& error);
-  bool Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error);
+  // Probes until done, the timeout or the program's end; with watchOthers,
+  // a window of the program that nobody expects fails the wait.
+  bool Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error, bool watchOthers = true);
   bool CheckUnexpected(HWND target, std::string& error);
   void Watch(DWORD pid);
   HWND FindTop(const std::wstring& caption) const;

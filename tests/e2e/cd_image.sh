@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The CD as an ISO 9660 image with Joliet names (the names Windows shows,
+# Japanese included) and the CD's volume label, made with xorriso.
+#
+#   cd_image.sh make FOLDER IMAGE   writes FOLDER (a staged CD) as IMAGE;
+#                                   Wine's label file .windows-label is left out
+#   cd_image.sh check IMAGE FOLDER  lists IMAGE (iso_tree.py) and fails
+#                                   unless both its volume labels are the
+#                                   CD's, and its Joliet tree holds exactly
+#                                   FOLDER's files and folders under the same
+#                                   names, every file with FOLDER's bytes
+#
+# Windows 8 and later mount such an image as a CD drive, which the installer
+# then finds by its label.
+set -euo pipefail
+
+CD_LABEL=TAVRIN_DRAMACD1
+# xorriso converts names between the local character set and UCS-2 (Joliet):
+# the local one must be UTF-8, as the names in the staged folder are.
+export LC_ALL=C.UTF-8
+
+die() {
+  printf 'cd_image: %s\n' "$*" >&2
+  exit 1
+}
+
+# Every file and folder below FOLDER in the form iso_tree.py prints them:
+# "folder/" or "path<TAB>sha256", sorted; the label file is not on the CD.
+tree_of_folder() {
+  (
+    cd "$1"
+    find . -mindepth 1 -type d -printf '%P/\n'
+    find . -type f ! -path ./.windows-label -printf '%P\0' |
+      while IFS= read -r -d '' f; do printf '%s\t%s\n' "$f" "$(sha256sum <"$f" | cut -d' ' -f1)"; done
+  ) | sort
+}
+
+make_image() {
+  local folder=$1 image=$2
+  [ -d "$folder" ] || die "no folder $folder"
+  command -v xorriso >/dev/null || die "xorriso is missing (scripts/setup.sh installs it)"
+  mkdir -p "$(dirname "$image")"
+  rm -f "$image"
+  local log
+  log=$(xorriso -as mkisofs -quiet -input-charset UTF-8 -V "$CD_LABEL" -J -joliet-long \
+    -m .windows-label -o "$image" "$folder" 2>&1) || {
+    printf '%s\n' "$log" >&2
+    die "xorriso could not write $image"
+  }
+  printf 'cd_image: wrote %s (%s bytes, label %s)\n' "$image" "$(stat -c %s "$image")" "$CD_LABEL"
+}
+
+check_image() {
+  local image=$1 folder=$2 listing expected actual label
+  [ -f "$image" ] || die "no image $image"
+  [ -d "$folder" ] || die "no folder $folder"
+  listing=$(python3 "$(dirname "$0")/iso_tree.py" "$image") || die "$image cannot be read as a CD with Joliet names"
+
+  for label in primary-label joliet-label; do
+    actual=$(printf '%s\n' "$listing" | sed -n "s/^$label\t//p")
+    [ "$actual" = "$CD_LABEL" ] || die "$image: $label is '$actual', wanted '$CD_LABEL'"
+  done
+
+  expected=$(tree_of_folder "$folder")
+  actual=$(printf '%s\n' "$listing" | grep -v -e '^primary-label' -e '^joliet-label')
+  [ -n "$expected" ] || die "$folder is empty"
+  if [ "$expected" != "$actual" ]; then
+    diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") | sed 's/^/  /' >&2 || true
+    die "$image: names or bytes differ from $folder (< folder, > image)"
+  fi
+  printf 'cd_image: %s: label %s, %d folders and %d files with their Joliet names and bytes\n' "$image" \
+    "$CD_LABEL" "$(grep -c '/$' <<<"$expected")" "$(grep -vc '/$' <<<"$expected")"
+}
+
+case ${1:-} in
+make) [ $# -eq 3 ] || die "usage: cd_image.sh make FOLDER IMAGE"; make_image "$2" "$3" ;;
+check) [ $# -eq 3 ] || die "usage: cd_image.sh check IMAGE FOLDER"; check_image "$2" "$3" ;;
+*) die "usage: cd_image.sh make FOLDER IMAGE | check IMAGE FOLDER" ;;
+esac
