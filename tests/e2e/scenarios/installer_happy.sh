@@ -11,13 +11,15 @@ source "$(dirname "$0")/../installer_lib.sh"
 e2e_begin "${INST_SCENARIO:-installer_happy}"
 
 [ -f "${E2E_INSTALLER:-}" ] || e2e_fail "E2E_INSTALLER does not name the built installer.exe"
+# The CD is mapped before any Wine process runs: a drive link made while the
+# Wine session is up is not seen as a CD drive by it.
+e2e_stage_cd "$E2E_INSTALLER"
 if [ -n "${INST_EXPECT_ACP:-}" ]; then
   acp=$(inst_inspect codepages | sed -n 's/^acp\t//p')
   [ "$acp" = "$INST_EXPECT_ACP" ] || e2e_fail "the system's ANSI code page is $acp, wanted $INST_EXPECT_ACP"
   e2e_log "system ANSI code page $acp"
 fi
 if [ "${INST_JAPANESE_FONTS:-0}" = 1 ]; then inst_japanese_fonts; fi
-e2e_stage_cd "$E2E_INSTALLER"
 e2e_start 'Q:\installer.exe' 'Q:\'
 inst_script_default_install "$E2E_DIR" | e2e_script install
 e2e_drive install || e2e_fail "the installation did not go as expected"
