@@ -128,7 +128,9 @@ INT_PTR CDialog::DoModal() {
     parent = AfxGetModalOwner(Ui());
   }
   ModalScope scope(app != nullptr ? &app->m_modalDialogs : nullptr, *this);
+  m_owner = parent;
   INT_PTR result = Ui().DialogBoxParamA(m_templateId, parent, *this);
+  m_owner = nullptr;
   m_hWnd = nullptr;
   m_controls.clear();
   return result;
@@ -141,6 +143,10 @@ void CDialog::EndDialog(INT_PTR result) {
 bool CDialog::OnUnmappedMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
   if (message == WM_INITDIALOG) {
     result = OnInitDialog();
+    // A modal dialog stands centred over its owner (the backdrop), as the
+    // framework places every dialog whose template gives no place of its own:
+    // at the template's origin it would cover the backdrop's title.
+    Ui().CenterWindow(m_hWnd, m_owner);
     return true;
   }
   if (message == WM_COMMAND && HiWord(wParam) == BN_CLICKED) {

@@ -157,6 +157,7 @@ class CDialog : public CWnd {
  private:
   UINT m_templateId;
   CWnd* m_parent;
+  HWND m_owner = nullptr;  // of the running modal loop
 };
 
 // ---------------------------------------------------------------- painting

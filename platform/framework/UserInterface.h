@@ -141,6 +141,9 @@ class IUserInterface {
   // Marks the window, or a rectangle of its client area (null: all of it),
   // as needing a paint.
   virtual BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase) = 0;
+  // Moves the window, keeping its size, so that it stands centred over the
+  // window `over` (over the screen when `over` is null), inside the screen.
+  virtual BOOL CenterWindow(HWND window, HWND over) = 0;
   virtual BOOL IsZoomed(HWND window) = 0;
   virtual Rect GetClientRect(HWND window) = 0;
   virtual BOOL SetWindowTextA(HWND window, const CString& text) = 0;

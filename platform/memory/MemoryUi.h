@@ -170,6 +170,12 @@ class MemoryUi : public IUserInterface {
   // Every text set on a control, in order.
   const std::vector<TextRecord>& ControlTexts() const { return m_controlTexts; }
   const std::vector<DialogRecord>& Dialogs() const { return m_dialogs; }
+  // Every window centred, with the window it was centred over, in order.
+  struct CenterRecord {
+    HWND window = nullptr;
+    HWND over = nullptr;
+  };
+  const std::vector<CenterRecord>& Centred() const { return m_centred; }
   // Every paint of a control, in order.
   const std::vector<ControlPaintRecord>& ControlPaints() const { return m_controlPaints; }
   int LiveFonts() const { return m_liveFonts; }
@@ -205,6 +211,7 @@ class MemoryUi : public IUserInterface {
   BOOL ShowWindow(HWND window, int showCommand) override;
   BOOL UpdateWindow(HWND window) override;
   BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase) override;
+  BOOL CenterWindow(HWND window, HWND over) override;
   BOOL IsZoomed(HWND window) override;
   Rect GetClientRect(HWND window) override;
   BOOL SetWindowTextA(HWND window, const CString& text) override;
@@ -316,4 +323,5 @@ class MemoryUi : public IUserInterface {
   std::vector<TextRecord> m_controlTexts;
   std::vector<DialogRecord> m_dialogs;
   std::vector<ControlPaintRecord> m_controlPaints;
+  std::vector<CenterRecord> m_centred;
 };

@@ -186,6 +186,12 @@ HWND MemoryUi::GetActiveWindow() {
   return MainFrame();
 }
 
+BOOL MemoryUi::CenterWindow(HWND window, HWND over) {
+  if (!Exists(window)) return FALSE;
+  m_centred.push_back({window, over});
+  return TRUE;
+}
+
 HWND MemoryUi::GetDesktopWindow() { return reinterpret_cast<HWND>(kDesktopWindow); }
 
 // ---------------------------------------------------------------- queries

@@ -127,6 +127,31 @@ BOOL Win32Ui::DestroyWindow(HWND window) { return ::DestroyWindow(window); }
 BOOL Win32Ui::ShowWindow(HWND window, int showCommand) { return ::ShowWindow(window, showCommand); }
 BOOL Win32Ui::UpdateWindow(HWND window) { return ::UpdateWindow(window); }
 
+BOOL Win32Ui::CenterWindow(HWND window, HWND over) {
+  RECT own{};
+  if (!::GetWindowRect(window, &own)) return FALSE;
+  // The work area of the monitor the owner (or the window) is on.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(over != nullptr ? over : window, MONITOR_DEFAULTTONEAREST),
+                         &monitor)) {
+    return FALSE;
+  }
+  RECT area = monitor.rcWork;
+  if (over != nullptr && ::IsWindowVisible(over) && !::IsIconic(over)) ::GetWindowRect(over, &area);
+  const LONG width = own.right - own.left;
+  const LONG height = own.bottom - own.top;
+  LONG x = area.left + (area.right - area.left - width) / 2;
+  LONG y = area.top + (area.bottom - area.top - height) / 2;
+  // Never past the screen's edges.
+  const RECT& work = monitor.rcWork;
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  return ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 BOOL Win32Ui::InvalidateRect(HWND window, const Rect* rect, BOOL erase) {
   if (rect == nullptr) return ::InvalidateRect(window, nullptr, erase);
   const RECT r{rect->left, rect->top, rect->right, rect->bottom};

@@ -16,6 +16,7 @@ class Win32Ui : public IUserInterface {
   BOOL ShowWindow(HWND window, int showCommand) override;
   BOOL UpdateWindow(HWND window) override;
   BOOL InvalidateRect(HWND window, const Rect* rect, BOOL erase) override;
+  BOOL CenterWindow(HWND window, HWND over) override;
   BOOL IsZoomed(HWND window) override;
   Rect GetClientRect(HWND window) override;
   BOOL SetWindowTextA(HWND window, const CString& text) override;

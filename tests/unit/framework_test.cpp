@@ -294,6 +294,24 @@ TEST_F(FrameworkTest, MessageBoxIsOwnedByTheModalDialogElseTheMainWindowEvenWith
   EXPECT_EQ(AfxGetModalOwner(ui()), main);
 }
 
+TEST_F(FrameworkTest, ModalDialogIsCentredOverItsOwnerOnceItsInitialisationRan) {
+  OwnerApp app(platform, log);
+  const HWND main = app.m_pMainWnd->GetSafeHwnd();
+  TestDialog dialog(platform, log);
+  HWND dialogWindow = nullptr;
+  std::size_t centredAtFirstLook = 99;
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
+                                    dialogWindow = d;
+                                    centredAtFirstLook = u.Centred().size();
+                                  }),
+                                  UiAction::Escape()});
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(centredAtFirstLook, 1u) << "placed before the user sees it";
+  ASSERT_EQ(ui().Centred().size(), 1u);
+  EXPECT_EQ(ui().Centred()[0].window, dialogWindow);
+  EXPECT_EQ(ui().Centred()[0].over, main);
+}
+
 TEST_F(FrameworkTest, DialogOpenedInsideADialogIsOwnedByIt) {
   OwnerApp app(platform, log);
   ui().SetForegroundElsewhere(true);
