@@ -10,10 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "tests/fuzz/FuzzSupport.h"
 #include "installer/InstallList.h"
 #include "platform/TextFile.h"
 
 namespace {
+
+using fuzz::Require;
+using fuzz::TextModeBytes;
 
 // Serves the bytes in small pieces so that line ends meet every boundary of
 // the reader's buffer.
@@ -32,20 +36,6 @@ class PieceStream : public IFileStream {
   std::string_view m_bytes;
   std::size_t m_piece;
 };
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-std::string TextModeBytes(std::string_view raw) {
-  std::string text;
-  text.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    text += raw[i];
-  }
-  return text;
-}
 
 }  // namespace
 

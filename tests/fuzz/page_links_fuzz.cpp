@@ -13,24 +13,13 @@
 #include <string>
 #include <string_view>
 
+#include "tests/fuzz/FuzzSupport.h"
 #include "installer/PageLinks.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-// The bytes as text mode reads them: CR LF becomes LF.
-std::string TextModeBytes(std::string_view raw) {
-  std::string text;
-  text.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    text += raw[i];
-  }
-  return text;
-}
+using fuzz::Require;
+using fuzz::TextModeBytes;
 
 // The bytes as text mode writes them: every LF becomes CR LF.
 std::string WrittenBytes(std::string_view text) {
