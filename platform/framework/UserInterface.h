@@ -30,6 +30,10 @@ constexpr UINT EN_UPDATE = 0x0400;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 constexpr DWORD BS_TYPEMASK = 0x000F;
 #endif
+#ifndef WS_TABSTOP
+constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD WS_DISABLED = 0x08000000;
+#endif
 #ifndef DM_GETDEFID
 constexpr UINT DM_GETDEFID = WM_USER + 0;
 constexpr UINT DM_SETDEFID = WM_USER + 1;

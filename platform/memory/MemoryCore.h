@@ -37,6 +37,9 @@ struct MemoryCore {
   FileTree files;
   RegistryTree registry;
   std::map<int, std::string> specialFolders;
+  // Special folder paths handed back as they are, not looked up: a share or
+  // text that names no folder of the tree.
+  std::map<int, std::string> verbatimSpecialFolders;
   std::string windowsFolder = "C:\\Windows";
   BrowseHandler browseHandler;
   std::vector<BrowseInfo> browseCalls;

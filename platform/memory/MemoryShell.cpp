@@ -153,6 +153,10 @@ BOOL MemoryShell::SHGetSpecialFolderPathA(HWND /*owner*/, CString& path, int csi
     m_core->lastError = *code;
     return FALSE;
   }
+  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl); verbatim != m_core->verbatimSpecialFolders.end()) {
+    path = verbatim->second;
+    return TRUE;
+  }
   auto it = m_core->specialFolders.find(csidl);
   if (it == m_core->specialFolders.end()) {
     m_core->lastError = ERROR_FILE_NOT_FOUND;
@@ -172,6 +176,10 @@ BOOL MemoryShell::SHGetSpecialFolderPathA(HWND /*owner*/, CString& path, int csi
 HRESULT MemoryShell::SHGetSpecialFolderLocation(HWND /*owner*/, int csidl, ItemIdList& list) {
   list.reset();
   if (auto code = m_core->faults.Check("SHGetSpecialFolderLocation", {})) return HResultFromBits(*code);
+  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl); verbatim != m_core->verbatimSpecialFolders.end()) {
+    list = NewItemList(verbatim->second);
+    return S_OK;
+  }
   auto it = m_core->specialFolders.find(csidl);
   if (it == m_core->specialFolders.end()) return E_INVALIDARG_CODE;
   auto node = m_core->files.Lookup(it->second);
@@ -262,11 +270,19 @@ bool MemoryShell::SetSpecialFolder(int csidl, const CString& path) {
   if (resolved.error != 0) return false;
   const std::string full = resolved.path.Text();
   m_core->specialFolders[csidl] = full;
+  m_core->verbatimSpecialFolders.erase(csidl);
   if (m_core->files.FindDrive(resolved.path.drive) != nullptr) return m_core->files.AddFolder(full, 0);
   return true;
 }
 
-void MemoryShell::ClearSpecialFolder(int csidl) { m_core->specialFolders.erase(csidl); }
+void MemoryShell::ClearSpecialFolder(int csidl) {
+  m_core->specialFolders.erase(csidl);
+  m_core->verbatimSpecialFolders.erase(csidl);
+}
+
+void MemoryShell::SetSpecialFolderText(int csidl, std::string_view text) {
+  m_core->verbatimSpecialFolders[csidl] = std::string(text);
+}
 
 void MemoryShell::SetBrowseHandler(mem::BrowseHandler handler) { m_core->browseHandler = std::move(handler); }
 

@@ -46,6 +46,10 @@ class MemoryShell final : public IShell {
   // when its drive exists.
   bool SetSpecialFolder(int csidl, const CString& path);
   void ClearSpecialFolder(int csidl);
+  // Makes SHGetSpecialFolderPathA, and the path of SHGetSpecialFolderLocation's
+  // list, hand back this text as it is (a network share, an empty path, or
+  // anything a hostile system might answer), without a folder.
+  void SetSpecialFolderText(int csidl, std::string_view text);
   // What the user picks in the folder picker; nullopt or no handler: Cancel.
   void SetBrowseHandler(mem::BrowseHandler handler);
 

@@ -113,6 +113,9 @@ class MemoryUi : public IUserInterface {
     UINT type = 0;
     HWND owner = nullptr;
     int answer = 0;
+    // Whether the owner was still shown while the box waited for its answer
+    // (an ended dialog is hidden; a closed window is gone).
+    bool ownerShown = false;
   };
   struct PaintOp {
     enum class Kind { Fill, CreateFont, DeleteFont, SelectFont, SetBkMode, SetTextColor, TextOut };
@@ -151,6 +154,9 @@ class MemoryUi : public IUserInterface {
   struct DialogRecord {
     UINT templateId = 0;
     INT_PTR result = 0;
+    // The control the dialog manager focused after WM_INITDIALOG (the first
+    // visible, enabled tab stop, when the dialog's answer asked for it); 0: none.
+    int initialFocus = 0;
   };
   // A control painted: what it showed then.
   struct ControlPaintRecord {
@@ -202,6 +208,7 @@ class MemoryUi : public IUserInterface {
   bool NeedsPaint(HWND window) const;
   // The control id Return presses in this dialog now.
   int DefaultButton(HWND dialog) const;
+  int FirstTabStop(HWND dialog) const;
   // Background colour of the framework's window class (COLOR_WINDOW).
   static constexpr COLORREF kClassBackground = 0x00FFFFFF;
 

@@ -56,7 +56,9 @@ INT_PTR MemoryUi::DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog)
   }
   m_modalStack.push_back(h);
   dialog.AttachHandle(h);
-  Deliver(h, WM_INITDIALOG, 0, 0, false);
+  // A nonzero answer lets the dialog manager focus the first tab stop; zero
+  // says the dialog placed the focus itself.
+  const int initialFocus = Deliver(h, WM_INITDIALOG, 0, 0, false) != 0 ? FirstTabStop(h) : 0;
   if (Window* w = Find(h)) {
     w->visible = true;
     w->invalid = true;
@@ -84,7 +86,7 @@ INT_PTR MemoryUi::DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog)
   }
   std::erase(m_modalStack, h);
   InvalidateAllBut(nullptr);
-  m_dialogs.push_back({templateId, result});
+  m_dialogs.push_back({templateId, result, initialFocus});
   dialog.OnHandleDestroyed();
   return result;
 }
@@ -100,6 +102,18 @@ int MemoryUi::DefaultButton(HWND dialog) const {
     }
   }
   return IDOK;
+}
+
+int MemoryUi::FirstTabStop(HWND dialog) const {
+  const Window* d = Find(dialog);
+  if (d == nullptr) return 0;
+  for (HWND c : d->controls) {
+    const Window* w = Find(c);
+    if (w != nullptr && w->visible && (w->style & WS_TABSTOP) != 0 && (w->style & WS_DISABLED) == 0) {
+      return w->controlId;
+    }
+  }
+  return 0;
 }
 
 BOOL MemoryUi::EndDialog(HWND dialog, INT_PTR result) {
@@ -142,6 +156,8 @@ int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& captio
     m_modalStack.erase(std::next(marker).base());
   }
   InvalidateAllBut(nullptr);
+  const Window* shownOwner = owner != nullptr ? Find(owner) : nullptr;
+  record.ownerShown = shownOwner != nullptr && shownOwner->visible;
   record.answer = step.answer;
   m_messageBoxes.push_back(record);
   return step.answer;

@@ -1,6 +1,6 @@
-// A platform for the uninstaller's tests that stands in front of the memory
-// platform: it records, in one list, every file and registry call that
-// changes something or searches, and it can add entries of its own to a
+// A platform for the flows' tests that stands in front of the memory
+// platform: it records, in one list, the file and registry calls that
+// change something or search (copies and attribute changes aside), and it can add entries of its own to a
 // folder's search results (a name the memory platform could never hold, or
 // a link with any attribute bits). Operations on such an added entry are
 // recorded and succeed without reaching the memory platform; a search below
@@ -35,7 +35,8 @@ class RecordingPlatform : public PlatformServices {
   void Note(const std::string& what) { m_log.push_back(what); }
 
   // "findfirst C:\x\*.*", "DeleteFileA C:\x\a", "RemoveDirectoryA ...",
-  // "MoveFileExA ...", "RegDeleteKeyA VEVUVODIVERU1" ...
+  // "MoveFileExA ...", "CreateDirectoryA ...", "RegSetValueExA DisplayName",
+  // "RegDeleteKeyA VEVUVODIVERU1" ...
   const std::vector<std::string>& Log() const { return m_log; }
   bool Logged(const std::string& entry) const {
     for (const auto& e : m_log) {
@@ -95,7 +96,10 @@ class RecordingPlatform : public PlatformServices {
       m_searches.erase(it);
       return 0;
     }
-    BOOL CreateDirectoryA(const CString& path) override { return m_fs.CreateDirectoryA(path); }
+    BOOL CreateDirectoryA(const CString& path) override {
+      m_owner.m_log.push_back("CreateDirectoryA " + path.str());
+      return m_fs.CreateDirectoryA(path);
+    }
     BOOL CopyFileA(const CString& source, const CString& destination, BOOL failIfExists) override {
       return m_fs.CopyFileA(source, destination, failIfExists);
     }
@@ -161,6 +165,7 @@ class RecordingPlatform : public PlatformServices {
     }
     LONG RegSetValueExA(HKEY key, const CString& valueName, DWORD type, const BYTE* data,
                         DWORD byteCount) override {
+      m_owner.m_log.push_back("RegSetValueExA " + valueName.str());
       return m_reg.RegSetValueExA(key, valueName, type, data, byteCount);
     }
     LONG RegDeleteKeyA(HKEY key, const CString& subKey) override {

@@ -220,8 +220,16 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
     EXPECT_EQ(bar[1].wParam, 0u);
     EXPECT_EQ(bar[2].message, PBM_SETSTEP);
     EXPECT_EQ(bar[2].wParam, 1u);
+    // Parameters these messages do not use must be zero.
+    EXPECT_EQ(bar[0].wParam, 0u);
+    EXPECT_EQ(bar[1].lParam, 0);
+    EXPECT_EQ(bar[2].lParam, 0);
     int steps = 0;
-    for (std::size_t i = 3; i < bar.size(); ++i) steps += bar[i].message == PBM_STEPIT ? 1 : 0;
+    for (std::size_t i = 3; i < bar.size(); ++i) {
+      steps += bar[i].message == PBM_STEPIT ? 1 : 0;
+      EXPECT_EQ(bar[i].wParam, 0u);
+      EXPECT_EQ(bar[i].lParam, 0);
+    }
     EXPECT_EQ(steps, c.steps);
     EXPECT_EQ(bar.size(), 3u + static_cast<std::size_t>(c.steps));
     // Registration follows in every case.
@@ -310,6 +318,8 @@ TEST_F(CopyDlgTest, MissingInstallListEndsWithItsMessage) {
   EXPECT_EQ(RunScripted(), IDCANCEL);
   ui().CheckScriptDone();
   EXPECT_TRUE(ui().ControlMessages().empty()) << "the bar is not set up";
+  ASSERT_EQ(ui().MessageBoxes().size(), 1u);
+  EXPECT_TRUE(ui().MessageBoxes()[0].ownerShown) << "the message stands over the copy dialog";
   EXPECT_FALSE(files().Exists(Dest("uninst.exe")));
   EXPECT_FALSE(Registered());
 }

@@ -203,6 +203,9 @@ TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
       {"a\"b", false},
       {"a<b>", false},
       {"tab\tname", false},
+      {"unit\x1Fseparator", false},  // the last control character
+      {"space inside", true},         // the first byte that is none
+      {"\x7F", true},
       {"name.", false},
       {"name ", false},
       {" ..", false},

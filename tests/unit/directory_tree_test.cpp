@@ -8,6 +8,7 @@
 
 #include "installer/DirectoryTree.h"
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -95,6 +96,40 @@ TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
   EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\games"));
   EXPECT_EQ(CreateDirectoryTree(sys.Files(), "more\\x"), 1);
   EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\more\\x"));
+}
+
+TEST(CreateDirectoryTreeTest, ARelativeFirstLevelThatIsAFileStopsTheWalk) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFile("C:\\work\\games", "a file"));
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "games\\x"), 0);
+  EXPECT_EQ(sys.Files().Contents("C:\\work\\games"), "a file");
+}
+
+TEST(CreateDirectoryTreeTest, EveryDriveLetterIsADriveAndNothingElseIs) {
+  // A drive (letter and colon) is never looked up or created; any other
+  // first part is a folder in the current one.
+  for (const char* drive : {"A:", "Z:", "a:", "z:", "M:"}) {
+    SCOPED_TRACE(drive);
+    MemoryPlatform inner;
+    RecordingPlatform sys(inner);
+    ASSERT_TRUE(inner.Drives().Add(drive[0], DRIVE_FIXED));
+    EXPECT_EQ(CreateDirectoryTree(sys.Files(), CString(drive) + "\\new\\sub"), 1);
+    EXPECT_TRUE(inner.Files().IsFolder(CString(drive) + "\\new\\sub"));
+    EXPECT_FALSE(sys.Logged("findfirst " + std::string(drive))) << "the drive is not looked up";
+    EXPECT_FALSE(sys.Logged("CreateDirectoryA " + std::string(drive)));
+  }
+  for (const char* notDrive : {"@:", "[:", "`:", "{:", "1:"}) {
+    SCOPED_TRACE(notDrive);
+    MemorySystem sys;
+    ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
+    ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+    // No such name can be made: the walk stops at the first level.
+    EXPECT_EQ(CreateDirectoryTree(sys.Files(), CString(notDrive) + "\\new"), 0);
+    EXPECT_EQ(sys.Files().List("C:\\work"), std::vector<CString>{});
+  }
 }
 
 TEST(LookUpPathTest, TellsFoldersFromFilesAndClosesItsSearch) {

@@ -75,13 +75,21 @@ class InstallDriverTest : public ::testing::Test {
 };
 
 TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
-  ui().ExpectDialog(101, {UiAction::Return()})
+  CString readme;
+  ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
+                          UiAction::Return()})
       .ExpectMessageBox(kStart, IDYES)
       .ExpectMessageBox(kCreate, IDYES)
       .ExpectDialog(102, {})
       .ExpectDialog(103, {UiAction::Return()});
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, IDOK}, {103, IDOK}}));
+  EXPECT_EQ(readme, "readme\r\n") << "the CD's readme, from the current folder";
+  // Each dialog leaves the focus to the dialog manager: on its first tab
+  // stop, the default button, or Cancel while the files are copied.
+  std::vector<int> focus;
+  for (const auto& d : platform.Ui().Dialogs()) focus.push_back(d.initialFocus);
+  EXPECT_EQ(focus, (std::vector<int>{IDOK, IDCANCEL, IDOK}));
   EXPECT_TRUE(platform.Files().IsFolder(kDefaultDest)) << platform.Dump();
   // The copy got the CD's drive and the destination.
   EXPECT_EQ(platform.Files().Contents(kDefaultDest + "\\index.html"), "<html></html>\r\n") << platform.Dump();

@@ -90,6 +90,20 @@ TEST(PageLinksTest, LongLinesAreReadInPiecesOf8191Bytes) {
   EXPECT_EQ(sizes, (std::vector<std::size_t>{8191, 8191, 3619, 3}));
 }
 
+TEST(PageLinksTest, PagesLargerThanTheWriteBufferAreWrittenWhole) {
+  // Several hundred kilobytes: the written text is flushed many times over.
+  const std::string prefix(kProgramLinkPrefix);
+  std::string page;
+  std::string expected;
+  for (int i = 0; i < 6000; ++i) {
+    const std::string n = std::to_string(i);
+    page += "<a href=\"" + prefix + "viewer" + n + ".exe\">" + n + "</a>\n";
+    expected += "<a href=\"viewer" + n + ".exe\">" + n + "</a>\r\n";
+  }
+  ASSERT_GT(page.size(), 256u * 1024u);
+  EXPECT_EQ(RewritePageBytes(page, prefix), expected);
+}
+
 TEST(PageLinksTest, PrefixStraddlingTwoPiecesStaysAndOneInsideAPieceGoes) {
   const std::string prefix = kProgramLinkPrefix;  // 17 bytes
   // Starts 6 bytes before the end of the first piece: split 6 + 11.

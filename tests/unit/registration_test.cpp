@@ -12,6 +12,7 @@
 #include "platform/framework/Afx.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "shell/Names.h"
+#include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -201,6 +202,9 @@ TEST_F(RegistrationTest, EachShortcutThatFailsIsReportedOnceAndTheResultStaysOk)
       {"second Save fails", "Save", kFailBits, "UnInstall.lnk", 1, 1, true, false},
       {"no shell link object", "CoCreateShellLink", 0x80040154, nullptr, 2, 2, false, false},
       {"no persist interface", "QueryPersistFile", 0x80004002, nullptr, 1, 1, false, true},
+      // Calls that report success yet hand back no object.
+      {"success without a link object", "CoCreateShellLink", 0, nullptr, 2, 2, false, false},
+      {"success without a persist interface", "QueryPersistFile", 0, nullptr, 1, 1, false, true},
       {"COM cannot be initialised", "CoInitialize", kFailBits, nullptr, 2, 2, false, false},
       {"name cannot be converted", "MultiByteToWideChar", 1113, nullptr, 1, 1, false, true},
       {"the folder cannot be created", "CreateDirectoryA", ERROR_ACCESS_DENIED, nullptr, 1, 2, false, false},
@@ -236,6 +240,8 @@ TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsRepor
       {"no such special folder", [](MemoryPlatform& p) { p.Shell().ClearSpecialFolder(CSIDL_PROGRAMS); }},
       {"location fails", [](MemoryPlatform& p) { p.Fail("SHGetSpecialFolderLocation", kFailBits); }},
       {"no path for the item list", [](MemoryPlatform& p) { p.Fail("SHGetPathFromIDListA", 0); }},
+      {"an empty path for the item list",
+       [](MemoryPlatform& p) { p.Shell().SetSpecialFolderText(CSIDL_PROGRAMS, ""); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -298,3 +304,21 @@ TEST_F(RegistrationTest, CreateShortcutReturnsSaveResultAndReleasesEverything) {
 }
 
 }  // namespace
+
+TEST_F(RegistrationTest, TheKeyIsWrittenBeforeTheStartMenuIsTouched) {
+  // An installation stopped while the shortcuts are made can still be
+  // uninstalled: its key already names the uninstaller.
+  RecordingPlatform recording(platform);
+  EXPECT_EQ(RegisterUninstall(recording, kDest), IDOK);
+  const int lastValue = [&] {
+    int last = -1;
+    for (std::size_t i = 0; i < recording.Log().size(); ++i) {
+      if (recording.Log()[i].starts_with("RegSetValueExA ")) last = static_cast<int>(i);
+    }
+    return last;
+  }();
+  const int folder = recording.IndexOf("CreateDirectoryA " + StartMenu().str());
+  ASSERT_GE(lastValue, 0);
+  ASSERT_GE(folder, 0);
+  EXPECT_LT(lastValue, folder);
+}

@@ -228,6 +228,23 @@ TEST(SetupDlgDefaultTest, DestinationLiesOnTheDriveOfTheApplicationDataFolder) {
       {"neither", std::nullopt, std::nullopt, "C:\\Program Files\\Harborlit\\Drama1"},
       {"a Windows folder without a drive", std::nullopt, "\\\\server\\windows",
        "C:\\Program Files\\Harborlit\\Drama1"},
+      // Only an ASCII letter, a colon and a backslash make a drive root:
+      // anything else falls back to the Windows folder's drive.
+      {"application data on a share", "\\\\server\\profiles\\taro", "D:\\WINNT",
+       "D:\\Program Files\\Harborlit\\Drama1"},
+      {"application data shorter than a root", "E:", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"application data without its backslash", "E:x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"before A", "@:\\x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"after Z", "[:\\x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"before a", "`:\\x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"after z", "{:\\x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"a digit", "1:\\x", "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"first letter", "A:\\x", "D:\\WINNT", "A:\\Program Files\\Harborlit\\Drama1"},
+      {"last letter", "Z:\\x", "D:\\WINNT", "Z:\\Program Files\\Harborlit\\Drama1"},
+      {"lower-case first letter", "a:\\x", "D:\\WINNT", "a:\\Program Files\\Harborlit\\Drama1"},
+      {"lower-case last letter", "z:\\x", "D:\\WINNT", "z:\\Program Files\\Harborlit\\Drama1"},
+      {"a Windows folder on a share too", "\\\\server\\p", "\\\\server\\windows",
+       "C:\\Program Files\\Harborlit\\Drama1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -235,7 +252,7 @@ TEST(SetupDlgDefaultTest, DestinationLiesOnTheDriveOfTheApplicationDataFolder) {
     platform.Ui().AddResources(InstallerResources());
     for (char letter : {'C', 'D', 'E'}) ASSERT_TRUE(platform.Drives().Add(letter, DRIVE_FIXED));
     if (c.appData) {
-      ASSERT_TRUE(platform.Shell().SetSpecialFolder(CSIDL_APPDATA, *c.appData));
+      platform.Shell().SetSpecialFolderText(CSIDL_APPDATA, *c.appData);
     } else {
       platform.Fail("SHGetSpecialFolderPathA", ERROR_FILE_NOT_FOUND);
     }
@@ -354,14 +371,18 @@ TEST_F(SetupDlgTest, BrowsingForTheDestinationSetsTheWholePath) {
 TEST_F(SetupDlgTest, BrowsingChangesNothingWhenTheShellFails) {
   // Without the allocator no picker opens (the script would reject one);
   // a path the shell cannot give leaves the field as it was.
+  // The second time the call reports success but hands back no allocator.
   platform.Fail("SHGetMalloc", 0x80004005).Times(1);
+  platform.Fail("SHGetMalloc", 0).OnCall(2).Times(1);
   platform.Fail("SHGetPathFromIDListA", ERROR_INVALID_PARAMETER).Times(1);
-  Fields afterNoAllocator, afterNoPath;
+  Fields afterNoAllocator, afterNullAllocator, afterNoPath;
   ui().ExpectDialog(101, {UiAction::Click(IDC_SETUP_BROWSE_DEST), Capture(afterNoAllocator),
+                          UiAction::Click(IDC_SETUP_BROWSE_DEST), Capture(afterNullAllocator),
                           UiAction::Click(IDC_SETUP_BROWSE_DEST), Capture(afterNoPath), UiAction::Escape()})
       .ExpectFolderPicker(CString("D:\\Games"));
   EXPECT_EQ(Show(), IDCANCEL);
   EXPECT_EQ(afterNoAllocator.dest, kDefaultDest);
+  EXPECT_EQ(afterNullAllocator.dest, kDefaultDest);
   EXPECT_EQ(afterNoPath.dest, kDefaultDest);
   EXPECT_EQ(platform.Shell().BrowseCalls().size(), 1u);
   EXPECT_EQ(platform.Shell().Counters().itemListsFreed, 1);

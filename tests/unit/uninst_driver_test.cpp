@@ -118,6 +118,10 @@ TEST_F(UninstDriver, ConfirmedRemovesEntryFilesAndShortcutsThenAsksForTheRestart
   EXPECT_TRUE(fs.Exists(kDest + "\\.keep\\note.txt"));
   EXPECT_TRUE(fs.IsFolder(kPrograms));
   EXPECT_TRUE(platform.Ui().MessageBoxes().empty());
+  // Both dialogs leave the focus to the dialog manager: on their default button.
+  std::vector<int> focus;
+  for (const auto& d : platform.Ui().Dialogs()) focus.push_back(d.initialFocus);
+  EXPECT_EQ(focus, (std::vector<int>{IDC_NEXT, IDOK}));
 
   platform.SimulateRestart();
   EXPECT_FALSE(fs.Exists(kDest + "\\uninst.exe"));
@@ -257,14 +261,18 @@ TEST_F(UninstDriver, UnknownProgramsFolderSkipsTheStartMenu) {
   // What an empty Programs path would lead to, relative to the current drive.
   fs.AddFile("C:\\Harborlit\\UnInstall.lnk", "not ours");
   fs.SetCurrentFolder("C:\\");
-  for (int way = 0; way < 2; ++way) {
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
     if (way == 0) platform.Shell().ClearSpecialFolder(CSIDL_PROGRAMS);
     if (way == 1) platform.Fail("SHGetPathFromIDListA", 0);
+    // A list whose path comes back empty although the call succeeds.
+    if (way == 2) platform.Shell().SetSpecialFolderText(CSIDL_PROGRAMS, "");
     platform.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(fs.Exists("C:\\Harborlit\\UnInstall.lnk"));
     EXPECT_TRUE(fs.Exists(kUninstallLink)) << "unknown, so left";
     EXPECT_FALSE(EntryExists());
+    platform.ClearFaults();
     platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
   }
 }
@@ -289,6 +297,9 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"D:\\Apps\\uninst.exe", kFolderRefusal},  // the shell's Program Files, below
       {"C:\\x\\..\\..\\Windows\\uninst.exe", kFolderRefusal},
       {"uninst.exe", kFolderRefusal},
+      {"x\\y\\z\\uninst.exe", kFolderRefusal},  // relative, however deep
+      {"\\\\..\\share\\inst\\uninst.exe", kFolderRefusal},  // a server part that climbs
+      {"\\\\server.\\share\\inst\\uninst.exe", kFolderRefusal},
       {"", kFolderRefusal},
   };
   for (const Case& c : cases) {
@@ -312,6 +323,7 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
     EXPECT_EQ(StateOf(other), before) << c.module;
     ASSERT_EQ(other.Ui().MessageBoxes().size(), 1u) << c.module;
     EXPECT_EQ(other.Ui().MessageBoxes()[0].type, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_TRUE(other.Ui().MessageBoxes()[0].ownerShown) << "the backdrop stays until the answer";
   }
 }
 
