@@ -464,6 +464,8 @@ def main() -> int:
     ap.add_argument("--results", help="append each result as a JSON line to this file")
     ap.add_argument("--list", action="store_true", help="only list the mutants")
     ap.add_argument("--line", type=int, help="only mutants on this line (with one file)")
+    ap.add_argument("--survivors-of", nargs="+", metavar="RESULTS",
+                    help="only the mutants these result files list as survived (to check new tests)")
     ap.add_argument("--jobs", type=int, default=2, help="parallel compile jobs (default 2)")
     ap.add_argument("--prepare", action="store_true", help="only build the scratch tree and time the unit tests")
     ap.add_argument("--summarize", nargs="+", metavar="RESULTS",
@@ -477,6 +479,16 @@ def main() -> int:
     files = args.files or [f for f in DEFAULT_FILES + FLOW_FILES if (ROOT / f).is_file()]
     explained = load_explained(ROOT / "tests" / "mutation" / "explained.txt")
 
+    wanted = None
+    if args.survivors_of:
+        wanted = set()
+        for path in args.survivors_of:
+            for row in open(path, encoding="utf-8"):
+                if row.strip() and json.loads(row)["status"] == "survived":
+                    wanted.add(json.loads(row)["key"])
+        if not args.files:
+            files = sorted({k.split("|", 1)[0] for k in wanted})
+
     plan: list[tuple[str, str, list[Mutant]]] = []
     rng = random.Random(args.seed)
     for rel in files:
@@ -484,6 +496,9 @@ def main() -> int:
         mutants = generate(rel, text)
         if args.line:
             mutants = [m for m in mutants if m.line == args.line]
+        if wanted is not None:
+            lines = text.split("\n")
+            mutants = [m for m in mutants if m.key(lines) in wanted]
         total = len(mutants)
         if args.fraction is not None:
             mutants = rng.sample(mutants, max(1, round(total * args.fraction))) if mutants else []
