@@ -75,6 +75,16 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
     note = std::to_string(ms.count()) + " ms since mark " + cmd.caption;
     return true;
   }
+  case Op::Run: {
+    DWORD exitCode = 0;
+    if (!RunProcess(Widen(cmd.text), TimeoutOf(cmd), exitCode, error)) return false;
+    if (exitCode != 0) {
+      error = "ended with exit code " + std::to_string(exitCode);
+      return false;
+    }
+    note = "ended with exit code 0";
+    return true;
+  }
   case Op::Attach: return DoAttach(cmd, note, error);
   case Op::WaitWindow: return DoWaitWindow(cmd, note, error);
   case Op::ExpectMaximized: return DoExpectMaximized(cmd, note, error);

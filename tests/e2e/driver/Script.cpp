@@ -7,7 +7,7 @@
 namespace e2e {
 namespace {
 
-enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName };
+enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine };
 
 enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4 };
 
@@ -35,6 +35,7 @@ constexpr CommandSpec kCommands[] = {
     {"close", Op::Close, {Arg::Caption}, 1, 0},
     {"expect-no-window", Op::ExpectNoWindow, {Arg::Caption}, 1, kOptTimeout},
     {"sleep", Op::Sleep, {Arg::Millis}, 1, 0},
+    {"run", Op::Run, {Arg::CommandLine}, 1, kOptTimeout},
     {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
     {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
 };
@@ -112,6 +113,10 @@ std::string SetArg(Command& cmd, Arg kind, const std::string& word) {
     cmd.caption = word;
     return "";
   case Arg::Text:
+    cmd.text = word;
+    return "";
+  case Arg::CommandLine:
+    if (word.empty()) return "empty command line";
     cmd.text = word;
     return "";
   case Arg::File:

@@ -32,6 +32,8 @@ enum class Op {
   Close,           // close <caption>
   ExpectNoWindow,  // expect-no-window <caption> [timeout=]
   Sleep,           // sleep <ms>
+  Run,             // run <command-line> [timeout=]: runs a program (output
+                   // to NUL) and waits for it; fails unless it ends with 0
   Mark,            // mark <name>: notes the time under a name
   Elapsed,         // elapsed <name>: logs the milliseconds since that mark as
                    // a line "elapsed<TAB>name<TAB>ms"; the mark must be set

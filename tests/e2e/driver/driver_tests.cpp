@@ -87,11 +87,12 @@ void TestParseCommands() {
                              "key 情報 escape\n"
                              "attach 情報 timeout=100\n"
                              "expect-text 終了 1001 \"a b\" timeout=0\n"
-                             "sleep 0\n";
+                             "sleep 0\n"
+                             "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n";
   const auto parsed = e2e::ParseScript(script);
   Check(parsed.errors.empty(), "valid script has no errors" + (parsed.errors.empty() ? "" : ": " + parsed.errors[0]));
-  if (parsed.commands.size() != 11) {
-    Check(false, "valid script gives 11 commands, got " + std::to_string(parsed.commands.size()));
+  if (parsed.commands.size() != 12) {
+    Check(false, "valid script gives 12 commands, got " + std::to_string(parsed.commands.size()));
     return;
   }
   const auto& c = parsed.commands;
@@ -112,6 +113,8 @@ void TestParseCommands() {
   Check(c[8].op == e2e::Op::Attach && c[8].caption == "情報" && c[8].millis == 100, "attach with timeout");
   Check(c[9].text == "a b" && c[9].hasTimeout && c[9].millis == 0, "expect-text with zero timeout");
   Check(c[10].line == 13, "line numbers count comments and blank lines, got " + std::to_string(c[10].line));
+  Check(c[11].op == e2e::Op::Run && c[11].text == "xcopy /E /I /Y Q:\\ \"C:\\a b\"" && c[11].millis == 90000,
+        "run with a quoted command line and timeout, got [" + c[11].text + "]");
 }
 
 struct ErrorCase {
@@ -146,6 +149,9 @@ void TestParseErrors() {
       {"mark 表", "bad mark name"},
       {"elapsed copy", "line 1: no mark 'copy' on an earlier line"},
       {"elapsed copy timeout=5", "elapsed takes 1 argument(s), got 2"},
+      {"run \"\"", "empty command line"},
+      {"run xcopy /E Q:\\ C:\\x", "run takes 1 argument(s), got 4"},
+      {"run x timeout=never", "bad timeout 'never'"},
   };
   for (const auto& c : cases) {
     const auto parsed = e2e::ParseScript(c.script);

@@ -63,6 +63,16 @@ run close 0
 ms=$(sed -n 's/^elapsed\tclosing\t\([0-9]*\)$/\1/p' "$E2E_DIR/close.log")
 # (Wine's Sleep may end a few milliseconds short of the clock: 240.)
 [ -n "$ms" ] && ((ms >= 240)) || e2e_fail "elapsed closing logged '$ms', wanted at least the 250 ms slept"
+
+# run: a program's exit code 0 passes, any other fails the script; its
+# output goes to NUL, not into the log.
+e2e_script run <<'SCRIPT'
+run "cmd /c echo not-in-the-log"
+run "cmd /c exit 3"
+SCRIPT
+run run 1
+log_has run "FAIL at line 2: ended with exit code 3"
+! grep -q "^not-in-the-log" "$E2E_DIR/run.log" || e2e_fail "the output of run reached the log"
 finish 0
 read -r w h < <(e2e_size "$E2E_DIR/backdrop-window.png")
 [ "$w $h" = "1024 768" ] || e2e_fail "the maximised window is ${w}x$h on screen, wanted the 1024x768 virtual desktop"
