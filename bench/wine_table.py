@@ -47,12 +47,16 @@ def main():
     print(f"{'tool':<24}{f'{files} files':>14}{f'{files * 10} files':>14}{'10x/1x':>9}  {'goal':<12}runs at 1x | at 10x")
     for tool, label in TOOLS:
         one, ten = med.get((1, tool)), med.get((10, tool))
-        if one is None or ten is None:
+        if one is None and ten is None:
             continue
-        ratio = ten / one if one else float("inf")
-        goal = f"<= {SCALE_GOAL:g} {verdict(ratio, SCALE_GOAL)}" if tool in ("installer", "uninst") else ""
-        all_runs = " ".join(map(str, runs[(1, tool)])) + " | " + " ".join(map(str, runs[(10, tool)]))
-        print(f"{label:<24}{one:>14g}{ten:>14g}{ratio:>9.2f}  {goal:<12}{all_runs}")
+        cells = [f"{m:g}" if m is not None else "-" for m in (one, ten)]
+        ratio, goal = "-", ""
+        if one and ten is not None:
+            ratio = f"{ten / one:.2f}"
+            if tool in ("installer", "uninst"):
+                goal = f"<= {SCALE_GOAL:g} {verdict(ten / one, SCALE_GOAL)}"
+        all_runs = " | ".join(" ".join(map(str, runs.get((s, tool), []))) for s in (1, 10))
+        print(f"{label:<24}{cells[0]:>14}{cells[1]:>14}{ratio:>9}  {goal:<12}{all_runs}")
     print()
     print(f"{'ratio of medians':<24}{f'{files} files':>14}{f'{files * 10} files':>14}  goal")
     for num, den, label, goal in RATIOS:
