@@ -131,7 +131,11 @@ round() {
   progress "$scale x $files files, round $i: $(grep -P "^$scale\t" "$results" | tail -6 | cut -f2,3 | tr '\t\n' '= ')(installed $n_inst files, xcopy $n_xcopy)"
 }
 
+# load: the load average over the last minute.
+load() { cut -d' ' -f1 /proc/loadavg; }
+
 e2e_begin wine_compare
+load_start=$(load)
 results=$E2E_DIR/results.tsv
 : >"$results"
 progress "staging $files and $((files * 10)) files"
@@ -155,4 +159,7 @@ for scale in $scales; do
   for ((i = 1; i <= runs; i++)); do round "$scale" "$i"; done
 done
 
+printf '%s; %s CPUs (%s); %s; load average %s at the start, %s at the end; nice %s\n' \
+  "$(date -u '+%Y-%m-%d %H:%M UTC')" "$(nproc)" "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)" \
+  "$("$WINE" --version 2>/dev/null)" "$load_start" "$(load)" "$(nice)"
 python3 "$bench/wine_table.py" "$results" "$files"
