@@ -41,12 +41,13 @@ def word(t):
 '
 
 # inst_readme_word: the text the setup dialog shows of the CD's readme (each
-# line followed by CR LF), as a driver script word.
+# line followed by CR LF), as a driver script word; the staged CD's readme
+# once there is one, else the sample CD's.
 inst_readme_word() {
   python3 -c "$INST_ESCAPE_PY"'
 import sys
 lines = open(sys.argv[1], "rb").read().decode("cp932").splitlines()
-print(word("".join(l + "\r\n" for l in lines)))' "$E2E_REPO/sample-cd/readme.txt"
+print(word("".join(l + "\r\n" for l in lines)))' "${E2E_CD:-$E2E_REPO/sample-cd}/readme.txt"
 }
 
 # inst_japanese_fonts: makes the dialogs' font names "ＭＳ Ｐゴシック" and
@@ -80,6 +81,9 @@ inst_inspect() {
 # setup dialog must show the readme, Q and the default destination; the
 # completion dialog its text. With SHOTS (a folder), a picture of every
 # dialog and message box is saved there, numbered in order.
+# With INST_TIME_COPY=NAME the script times the copy, from the answer to the
+# last question to the completion dialog (driver log line elapsed NAME MS);
+# INST_FINISH_TIMEOUT is how long it waits for that dialog (60000 ms).
 inst_script_default_install() {
   local shots=${1:-}
   shot() { if [ -n "$shots" ]; then printf 'screenshot %s "%s/%s" area=window\n' "$1" "$shots" "$2"; fi; }
@@ -100,7 +104,9 @@ expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
 wait-window $INST_MSG_CAPTION
 $(shot $INST_MSG_CAPTION 03-create-folder.png)
 expect-msgbox "$INST_MSG_CREATE" yes caption=$INST_MSG_CAPTION
-wait-window "$INST_FINISH" timeout=60000
+$([ -n "${INST_TIME_COPY:-}" ] && printf 'mark %s\n' "$INST_TIME_COPY")
+wait-window "$INST_FINISH" timeout=${INST_FINISH_TIMEOUT:-60000}
+$([ -n "${INST_TIME_COPY:-}" ] && printf 'elapsed %s\n' "$INST_TIME_COPY")
 expect-text "$INST_FINISH" 1002 "$INST_FINISH_TEXT"
 $(shot "\"$INST_FINISH\"" 04-finish.png)
 click "$INST_FINISH" 1

@@ -194,7 +194,8 @@ e2e_winpath() {
   printf 'Z:%s' "${p//\//\\}"
 }
 
-# e2e_prepare_cd FOLDER [FILE...]: copies sample-cd/ into FOLDER, adds the
+# e2e_prepare_cd FOLDER [FILE...]: copies sample-cd/ (or the folder named by
+# E2E_CD_SOURCE, for example a generated CD) into FOLDER, adds the
 # built uninstaller as uninst.dat and the given files, writes the volume
 # label Wine reads (.windows-label) and makes everything read-only, as on a
 # real CD. Needs no Wine: the CD image is made from such a folder too.
@@ -204,7 +205,7 @@ e2e_prepare_cd() {
   local cd=$1 f
   shift
   mkdir -p "$cd"
-  cp -r "$E2E_REPO/sample-cd/." "$cd/"
+  cp -r "${E2E_CD_SOURCE:-$E2E_REPO/sample-cd}/." "$cd/"
   if [ -n "${E2E_UNINST:-}" ]; then
     [ -f "$E2E_UNINST" ] || e2e_fail "no uninstaller at $E2E_UNINST"
     cp "$E2E_UNINST" "$cd/uninst.dat"

@@ -251,6 +251,39 @@ bool CaptureScreen(RECT area, Pixels& out, std::string& error) {
   return true;
 }
 
+bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs, DWORD& exitCode, std::string& error) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  FileHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr));
+  if (!nul.valid()) {
+    error = ErrorText("CreateFile(NUL)");
+    return false;
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
+  PROCESS_INFORMATION info{};
+  std::wstring line = commandLine; // CreateProcessW may write into it
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+    error = ErrorText("CreateProcess");
+    return false;
+  }
+  const FileHandle process(info.hProcess);
+  const FileHandle thread(info.hThread);
+  if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), kMessageTimeoutMs);
+    error = "still running after " + std::to_string(timeoutMs) + " ms, terminated";
+    return false;
+  }
+  if (!GetExitCodeProcess(process.get(), &exitCode)) {
+    error = ErrorText("GetExitCodeProcess");
+    return false;
+  }
+  return true;
+}
+
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error) {
   FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {

@@ -88,6 +88,12 @@ struct Pixels {
 // virtual screen). Returns false with `error` set when nothing is left.
 bool CaptureScreen(RECT area, Pixels& out, std::string& error);
 
+// Runs a command line (CreateProcess's rules: the program is the first
+// word) with its standard input and output on NUL and waits for it to end.
+// False with `error` set when it cannot start or outlives the timeout (it is
+// then terminated); otherwise `exitCode` holds its exit code.
+bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs, DWORD& exitCode, std::string& error);
+
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error);
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& error);
 

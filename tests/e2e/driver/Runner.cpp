@@ -61,6 +61,30 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
   case Op::Sleep:
     Sleep(cmd.millis);
     return true;
+  case Op::Mark:
+    marks_[cmd.caption] = std::chrono::steady_clock::now();
+    return true;
+  case Op::Elapsed: {
+    const auto it = marks_.find(cmd.caption);
+    if (it == marks_.end()) {
+      error = "no mark '" + cmd.caption + "' was set";
+      return false;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - it->second);
+    std::fprintf(log_, "elapsed\t%s\t%lld\n", cmd.caption.c_str(), static_cast<long long>(ms.count()));
+    note = std::to_string(ms.count()) + " ms since mark " + cmd.caption;
+    return true;
+  }
+  case Op::Run: {
+    DWORD exitCode = 0;
+    if (!RunProcess(Widen(cmd.text), TimeoutOf(cmd), exitCode, error)) return false;
+    if (exitCode != 0) {
+      error = "ended with exit code " + std::to_string(exitCode);
+      return false;
+    }
+    note = "ended with exit code 0";
+    return true;
+  }
   case Op::Attach: return DoAttach(cmd, note, error);
   case Op::WaitWindow: return DoWaitWindow(cmd, note, error);
   case Op::ExpectMaximized: return DoExpectMaximized(cmd, note, error);

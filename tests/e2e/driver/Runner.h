@@ -5,8 +5,10 @@
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/driver/Script.h"
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,7 +60,8 @@ private:
   ProcessHandle watched_; // open on that process, to notice when it ends
   bool watchedEnded_ = false; // seen ended by the current wait
   std::vector<TopWindow> desktop_; // the visible top-level windows of this round of a wait
-  std::set<HWND> known_;  // the program's windows that the script has seen or allowed
+  std::set<HWND> known_;
+  std::map<std::string, std::chrono::steady_clock::time_point> marks_; // set by mark  // the program's windows that the script has seen or allowed
 };
 
 } // namespace e2e

@@ -1,12 +1,13 @@
 #include "tests/e2e/driver/Script.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
 namespace e2e {
 namespace {
 
-enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key };
+enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine };
 
 enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4 };
 
@@ -34,6 +35,9 @@ constexpr CommandSpec kCommands[] = {
     {"close", Op::Close, {Arg::Caption}, 1, 0},
     {"expect-no-window", Op::ExpectNoWindow, {Arg::Caption}, 1, kOptTimeout},
     {"sleep", Op::Sleep, {Arg::Millis}, 1, 0},
+    {"run", Op::Run, {Arg::CommandLine}, 1, kOptTimeout},
+    {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
+    {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -100,7 +104,19 @@ std::string SetArg(Command& cmd, Arg kind, const std::string& word) {
     if (word.empty()) return "empty caption";
     cmd.caption = word;
     return "";
+  case Arg::MarkName:
+    // Letters, digits, - and _ only: the name goes into a tab-separated log line.
+    if (word.empty() || word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_") !=
+                            std::string::npos) {
+      return "bad mark name '" + word + "' (letters, digits, - and _)";
+    }
+    cmd.caption = word;
+    return "";
   case Arg::Text:
+    cmd.text = word;
+    return "";
+  case Arg::CommandLine:
+    if (word.empty()) return "empty command line";
     cmd.text = word;
     return "";
   case Arg::File:
@@ -215,6 +231,7 @@ Script ParseScript(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int lineNo = 0;
   std::vector<Word> words;
+  std::vector<std::string> marks; // names set by mark so far
   while (!text.empty()) {
     ++lineNo;
     const auto nl = text.find('\n');
@@ -261,6 +278,10 @@ Script ParseScript(std::string_view text) {
     for (std::size_t o = end; o < words.size() && error.empty(); ++o) {
       const auto eq = words[o].text.find('=');
       error = SetOption(cmd, spec->options, std::string_view(words[o].text).substr(0, eq), words[o].text.substr(eq + 1));
+    }
+    if (error.empty() && cmd.op == Op::Mark) marks.push_back(cmd.caption);
+    if (error.empty() && cmd.op == Op::Elapsed && std::find(marks.begin(), marks.end(), cmd.caption) == marks.end()) {
+      error = "no mark '" + cmd.caption + "' on an earlier line";
     }
     if (!error.empty()) {
       script.errors.push_back(LineError(lineNo, error));

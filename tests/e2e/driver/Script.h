@@ -32,6 +32,12 @@ enum class Op {
   Close,           // close <caption>
   ExpectNoWindow,  // expect-no-window <caption> [timeout=]
   Sleep,           // sleep <ms>
+  Run,             // run <command-line> [timeout=]: runs a program (output
+                   // to NUL) and waits for it; fails unless it ends with 0
+  Mark,            // mark <name>: notes the time under a name
+  Elapsed,         // elapsed <name>: logs the milliseconds since that mark as
+                   // a line "elapsed<TAB>name<TAB>ms"; the mark must be set
+                   // on an earlier line
 };
 
 enum class Answer { Yes, No, Ok };
@@ -42,7 +48,7 @@ struct Command {
   Op op = Op::Sleep;
   int line = 0;             // 1-based line in the script
   std::string source;       // the line as written, for the log
-  std::string caption;      // window caption (UTF-8)
+  std::string caption;      // window caption (UTF-8), or the name of a mark
   std::string text;         // control or message-box text, or the output file
   std::uint32_t controlId = 0;
   std::uint32_t millis = 0; // argument of timeout/sleep, or the timeout= option

@@ -87,11 +87,12 @@ void TestParseCommands() {
                              "key 情報 escape\n"
                              "attach 情報 timeout=100\n"
                              "expect-text 終了 1001 \"a b\" timeout=0\n"
-                             "sleep 0\n";
+                             "sleep 0\n"
+                             "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n";
   const auto parsed = e2e::ParseScript(script);
   Check(parsed.errors.empty(), "valid script has no errors" + (parsed.errors.empty() ? "" : ": " + parsed.errors[0]));
-  if (parsed.commands.size() != 11) {
-    Check(false, "valid script gives 11 commands, got " + std::to_string(parsed.commands.size()));
+  if (parsed.commands.size() != 12) {
+    Check(false, "valid script gives 12 commands, got " + std::to_string(parsed.commands.size()));
     return;
   }
   const auto& c = parsed.commands;
@@ -112,6 +113,8 @@ void TestParseCommands() {
   Check(c[8].op == e2e::Op::Attach && c[8].caption == "情報" && c[8].millis == 100, "attach with timeout");
   Check(c[9].text == "a b" && c[9].hasTimeout && c[9].millis == 0, "expect-text with zero timeout");
   Check(c[10].line == 13, "line numbers count comments and blank lines, got " + std::to_string(c[10].line));
+  Check(c[11].op == e2e::Op::Run && c[11].text == "xcopy /E /I /Y Q:\\ \"C:\\a b\"" && c[11].millis == 90000,
+        "run with a quoted command line and timeout, got [" + c[11].text + "]");
 }
 
 struct ErrorCase {
@@ -140,6 +143,15 @@ void TestParseErrors() {
       {"wait-window \xED\xA0\x80", "not valid UTF-8"},
       {"\"wait-window\" cap", "unknown command 'wait-window'"},
       {"close \"cap", "unterminated quote"},
+      {"mark", "mark takes 1 argument(s), got 0"},
+      {"mark \"a b\"", "bad mark name 'a b'"},
+      {"mark copy\\1", "bad mark name"},
+      {"mark 表", "bad mark name"},
+      {"elapsed copy", "line 1: no mark 'copy' on an earlier line"},
+      {"elapsed copy timeout=5", "elapsed takes 1 argument(s), got 2"},
+      {"run \"\"", "empty command line"},
+      {"run xcopy /E Q:\\ C:\\x", "run takes 1 argument(s), got 4"},
+      {"run x timeout=never", "bad timeout 'never'"},
   };
   for (const auto& c : cases) {
     const auto parsed = e2e::ParseScript(c.script);
@@ -150,6 +162,27 @@ void TestParseErrors() {
   }
   const auto many = e2e::ParseScript("bogus\nsleep 1\nclick x y\n");
   Check(many.errors.size() == 2 && many.commands.size() == 1, "every bad line is reported, good ones kept");
+}
+
+// A mark must come before every elapsed that names it; marks may be set
+// again and read more than once.
+void TestMarks() {
+  const auto parsed = e2e::ParseScript("mark copy\nmark end-2_b\nelapsed copy\nmark copy\nelapsed copy\nelapsed end-2_b\n");
+  Check(parsed.errors.empty(), "marks: valid script has no errors" + (parsed.errors.empty() ? "" : ": " + parsed.errors[0]));
+  const std::vector<std::pair<e2e::Op, std::string>> want = {
+      {e2e::Op::Mark, "copy"},    {e2e::Op::Mark, "end-2_b"},    {e2e::Op::Elapsed, "copy"},
+      {e2e::Op::Mark, "copy"},    {e2e::Op::Elapsed, "copy"},    {e2e::Op::Elapsed, "end-2_b"}};
+  Check(parsed.commands.size() == want.size(), "marks: 6 commands, got " + std::to_string(parsed.commands.size()));
+  for (std::size_t i = 0; i < want.size() && i < parsed.commands.size(); ++i) {
+    Check(parsed.commands[i].op == want[i].first && parsed.commands[i].caption == want[i].second,
+          "marks: command " + std::to_string(i) + " is " + parsed.commands[i].source);
+  }
+  // Order matters, not just presence; the other lines stay.
+  const auto late = e2e::ParseScript("elapsed x\nmark x\nelapsed y\nelapsed x\n");
+  Check(late.errors == std::vector<std::string>{"line 1: no mark 'x' on an earlier line",
+                                               "line 3: no mark 'y' on an earlier line"},
+        "marks: an elapsed before its mark is an error, one per line");
+  Check(late.commands.size() == 2, "marks: the mark and the later elapsed are kept");
 }
 
 // ---- PNG ------------------------------------------------------------------
@@ -301,6 +334,7 @@ int main() {
   TestSplitWords();
   TestParseCommands();
   TestParseErrors();
+  TestMarks();
   TestChecksums();
   TestPngRoundTrip();
   std::printf("%d check(s), %d failure(s)\n", g_checks, g_failures);

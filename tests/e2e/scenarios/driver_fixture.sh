@@ -32,10 +32,12 @@ e2e_script bad <<'SCRIPT'
 wait-window "unterminated
 click x 99999
 sleep 1
+elapsed never
 SCRIPT
 run bad 2
 log_has bad "bad.txt: line 1: unterminated quote"
 log_has bad "line 2: bad control id '99999'"
+log_has bad "line 4: no mark 'never' on an earlier line"
 
 # --- The window alone: maximised on the virtual desktop, gradient, title --
 e2e_start 'Q:\e2e_fixture.exe' 'Q:\'
@@ -49,11 +51,28 @@ wait-window 存在しない timeout=300
 SCRIPT
 run backdrop 1
 log_has backdrop "FAIL at line 6: timed out after 300 ms: no visible window \"存在しない\""
+# mark and elapsed time the steps between them.
 e2e_script close <<SCRIPT
+mark closing
+sleep 250
 close "$backdrop"
 expect-no-window "$backdrop"
+elapsed closing
 SCRIPT
 run close 0
+ms=$(sed -n 's/^elapsed\tclosing\t\([0-9]*\)$/\1/p' "$E2E_DIR/close.log")
+# (Wine's Sleep may end a few milliseconds short of the clock: 240.)
+[ -n "$ms" ] && ((ms >= 240)) || e2e_fail "elapsed closing logged '$ms', wanted at least the 250 ms slept"
+
+# run: a program's exit code 0 passes, any other fails the script; its
+# output goes to NUL, not into the log.
+e2e_script run <<'SCRIPT'
+run "cmd /c echo not-in-the-log"
+run "cmd /c exit 3"
+SCRIPT
+run run 1
+log_has run "FAIL at line 2: ended with exit code 3"
+! grep -q "^not-in-the-log" "$E2E_DIR/run.log" || e2e_fail "the output of run reached the log"
 finish 0
 read -r w h < <(e2e_size "$E2E_DIR/backdrop-window.png")
 [ "$w $h" = "1024 768" ] || e2e_fail "the maximised window is ${w}x$h on screen, wanted the 1024x768 virtual desktop"

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The installer and the uninstaller against the system's own tools, under
+# Wine, on the same files in the same run (see bench/README.md):
+#   - the installer's copy phase (from the answer to its last question to the
+#     completion dialog, timed by the e2e driver) against xcopy /E /I /Y of
+#     the CD from drive Q: to a fresh folder on C:;
+#   - the uninstaller's removal (from its confirmation to its completion
+#     dialog) against cmd /c rmdir /s /q of the tree xcopy made;
+#   - natively, cp -r of the staged CD and rm -rf of the copy: the machine's
+#     limit.
+# A synthetic CD (bench/make_cd.py) of BENCH_FILES files and one of ten times
+# as many are staged before Wine starts; they take turns as drive Q:. For
+# each, BENCH_RUNS rounds of installer, xcopy, uninst, rmdir, cp, rm (so the
+# tools alternate). Prints a table of medians and ratios on stdout; progress
+# goes to stderr, the driver logs to build/win64/bench-out/wine_compare/.
+#
+# usage: bench/wine_compare.sh        (BENCH_FILES=1000 BENCH_RUNS=5;
+#        BENCH_SCALES="1" for the small CD alone, when looking into a cost)
+set -euo pipefail
+bench=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$bench/.." && pwd)
+build=$repo/build/win64
+files=${BENCH_FILES:-1000}
+runs=${BENCH_RUNS:-5}
+scales=${BENCH_SCALES:-1 10}
+
+export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+(cd "$repo" && cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target installer uninst e2e_driver >/dev/null)
+export E2E_INSTALLER=$build/installer/installer.exe
+export E2E_UNINST=$build/uninst/uninst.exe
+export E2E_DRIVER=$build/tests/e2e/driver/e2e_driver.exe
+export E2E_OUT=$build/bench-out
+# Ten rounds of the large CD take a while on a loaded machine.
+export E2E_TIME_LIMIT=${E2E_TIME_LIMIT:-7200}
+
+source "$repo/tests/e2e/lib.sh"
+source "$repo/tests/e2e/installer_lib.sh"
+source "$repo/tests/e2e/uninst_lib.sh"
+
+# Longest wait for one timed step, in milliseconds (the driver's maximum).
+step_ms=600000
+results=
+progress() { printf '[bench %s] %s\n' "$(date +%T)" "$*" >&2; }
+
+# make_cd FOLDER N: a generated CD of N files staged (read-only, label,
+# installer.exe and uninst.dat added) in FOLDER.
+make_cd() {
+  local folder=$1 n=$2 source=$E2E_WORK/generated
+  python3 "$bench/make_cd.py" "$source" --files "$n" >&2
+  E2E_CD_SOURCE=$source e2e_prepare_cd "$folder" "$E2E_INSTALLER"
+  rm -rf "$source"
+}
+
+# record SCALE TOOL MS: one measurement.
+record() {
+  printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$results"
+}
+
+# drive_elapsed NAME MARK: runs the driver script NAME (its log is kept,
+# not shown) and prints the milliseconds it logged for MARK.
+drive_elapsed() {
+  local name=$1 mark=$2 ms
+  e2e_drive "$name" 2>/dev/null || e2e_fail "driver script $name failed: see $E2E_DIR/$name.log"
+  ms=$(sed -n "s/^elapsed\t$mark\t\([0-9]*\)\r\?\$/\1/p" "$E2E_DIR/$name.log")
+  [ -n "$ms" ] || e2e_fail "no elapsed $mark in $E2E_DIR/$name.log"
+  printf '%s' "$ms"
+}
+
+# timed_run NAME COMMAND-LINE: the Windows command run by the driver, its
+# milliseconds printed (the driver's clock, as for the programs; Wine's own
+# process start is not counted, the command's is).
+timed_run() {
+  local name=$1
+  printf 'mark %s\nrun "%s" timeout=%d\nelapsed %s\n' "$name" "${2//\\/\\\\}" "$step_ms" "$name" | e2e_script "$name"
+  drive_elapsed "$name" "$name"
+}
+
+# native_ms COMMAND...: the command's wall-clock milliseconds.
+native_ms() {
+  local t0 t1
+  t0=$(date +%s%N)
+  "$@"
+  t1=$(date +%s%N)
+  printf '%s' $(((t1 - t0) / 1000000))
+}
+
+# count_files DIR: regular files below DIR.
+count_files() {
+  find "$1" -type f | wc -l
+}
+
+# round SCALE I: one round of every tool on the CD now in Q:.
+round() {
+  local scale=$1 i=$2 tag="$1-$2" ms dest xcopy_dir n_inst n_xcopy
+  dest=$(inst_unix_path "$INST_DEFAULT_DEST")
+  xcopy_dir=$WINEPREFIX/drive_c/bench-xcopy
+
+  e2e_start 'Q:\installer.exe' 'Q:\' 2>/dev/null
+  INST_TIME_COPY=copy INST_FINISH_TIMEOUT=$step_ms inst_script_default_install | e2e_script "install-$tag"
+  ms=$(drive_elapsed "install-$tag" copy)
+  e2e_wait_program 60 2>/dev/null
+  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT"
+  record "$scale" installer "$ms"
+  n_inst=$(count_files "$dest")
+
+  ms=$(timed_run "xcopy-$tag" 'xcopy /E /I /Y Q:\ C:\bench-xcopy')
+  record "$scale" xcopy "$ms"
+  n_xcopy=$(count_files "$xcopy_dir")
+
+  e2e_start "$INST_DEFAULT_DEST\\uninst.exe" "$INST_DEFAULT_DEST" 2>/dev/null
+  uninst_confirm_script "uninst-$tag" "$INST_DEFAULT_DEST" "mark removal" \
+    "wait-window \"$UNINST_DONE\" timeout=$step_ms" "elapsed removal"
+  ms=$(drive_elapsed "uninst-$tag" removal)
+  e2e_wait_program 60 2>/dev/null
+  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "uninst.exe ended with exit code $E2E_EXIT"
+  record "$scale" uninst "$ms"
+  # Left for the restart: uninst.exe and the folder. The next installation
+  # must find no folder, as the first did.
+  [ "$(count_files "$dest")" -eq 1 ] || e2e_fail "the uninstaller left $(count_files "$dest") files, wanted uninst.exe alone"
+  rm -rf "$dest"
+
+  ms=$(timed_run "rmdir-$tag" 'cmd /c rmdir /s /q C:\bench-xcopy')
+  record "$scale" rmdir "$ms"
+  [ ! -e "$xcopy_dir" ] || e2e_fail "rmdir /s /q left $xcopy_dir"
+
+  ms=$(native_ms cp -r --no-preserve=mode "$E2E_CD" "$E2E_WORK/native-copy")
+  record "$scale" cp "$ms"
+  ms=$(native_ms rm -rf "$E2E_WORK/native-copy")
+  record "$scale" rm "$ms"
+
+  progress "$scale x $files files, round $i: $(grep -P "^$scale\t" "$results" | tail -6 | cut -f2,3 | tr '\t\n' '= ')(installed $n_inst files, xcopy $n_xcopy)"
+}
+
+# load: the load average over the last minute.
+load() { cut -d' ' -f1 /proc/loadavg; }
+
+e2e_begin wine_compare
+load_start=$(load)
+results=$E2E_DIR/results.tsv
+: >"$results"
+progress "staging $files and $((files * 10)) files"
+# Both CDs are staged before the first Wine process: a drive link made while
+# the Wine session is up is not taken for a CD drive. Q: always points to
+# $E2E_CD; the CDs take turns there.
+make_cd "$E2E_WORK/cd" "$files"
+ln -sfn "$E2E_WORK/cd" "$WINEPREFIX/dosdevices/q:"
+E2E_CD=$E2E_WORK/cd
+case " $scales " in *" 10 "*) make_cd "$E2E_WORK/cd-10" $((files * 10)) ;; esac
+# One Wine session throughout: a new one would carry out the uninstaller's
+# restart deletions in the middle of a later round.
+uninst_keep_server
+
+for scale in $scales; do
+  if [ "$scale" = 10 ]; then
+    mv "$E2E_WORK/cd" "$E2E_WORK/cd-1"
+    mv "$E2E_WORK/cd-10" "$E2E_WORK/cd"
+  fi
+  progress "CD of $((files * scale)) files in Q: ($(du -sh "$E2E_CD" | cut -f1))"
+  for ((i = 1; i <= runs; i++)); do round "$scale" "$i"; done
+done
+
+printf '%s; %s CPUs (%s); %s; load average %s at the start, %s at the end; nice %s\n' \
+  "$(date -u '+%Y-%m-%d %H:%M UTC')" "$(nproc)" "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)" \
+  "$("$WINE" --version 2>/dev/null)" "$load_start" "$(load)" "$(nice)"
+python3 "$bench/wine_table.py" "$results" "$files"
