@@ -17,7 +17,69 @@ constexpr char kCopyFailed[] = "ファイルのコピーに失敗しました。
 constexpr char kPageNotFound[] = "が見つかりませんでした。";
 constexpr char kPageNotWritten[] = "を作れませんでした。";
 
+// At most this often the display is painted while files are copied.
+constexpr DWORD kRepaintIntervalMs = 100;
+
 }  // namespace
+
+// What the copy dialog shows while the copy loop runs: the current source
+// and destination and the bar. The loop never returns to the message loop,
+// so everything shown is painted here, at once. Painting both texts and the
+// bar for each of many small files would take longer than copying them, so
+// a file is painted only when the last painting is old enough; a failure and
+// the end of the list paint the latest state whatever its age.
+class CopyDisplay {
+ public:
+  CopyDisplay(IUserInterface& ui, CWnd& dialog, CWnd& bar) : m_ui(ui), m_dialog(dialog), m_bar(bar) {}
+
+  // The file about to be copied.
+  void ShowFile(const CString& source, const CString& destination) {
+    m_source = source;
+    m_destination = destination;
+    m_textsStale = true;
+    const DWORD now = m_ui.GetTickCount();
+    if (m_paintedOnce && now - m_paintedAt < kRepaintIntervalMs) return;
+    Paint(now);
+  }
+  // One more file done.
+  void Step() {
+    m_bar.SendMessage(PBM_STEPIT, 0, 0);
+    m_barStale = true;
+  }
+  // Paints what has changed since the last painting.
+  void Flush() {
+    if (m_textsStale || m_barStale) Paint(m_ui.GetTickCount());
+  }
+
+ private:
+  void Paint(DWORD now) {
+    if (m_barStale) m_bar.UpdateWindow();
+    if (m_textsStale) {
+      PaintText(IDC_SRCFILE, m_source);
+      PaintText(IDC_DSTFILE, m_destination);
+    }
+    m_barStale = false;
+    m_textsStale = false;
+    m_paintedOnce = true;
+    m_paintedAt = now;
+  }
+  void PaintText(int controlId, const CString& text) {
+    CWnd* control = m_dialog.GetDlgItem(controlId);
+    if (control == nullptr) return;
+    control->SetWindowText(text);
+    control->UpdateWindow();
+  }
+
+  IUserInterface& m_ui;
+  CWnd& m_dialog;
+  CWnd& m_bar;
+  CString m_source;
+  CString m_destination;
+  bool m_textsStale = false;
+  bool m_barStale = false;
+  bool m_paintedOnce = false;
+  DWORD m_paintedAt = 0;
+};
 
 CCopyDlg::CCopyDlg(PlatformServices& platform, FirstPaintFlag& firstPaint, CWnd* parent)
     : CDialog(platform, IDD_COPY, parent), m_firstPaint(firstPaint) {}
@@ -51,21 +113,15 @@ void CCopyDlg::OnPaint() {
   if (m_firstPaint.TestAndClear()) PostMessage(WM_START_COPY, 0, 0);
 }
 
-void CCopyDlg::ShowPath(int controlId, const CString& path) {
-  CWnd* control = GetDlgItem(controlId);
-  if (control == nullptr) return;
-  control->SetWindowText(path);
-  control->UpdateWindow();
-}
-
-bool CCopyDlg::CopyOneFile(const CString& source, const CString& destination, bool unsafe) {
-  ShowPath(IDC_SRCFILE, source);
-  ShowPath(IDC_DSTFILE, destination);
+bool CCopyDlg::CopyOneFile(CopyDisplay& display, const CString& source, const CString& destination, bool unsafe) {
+  display.ShowFile(source, destination);
 
   IFileSystem& files = Platform().Files();
   // A destination that climbs out of the installation folder is never
   // written: it fails as a copy would.
   if (unsafe || !files.CopyFileA(source, destination, FALSE)) {
+    // The message names no file: the dialog shows which one failed.
+    display.Flush();
     AfxMessageBox(Platform(), kCopyFailed, MB_OK);
     return false;
   }
@@ -73,7 +129,9 @@ bool CCopyDlg::CopyOneFile(const CString& source, const CString& destination, bo
   files.SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
 
   if (const std::optional<std::string_view> prefix = LinkPrefixFor(destination.view())) {
-    switch (RewritePageLinks(files, destination, *prefix)) {
+    const PageRewrite rewrite = RewritePageLinks(files, destination, *prefix);
+    if (rewrite != PageRewrite::Done) display.Flush();
+    switch (rewrite) {
       case PageRewrite::Done:
         break;
       case PageRewrite::CannotRead:
@@ -111,6 +169,7 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
   bar->UpdateWindow();
 
   IFileSystem& files = Platform().Files();
+  CopyDisplay display(Ui(), *this, *bar);
   CString prefix;
   while (!list->IsEmpty()) {
     const InstallAction action = MapInstallEntry(list->RemoveHead(), m_drive, m_dest, prefix);
@@ -126,16 +185,16 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
       case InstallEntryKind::File:
       case InstallEntryKind::CopyAs:
       case InstallEntryKind::Outside:
-        if (!CopyOneFile(action.source, action.destination, action.unsafe)) {
+        if (!CopyOneFile(display, action.source, action.destination, action.unsafe)) {
           EndDialog(IDCANCEL);
           return 0;
         }
-        bar->SendMessage(PBM_STEPIT, 0, 0);
-        bar->UpdateWindow();
+        display.Step();
         break;
     }
   }
 
+  display.Flush();
   EndDialog(RegisterUninstall(Platform(), m_dest));
   return 0;
 }

@@ -8,6 +8,8 @@
 #include "platform/framework/Afx.h"
 #include "shell/FirstPaintFlag.h"
 
+class CopyDisplay;
+
 class CCopyDlg : public CDialog {
  public:
   // firstPaint is the process's copy-dialog flag (owned by the application
@@ -31,10 +33,7 @@ class CCopyDlg : public CDialog {
   // One file: shown, copied, its attributes reset, its links rewritten when
   // it is one of the two pages. False (after the message) when the
   // installation has to stop.
-  bool CopyOneFile(const CString& source, const CString& destination, bool unsafe);
-  // The text of a path control, repainted at once: the copy loop does not
-  // return to the message loop, so nothing else would show it.
-  void ShowPath(int controlId, const CString& path);
+  bool CopyOneFile(CopyDisplay& display, const CString& source, const CString& destination, bool unsafe);
 
   CString m_drive;
   CString m_dest;

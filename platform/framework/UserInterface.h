@@ -183,4 +183,8 @@ class IUserInterface {
 
   // The program's own file path.
   virtual CString GetModuleFileNameA() = 0;
+
+  // Milliseconds since the system started, wrapping around after 49.7 days:
+  // only differences of two readings mean anything.
+  virtual DWORD GetTickCount() = 0;
 };

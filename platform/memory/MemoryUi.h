@@ -28,6 +28,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -96,6 +97,12 @@ class MemoryUi : public IUserInterface {
   void SetScreenClient(int width, int height) { m_maximizedClient = {0, 0, width, height}; }
   void SetNormalClient(int width, int height) { m_normalClient = {0, 0, width, height}; }
   void SetModuleFileName(CString path) { m_moduleFileName = std::move(path); }
+  // The clock GetTickCount reads: it stands still unless a step is given,
+  // by which it moves on after each reading.
+  void SetClock(DWORD now, DWORD stepPerReading = 0) {
+    m_clock = now;
+    m_clockStep = stepPerReading;
+  }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
   // Frame windows fail to be created from now on (CreateFrameWindow gives null).
@@ -236,6 +243,7 @@ class MemoryUi : public IUserInterface {
   HWND GetDesktopWindow() override;
   std::unique_ptr<IPaintContext> BeginPaint(HWND window) override;
   CString GetModuleFileNameA() override { return m_moduleFileName; }
+  DWORD GetTickCount() override { return std::exchange(m_clock, m_clock + m_clockStep); }
 
  private:
   class PaintContext;
@@ -316,6 +324,8 @@ class MemoryUi : public IUserInterface {
   std::vector<UINT> m_failingDialogs;
   bool m_failFrames = false;
   bool m_foregroundElsewhere = false;
+  DWORD m_clock = 0;
+  DWORD m_clockStep = 0;
   std::optional<int> m_unscriptedYesNoAnswer;
   Rect m_maximizedClient{0, 0, 1024, 730};
   Rect m_normalClient{0, 0, 640, 440};

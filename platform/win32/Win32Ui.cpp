@@ -261,6 +261,8 @@ std::unique_ptr<IPaintContext> Win32Ui::BeginPaint(HWND window) {
   return std::make_unique<Win32PaintContext>(window);
 }
 
+DWORD Win32Ui::GetTickCount() { return ::GetTickCount(); }
+
 CString Win32Ui::GetModuleFileNameA() {
   std::wstring path(MAX_PATH, L'\0');
   while (true) {

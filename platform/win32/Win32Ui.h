@@ -34,6 +34,7 @@ class Win32Ui : public IUserInterface {
   HWND GetDesktopWindow() override;
   std::unique_ptr<IPaintContext> BeginPaint(HWND window) override;
   CString GetModuleFileNameA() override;
+  DWORD GetTickCount() override;
 
  private:
   LRESULT SendTextMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -152,6 +152,8 @@ TEST_F(CopyDlgTest, WorkedExampleIsInstalledAndRegistered) {
   CdFile("HTML\\images\\top.jpg", "TOP");
   CdFile("HTML\\images\\title.jpg", "TITLE");
   CdFile("program\\setup.exe", "SETUP");
+  // Copies slow enough for each to be shown.
+  ui().SetClock(0, 100);
 
   EXPECT_EQ(RunCopy(), IDOK) << platform.Dump();
   ui().CheckScriptDone();
@@ -237,26 +239,34 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
   }
 }
 
-TEST_F(CopyDlgTest, PathsAndBarAreRepaintedAtOnceForEachCopy) {
-  // The loop never returns to the message loop, so every change has to be
-  // painted by the dialog itself, before the copy it announces.
+// The loop never returns to the message loop, so what the dialog shows is
+// painted by the dialog itself: a file before its copy, when the last
+// painting is at least 100 ms old; the end of the list and a failure paint
+// the latest state whatever its age.
+struct Shown {
+  int controlId;
+  CString text;  // the paths; empty for the bar
+  int position;  // the bar's
+  bool operator==(const Shown&) const = default;
+};
+
+std::vector<Shown> PaintedCopyState(MemoryUi& ui) {
+  std::vector<Shown> shown;
+  for (const auto& p : ui.ControlPaints()) {
+    if (!p.byUpdateWindow) continue;
+    const bool bar = p.controlId == IDC_PROGRESS;
+    shown.push_back({p.controlId, bar ? CString() : p.text, bar ? p.position : 0});
+  }
+  return shown;
+}
+
+TEST_F(CopyDlgTest, PathsAndBarArePaintedBeforeEachCopyWhenTheLastPaintingIsOldEnough) {
   InstallList("a\n\n*\\sub\nb\n");
   CdFile("HTML\\a", "A");
   CdFile("HTML\\sub\\b", "B");
   ASSERT_TRUE(files().AddFolder(Dest("sub")));
+  ui().SetClock(5000, 100);  // every reading 100 ms after the one before
   EXPECT_EQ(RunCopy(), IDOK);
-
-  struct Shown {
-    int controlId;
-    CString text;
-    int position;
-  };
-  std::vector<Shown> shown;
-  for (const auto& p : ui().ControlPaints()) {
-    if (!p.byUpdateWindow) continue;
-    shown.push_back({p.controlId, p.controlId == IDC_PROGRESS ? CString() : p.text,
-                     p.controlId == IDC_PROGRESS ? p.position : 0});
-  }
   const std::vector<Shown> expected = {
       {IDC_PROGRESS, "", 0},
       {IDC_SRCFILE, "Q:\\HTML\\a", 0},
@@ -266,12 +276,59 @@ TEST_F(CopyDlgTest, PathsAndBarAreRepaintedAtOnceForEachCopy) {
       {IDC_DSTFILE, Dest("sub\\b"), 0},
       {IDC_PROGRESS, "", 2},
   };
-  ASSERT_EQ(shown.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(shown[i].controlId, expected[i].controlId);
-    EXPECT_EQ(shown[i].text, expected[i].text);
-    EXPECT_EQ(shown[i].position, expected[i].position);
+  EXPECT_EQ(PaintedCopyState(ui()), expected);
+}
+
+TEST_F(CopyDlgTest, FilesCopiedInQuickSuccessionArePaintedTogetherAtTheEnd) {
+  InstallList("a\nb\nc\nd\n");
+  for (const char* name : {"HTML\\a", "HTML\\b", "HTML\\c", "HTML\\d"}) CdFile(name, "x");
+  // 40 ms between readings: b and c come too soon after a, d 120 ms after
+  // it; the clock wraps around between b and c.
+  ui().SetClock(0xFFFFFFC0, 40);
+  EXPECT_EQ(RunCopy(), IDOK);
+  const std::vector<Shown> expected = {
+      {IDC_PROGRESS, "", 0},
+      {IDC_SRCFILE, "Q:\\HTML\\a", 0},
+      {IDC_DSTFILE, Dest("a"), 0},
+      {IDC_PROGRESS, "", 3},
+      {IDC_SRCFILE, "Q:\\HTML\\d", 0},
+      {IDC_DSTFILE, Dest("d"), 0},
+      {IDC_PROGRESS, "", 4},
+  };
+  EXPECT_EQ(PaintedCopyState(ui()), expected);
+  // Every file still stepped the bar.
+  int steps = 0;
+  for (const auto& m : ui().ControlMessages()) steps += m.message == PBM_STEPIT ? 1 : 0;
+  EXPECT_EQ(steps, 4);
+}
+
+TEST_F(CopyDlgTest, AFailureShowsTheFileItStoppedAtBeforeItsMessage) {
+  struct Case {
+    const char* name;
+    std::string list;
+    const char* failing;  // the file shown with the message
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a copy", "a\nmissing\n", "missing", "ファイルのコピーに失敗しました。"},
+      {"a page that cannot be written", "a\n01.html\n", "01.html", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform fresh;
+    SetUpSystem(fresh, c.list);
+    fresh.Files().AddFile("Q:\\HTML\\a", "A", FILE_ATTRIBUTE_READONLY);
+    fresh.Files().AddFile("Q:\\HTML\\01.html", "page\n", FILE_ATTRIBUTE_READONLY);
+    const std::string message =
+        c.message != nullptr ? std::string(c.message) : Dest(c.failing).str() + "を作れませんでした。";
+    if (c.message == nullptr) fresh.Fail("MoveFileExA", ERROR_ACCESS_DENIED);
+    // The clock stands still: only the first file would be painted on its own.
+    fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(CString(message), IDOK);
+    EXPECT_EQ(RunCopyOn(fresh), IDCANCEL) << fresh.Dump();
+    const std::vector<Shown> shown = PaintedCopyState(fresh.Ui());
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[shown.size() - 2], (Shown{IDC_SRCFILE, CString("Q:\\HTML\\") + c.failing, 0}));
+    EXPECT_EQ(shown.back(), (Shown{IDC_DSTFILE, Dest(c.failing), 0}));
   }
 }
 
