@@ -73,7 +73,15 @@ bool Overlaps(std::string_view a, std::string_view b) {
 // Index where the run of trailing characters accepted by pred begins,
 // walking characters from the front so trail bytes are never inspected alone.
 template <typename Pred>
-std::size_t TrailingRunStart(std::string_view s, Pred pred) {
+std::size_t TrailingRunStart(std::string_view s, Pred pred, bool acceptsLeadByte) {
+  if (!acceptsLeadByte) {
+    // Every accepted byte ends a character, so the run is read from the
+    // end; only its first byte may be the second byte of a character.
+    std::size_t runStart = s.size();
+    while (runStart > 0 && pred(static_cast<unsigned char>(s[runStart - 1]))) --runStart;
+    if (runStart == s.size() || IsBoundaryAfter(s, 0, runStart)) return runStart;
+    return runStart + 1;
+  }
   std::size_t runStart = s.size();
   bool inRun = false;
   for (std::size_t i = 0; i < s.size();) {
@@ -136,10 +144,19 @@ CString CString::Mid(int first, int count) const {
 int CString::Find(char ch, int start) const {
   if (start < 0 || static_cast<std::size_t>(start) >= m_s.size()) return -1;
   const auto from = static_cast<std::size_t>(start);
-  for (std::size_t i = 0; i < m_s.size();) {
-    const std::size_t len = CharLengthAt(m_s, i);
-    if (i >= from && len == 1 && m_s[i] == ch) return static_cast<int>(i);
-    i += len;
+  // The first character boundary at or after start, then the byte search.
+  std::size_t boundary = IsBoundaryAfter(m_s, 0, from) ? from : from + 1;
+  const auto target = static_cast<unsigned char>(ch);
+  while (boundary < m_s.size()) {
+    const void* hit = std::memchr(m_s.data() + boundary, target, m_s.size() - boundary);
+    if (hit == nullptr) return -1;
+    const auto candidate = static_cast<std::size_t>(static_cast<const char*>(hit) - m_s.data());
+    if (IsBoundaryAfter(m_s, boundary, candidate)) {
+      if (CharLengthAt(m_s, candidate) == 1) return static_cast<int>(candidate);
+      boundary = candidate + 2;  // a lead byte with its second byte
+    } else {
+      boundary = candidate + 1;  // the second byte of a character
+    }
   }
   return -1;
 }
@@ -156,6 +173,20 @@ int CString::Find(std::string_view sub, int start) const {
 }
 
 int CString::ReverseFind(char ch) const {
+  const auto target = static_cast<unsigned char>(ch);
+  if (!IsLeadByte(target)) {
+    // From the end: a byte that is not a lead byte is a character of its own
+    // unless the run of lead bytes before it makes it a second byte. Each
+    // look back stops at the first byte that is not a lead byte, so no byte
+    // is looked at twice.
+    for (std::size_t end = m_s.size(); end > 0;) {
+      const std::size_t candidate = m_s.rfind(ch, end - 1);
+      if (candidate == std::string::npos) return -1;
+      if (IsBoundaryAfter(m_s, 0, candidate)) return static_cast<int>(candidate);
+      end = candidate;
+    }
+    return -1;
+  }
   int found = -1;
   for (std::size_t i = 0; i < m_s.size();) {
     const std::size_t len = CharLengthAt(m_s, i);
@@ -171,7 +202,7 @@ CString& CString::TrimLeft() {
 }
 
 CString& CString::TrimRight() {
-  m_s.erase(TrailingRunStart(m_s, IsSpaceByte));
+  m_s.erase(TrailingRunStart(m_s, IsSpaceByte, false));
   return *this;
 }
 
@@ -185,7 +216,7 @@ CString& CString::TrimLeft(char ch) {
 
 CString& CString::TrimRight(char ch) {
   const auto target = static_cast<unsigned char>(ch);
-  m_s.erase(TrailingRunStart(m_s, [target](unsigned char c) { return c == target; }));
+  m_s.erase(TrailingRunStart(m_s, [target](unsigned char c) { return c == target; }, IsLeadByte(target)));
   return *this;
 }
 
