@@ -275,6 +275,29 @@ TEST(CStringTest, ReplaceTellsCharacterStartsFromRunsOfLeadBytes) {
   }
 }
 
+TEST(CStringTest, TrimRightOfALeadByteTakesOnlyLoneLeadBytes) {
+  struct Case {
+    std::string text;
+    char ch;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      {"a\x81\x81", '\x81', "a\x81\x81"},          // one double-byte character
+      {"a\x81", '\x81', "a"},                       // a lone lead byte at the end
+      {"ab\x81\x81\x81", '\x81', "ab\x81\x81"},    // a character, then a lone byte
+      {"\x81 ", ' ', "\x81 "},                       // the space is a second byte
+      {"\x81\x81  ", ' ', "\x81\x81"},              // here it is not
+      {std::string(kSo) + "\\\\", '\\', kSo},
+  };
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.TrimRight(c.ch), CString(c.result)) << testing::PrintToString(c.text);
+  }
+  CString spaces("\x81 ");
+  EXPECT_EQ(spaces.TrimRight(), CString("\x81 "));
+  EXPECT_EQ(CString("ab").Find("b", 2), -1);
+}
+
 TEST(CStringTest, ReplaceWithTextsTakenFromTheStringItself) {
   CString shrinking("abcabc");
   EXPECT_EQ(shrinking.Replace(shrinking.view().substr(0, 3), shrinking.view().substr(3, 1)), 2);
