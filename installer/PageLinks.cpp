@@ -1,5 +1,6 @@
 #include "installer/PageLinks.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -21,6 +22,21 @@ class AppendStream : public IFileStream {
 
  private:
   std::string& m_out;
+};
+
+// A byte stream that reads bytes its caller keeps, without a copy of them.
+class ViewStream : public IFileStream {
+ public:
+  explicit ViewStream(std::string_view bytes) : m_bytes(bytes) {}
+  std::size_t Read(char* buffer, std::size_t n) override {
+    const std::size_t count = m_bytes.copy(buffer, n);
+    m_bytes.remove_prefix(count);
+    return count;
+  }
+  bool Write(const char*, std::size_t) override { return false; }
+
+ private:
+  std::string_view m_bytes;
 };
 
 }  // namespace
@@ -46,8 +62,12 @@ CString RemoveLinkPrefix(const CString& piece, std::string_view prefix) {
 
 bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::string_view prefix) {
   bool written = true;
+  // One string holds each rewritten piece in turn: its room is reused.
+  CString rewritten;
   for (const CString& piece : pieces) {
-    if (!page.fputs(RemoveLinkPrefix(piece, prefix))) {
+    rewritten = piece;
+    rewritten.Replace(prefix, std::string_view());
+    if (!page.fputs(rewritten)) {
       written = false;
       break;
     }
@@ -59,9 +79,12 @@ bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::strin
 }
 
 std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix) {
-  CTextFile in(std::make_unique<StringFileStream>(std::string(pageBytes)), FileOpenMode::Read);
+  CTextFile in(std::make_unique<ViewStream>(pageBytes), FileOpenMode::Read);
   const CStringList pieces = ReadPagePieces(in);
+  // The written bytes are never more than the page's own plus a CR for each
+  // line feed, so the output takes one allocation.
   std::string bytes;
+  bytes.reserve(pageBytes.size() + static_cast<std::size_t>(std::count(pageBytes.begin(), pageBytes.end(), '\n')));
   CTextFile out(std::make_unique<AppendStream>(bytes), FileOpenMode::Write);
   WriteRewrittenPieces(out, pieces, prefix);
   return bytes;

@@ -78,13 +78,18 @@ std::size_t CTextFile::ReadLine(std::string& out, std::size_t max) {
   std::size_t appended = 0;
   while (appended < max) {
     if (m_pos == m_end && !Fill()) break;
-    // Copy the run of ordinary bytes in one go.
+    // Copy the run of ordinary bytes in one go: it ends at the first CR or
+    // LF, whichever comes first.
     const std::size_t limit = m_pos + std::min(m_end - m_pos, max - appended);
     const char* begin = m_buffer.data() + m_pos;
-    const char* end = m_buffer.data() + limit;
-    const char* stop = std::find_if(begin, end,
-                                    [](char c) { return c == '\n' || c == '\r'; });
-    const auto run = static_cast<std::size_t>(stop - begin);
+    const auto length = limit - m_pos;
+    const char* stop = static_cast<const char*>(std::memchr(begin, '\n', length));
+    const auto beforeLf = stop ? static_cast<std::size_t>(stop - begin) : length;
+    if (const void* cr = std::memchr(begin, '\r', beforeLf)) stop = static_cast<const char*>(cr);
+    const auto run = stop ? static_cast<std::size_t>(stop - begin) : length;
+    // A run that ends the line is followed by one more byte: room for it
+    // now saves a second allocation of the line.
+    if (stop) out.reserve(out.size() + run + 1);
     out.append(begin, run);
     appended += run;
     m_pos += run;
@@ -122,6 +127,9 @@ bool CTextFile::fgets(CString& out, int n) {
 bool CTextFile::fputs(const CString& text) {
   if (!m_stream || m_mode != FileOpenMode::Write) return false;
   const std::string_view s = text.view();
+  // The buffer is written out once it holds a chunk: room for a chunk and a
+  // line of text from the start spares the copies of its growth.
+  if (m_pending.capacity() < 2 * kWriteChunk) m_pending.reserve(2 * kWriteChunk);
   std::size_t from = 0;
   while (from < s.size()) {
     const std::size_t lf = s.find('\n', from);

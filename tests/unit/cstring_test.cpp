@@ -245,6 +245,69 @@ TEST(CStringTest, ReplaceLeftToRightWithoutOverlap) {
   }
 }
 
+TEST(CStringTest, ReplaceTellsCharacterStartsFromRunsOfLeadBytes) {
+  struct Case {
+    std::string text;
+    std::string oldText;
+    std::string newText;
+    int count;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      // Three lead bytes before the backslash: the third takes it as its
+      // second byte.
+      {"\x81\x81\x81\\", "\\", "/", 0, "\x81\x81\x81\\"},
+      // Two: they form one character and the backslash stands alone.
+      {"\x81\x81\\", "\\", "/", 1, "\x81\x81/"},
+      {"\\\x81\x81\\\x81\\", "\\", "//", 2, "//\x81\x81//\x81\\"},
+      // A pattern ending in a lead byte matches where that byte ends the
+      // string and so stands alone.
+      {"xa\x83", "a\x83", "b", 1, "xb"},
+      {"a\x83xa\x83", "a\x83", "", 1, "a\x83x"},
+      // Candidates inside characters are passed over, later ones still found.
+      {std::string(kSo) + kSo + "\\" + kSo, "\\", "", 1, std::string(kSo) + kSo + kSo},
+  };
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.Replace(c.oldText, c.newText), c.count) << testing::PrintToString(c.text);
+    EXPECT_EQ(s, CString(c.result)) << testing::PrintToString(c.text);
+    EXPECT_EQ(CString(c.text).Find(c.oldText) >= 0, c.count > 0) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(CStringTest, TrimRightOfALeadByteTakesOnlyLoneLeadBytes) {
+  struct Case {
+    std::string text;
+    char ch;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      {"a\x81\x81", '\x81', "a\x81\x81"},          // one double-byte character
+      {"a\x81", '\x81', "a"},                       // a lone lead byte at the end
+      {"ab\x81\x81\x81", '\x81', "ab\x81\x81"},    // a character, then a lone byte
+      {"\x81 ", ' ', "\x81 "},                       // the space is a second byte
+      {"\x81\x81  ", ' ', "\x81\x81"},              // here it is not
+      {std::string(kSo) + "\\\\", '\\', kSo},
+  };
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.TrimRight(c.ch), CString(c.result)) << testing::PrintToString(c.text);
+  }
+  CString spaces("\x81 ");
+  EXPECT_EQ(spaces.TrimRight(), CString("\x81 "));
+  EXPECT_EQ(CString("ab").Find("b", 2), -1);
+}
+
+TEST(CStringTest, ReplaceWithTextsTakenFromTheStringItself) {
+  CString shrinking("abcabc");
+  EXPECT_EQ(shrinking.Replace(shrinking.view().substr(0, 3), shrinking.view().substr(3, 1)), 2);
+  EXPECT_EQ(shrinking, CString("aa"));
+
+  CString growing("ab");
+  EXPECT_EQ(growing.Replace(growing.view().substr(1, 1), growing.view()), 1);
+  EXPECT_EQ(growing, CString("aab"));
+}
+
 TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
   struct Case {
     std::string a;

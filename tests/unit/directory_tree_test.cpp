@@ -146,6 +146,35 @@ TEST(LookUpPathTest, TellsFoldersFromFilesAndClosesItsSearch) {
   EXPECT_EQ(sys.Files().OpenSearches(), 0);
 }
 
+TEST(CreateDirectoryTreeTest, OnlyALetterAndAColonAreTakenForTheDrive) {
+  // A typed destination reaches the walk unchecked: a lower-case drive is a
+  // drive, a first level that only looks like one is a folder in the
+  // current folder.
+  struct Case {
+    const char* path;
+    const char* madeFolder;
+  };
+  const Case cases[] = {
+      {"c:\\lower", "C:\\lower"},
+      {"z:\\n", nullptr},  // no such drive: the level below fails, nothing made
+      {"ab\\x", "C:\\work\\ab\\x"},
+      {"1:\\x", nullptr},  // a colon in a name: not creatable
+      {"[:\\x", nullptr},
+  };
+  for (const Case& c : cases) {
+    MemorySystem sys;
+    ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
+    ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+    EXPECT_EQ(CreateDirectoryTree(sys.Files(), c.path), c.madeFolder ? 1 : 0) << c.path << "\n" << sys.Dump();
+    if (c.madeFolder) {
+      EXPECT_TRUE(sys.Files().IsFolder(c.madeFolder)) << c.path << "\n" << sys.Dump();
+    } else {
+      EXPECT_EQ(sys.Files().List("C:\\work"), std::vector<CString>{}) << c.path;
+    }
+  }
+}
+
 TEST(CreateDirectoryTreeTest, AWildcardLevelIsNeverTakenForAnExistingFolder) {
   MemorySystem sys;
   ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));

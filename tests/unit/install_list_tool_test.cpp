@@ -220,6 +220,39 @@ TEST(InstallListToolTest, GluedFolderLineIsNamedApartFromTheFailuresItCauses) {
   EXPECT_EQ(second, "2\tfile\tQ:\\HTML\\mages\\top.jpg\t" + d + "\\mages\\top.jpg");
 }
 
+TEST(InstallListToolTest, CheckReportsAMissingDriveAndPathsTooLong) {
+  TempFolder cd;
+  const std::string longName(250, 'n');
+  cd.Write("HTML/index.html", "1");
+  cd.Write("HTML/" + longName + ".html", "1");
+  cd.Write("install.dat", "index.html\r\n" + longName + ".html\r\n" + "index.html\t" + longName + ".html\r\n");
+  const std::string d = "C:\\Program Files\\Harborlit\\Drama1";
+
+  // Without a drive letter no source is on the CD.
+  const RunResult noDrive = RunTool({"check", "--drive=", cd.path().string()});
+  EXPECT_EQ(noDrive.code, 1);
+  EXPECT_EQ(noDrive.out.substr(0, noDrive.out.find('\n')), "1: no drive letter: :\\HTML\\index.html");
+
+  // 259 characters are the most a path may hold: Q:\HTML\ and the long name
+  // are 267, the destination's folder and the long name 290.
+  const RunResult tooLong = RunTool({"check", cd.path().string()});
+  EXPECT_EQ(tooLong.code, 1);
+  EXPECT_EQ(tooLong.out,
+            "2: source path too long: Q:\\HTML\\" + longName + ".html; destination path too long: " + d + "\\" +
+                longName + ".html\n"
+            "3: destination path too long: " + d + "\\" + longName + ".html\n"
+            "checked 3 entries: 2 files, 2 bytes to copy; 2 entries would make the installation fail\n");
+}
+
+TEST(InstallListToolTest, HelpPrintsTheUsage) {
+  for (const char* flag : {"--help", "-h"}) {
+    const RunResult r = RunTool({flag});
+    EXPECT_EQ(r.code, 0) << flag;
+    EXPECT_EQ(r.out.rfind("usage: install-list preview", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "") << flag;
+  }
+}
+
 TEST(InstallListToolTest, SampleCdPassesItsCheck) {
   const RunResult r = RunTool({"check", std::string(DRAMA_SOURCE_DIR) + "/sample-cd"});
   EXPECT_EQ(r.code, 0) << r.out << r.err;

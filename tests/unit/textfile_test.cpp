@@ -380,6 +380,23 @@ TEST(TextFileTest, MoveAssignedFileKeepsItsStream) {
 }
 
 // A file opened for writing reads nothing, whatever its stream could give.
+TEST(TextFileTest, FileOpenedForReadingOrClosedTakesNoWrites) {
+  auto stream = std::make_unique<StringFileStream>("old\n");
+  const StringFileStream* bytes = stream.get();
+  CTextFile file(std::move(stream), FileOpenMode::Read);
+  EXPECT_FALSE(file.fputs("new\n"));
+  CString line;
+  ASSERT_TRUE(file.fgets(line, 1024));
+  EXPECT_EQ(line, "old\n");
+  EXPECT_EQ(bytes->content(), "old\n");
+
+  CTextFile written(std::make_unique<StringFileStream>(), FileOpenMode::Write);
+  EXPECT_TRUE(written.fputs("a\n"));
+  EXPECT_TRUE(written.Close());
+  EXPECT_FALSE(written.fputs("b\n"));
+  EXPECT_FALSE(written.fgets(line, 1024));
+}
+
 TEST(TextFileTest, FileOpenedForWritingReadsNothing) {
   CTextFile file(std::make_unique<StringFileStream>("old\n"), FileOpenMode::Write);
   CString line;

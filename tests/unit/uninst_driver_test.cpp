@@ -301,6 +301,18 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"\\\\..\\share\\inst\\uninst.exe", kFolderRefusal},  // a server part that climbs
       {"\\\\server.\\share\\inst\\uninst.exe", kFolderRefusal},
       {"", kFolderRefusal},
+      // Device and long-path prefixes name the same folders.
+      {"\\\\.\\C:\\Windows\\uninst.exe", kFolderRefusal},
+      {"\\\\?\\UNC\\server\\share\\uninst.exe", kRootRefusal},
+      {"\\\\?\\unc\\server\\share\\uninst.exe", kRootRefusal},
+      {"//server/share\\uninst.exe", kRootRefusal},
+      // No drive letter, or a folder Windows would name differently.
+      {"1:\\x\\uninst.exe", kFolderRefusal},
+      {"CC\\x\\uninst.exe", kFolderRefusal},
+      {"C;\\x\\uninst.exe", kFolderRefusal},
+      {"C:\\x.\\uninst.exe", kFolderRefusal},
+      {"C:\\x \\uninst.exe", kFolderRefusal},
+      {"C:\\x\\.\\uninst.exe", kFolderRefusal},
   };
   for (const Case& c : cases) {
     const CString folder = ModuleFolder(c.module);
@@ -332,6 +344,7 @@ TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAccepted) {
   for (const char* module : {"C:\\Program Files\\Harborlit\\Drama1\\uninst.exe", "C:\\WindowsApps\\uninst.exe",
                              "C:\\Program Files\\Windows\\uninst.exe", "C:\\Program Files (x86)\\H\\uninst.exe",
                              "D:\\Windows\\uninst.exe", "\\\\server\\share\\inst\\uninst.exe",
+                             "z:\\Games\\uninst.exe", "\\\\?\\UNC\\server\\share\\inst\\uninst.exe",
                              "C:\\ソ\\uninst.exe"}) {
     platform.Ui().SetModuleFileName(module);
     const InstallationFolder found = FindInstallationFolder(platform);
