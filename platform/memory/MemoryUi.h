@@ -110,6 +110,10 @@ class MemoryUi : public IUserInterface {
   void SetScreenClient(int width, int height) { m_maximizedClient = {0, 0, width, height}; }
   void SetNormalClient(int width, int height) { m_normalClient = {0, 0, width, height}; }
   void SetModuleFileName(CString path) { m_moduleFileName = std::move(path); }
+  // Whether fills are rendered into pixel buffers (the default). Without,
+  // paints are still recorded but windows hold no pixels and PixelAt throws
+  // UiScriptError: for runs by the thousand that look at no pixel.
+  void RenderPixels(bool render) { m_renderPixels = render; }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
   // Frame windows fail to be created from now on (CreateFrameWindow gives null).
@@ -258,6 +262,7 @@ class MemoryUi : public IUserInterface {
     bool visible = false;
     bool zoomed = false;
     bool invalid = false;
+    bool sized = false;  // Resize ran once
     Rect client{};
     std::vector<COLORREF> pixels;
     // dialogs
@@ -329,6 +334,7 @@ class MemoryUi : public IUserInterface {
   std::vector<UINT> m_failingDialogs;
   bool m_failFrames = false;
   bool m_foregroundElsewhere = false;
+  bool m_renderPixels = true;
   std::optional<int> m_unscriptedYesNoAnswer;
   std::map<UINT, Step> m_standingDialogs;
   std::vector<Step> m_standingMessageBoxes;

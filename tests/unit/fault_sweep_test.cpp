@@ -76,9 +76,8 @@ bool OneOf(const std::string& text, const std::vector<std::string>& texts) {
 // they are: beside the installation folder, in its parents, elsewhere on C:,
 // another program's Start-menu folder and uninstall key, and another CD.
 void SetUpSystem(MemoryPlatform& platform) {
-  // A small screen: the backdrop's pixels are not what a sweep looks at.
-  platform.Ui().SetScreenClient(64, 48);
-  platform.Ui().SetNormalClient(64, 48);
+  // Pixels are not what a sweep looks at.
+  platform.Ui().RenderPixels(false);
   platform.Drives().Add('C', DRIVE_FIXED);
   platform.Drives().Add('P', DRIVE_CDROM, "OTHER_CD");
   platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");

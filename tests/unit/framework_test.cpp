@@ -574,6 +574,33 @@ TEST_F(FrameworkTest, AStandingDialogWithoutActionsFailsWhenItWaits) {
   EXPECT_THROW(dialog.DoModal(), UiScriptError);
 }
 
+TEST(UiPixels, WithoutRenderedPixelsTheSamePaintsAreRecordedAndNoPixelIsAnswered) {
+  std::vector<std::size_t> paints;
+  for (bool render : {true, false}) {
+    MemoryPlatform p;
+    p.Ui().RenderPixels(render);
+    std::vector<std::string> log;
+    TestFrame frame(p, log);
+    frame.ShowWindow(SW_SHOWNORMAL);
+    frame.UpdateWindow();
+    frame.ShowWindow(SW_MAXIMIZE);
+    frame.UpdateWindow();
+    {
+      CPaintDC dc(frame);
+      dc.FillSolidRect({0, 0, 10, 10}, RGB(1, 2, 3));
+    }
+    ASSERT_FALSE(p.Ui().Paints().back().ops.empty());
+    EXPECT_EQ(p.Ui().Paints().back().ops.back().colour, RGB(1, 2, 3));
+    paints.push_back(p.Ui().Paints().size());
+    if (render) {
+      EXPECT_EQ(p.Ui().PixelAt(frame.GetSafeHwnd(), 1, 1), RGB(1, 2, 3));
+    } else {
+      EXPECT_THROW(p.Ui().PixelAt(frame.GetSafeHwnd(), 1, 1), UiScriptError);
+    }
+  }
+  EXPECT_EQ(paints[0], paints[1]);
+}
+
 // ---------------------------------------------------------------- the script checks itself
 
 TEST(UiScript, AnExpectationNeverUsedFailsTheTestAtTheLineThatSetItUp) {
