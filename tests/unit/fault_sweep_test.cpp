@@ -24,6 +24,7 @@
 #include "platform/memory/MemoryFaults.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "shell/Names.h"
+#include "tests/unit/InstallerTexts.h"
 #include "tests/unit/SweepSupport.h"
 #include "tests/unit/TestSupport.h"
 #include "uninst/UninstApp.h"
@@ -44,28 +45,22 @@ const std::string kPages[] = {kDest + "\\01.html", kDest + "\\05.html"};
 // few notices.
 constexpr int kMaxUserSteps = 60;
 
-// The installer's texts.
-constexpr char kStart[] = "インストールを開始します。\nよろしいですか？";
-constexpr char kQuit[] = "インストールは終わっていません。\n終了しますか？";
-constexpr char kCreate[] = "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？";
-constexpr char kOverwrite[] = "インストール先のフォルダは存在します。\n上書きしてもよろしいですか？";
-constexpr char kCreateFailed[] = "フォルダの作成に失敗しました。";
-constexpr char kNotComplete[] = "インストールは完了していません。";
+using namespace installer_texts;
 const std::vector<std::string> kInstallerQuestions = {kStart, kQuit, kCreate, kOverwrite};
 const std::vector<std::string> kInstallerNotices = {
-    "インストール先のフォルダを指定してください。",
+    kNoDest,
     kCreateFailed,
-    "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。",
+    kFileInTheWay,
     kNotComplete,
-    "install.datが見つかりませんでした。",
-    "Error:Can't find ProgressBar",
-    "ファイルのコピーに失敗しました。",
-    "アンインストーラーのコピーに失敗しました。",
-    "スタートメニューへの登録に失敗しました。",
-    kPages[0] + "が見つかりませんでした。",
-    kPages[0] + "を作れませんでした。",
-    kPages[1] + "が見つかりませんでした。",
-    kPages[1] + "を作れませんでした。",
+    kNoInstallDat,
+    kNoProgressBar,
+    kCopyFailed,
+    kUninstallerCopyFailed,
+    kStartMenuFailed,
+    kPages[0] + kPageNotFound,
+    kPages[0] + kPageNotWritten,
+    kPages[1] + kPageNotFound,
+    kPages[1] + kPageNotWritten,
 };
 
 bool OneOf(const std::string& text, const std::vector<std::string>& texts) {
