@@ -105,13 +105,9 @@ int CallCounter::Total() const {
   return total;
 }
 
-Snapshot Take(MemoryPlatform& platform) {
+Snapshot Take(MemoryPlatform& platform, std::string_view drives) {
   Snapshot s;
-  for (char drive = 'A'; drive <= 'Z'; ++drive) {
-    // Looked up through the set-up side, which no failure rule counts.
-    if (!platform.Drives().UsedBytes(drive)) continue;
-    SnapshotFolder(platform.Files(), CString(drive) + ":\\", s);
-  }
+  for (char drive : drives) SnapshotFolder(platform.Files(), CString(drive) + ":\\", s);
   SnapshotKey(platform.Registry(), "", s);
   for (const mem::RestartEntry& e : platform.Files().RestartList()) {
     s.restart.push_back(e.path.str());

@@ -35,15 +35,17 @@ class CallCounter {
   std::vector<const mem::FaultRule*> m_rules;
 };
 
-// Everything a flow could change: every file and folder of every drive with
-// its attributes and bytes, every key below HKEY_LOCAL_MACHINE with its
-// values, and the restart list.
+// Everything a flow could change: every file and folder of the writable
+// drives with its attributes and bytes, every key below HKEY_LOCAL_MACHINE
+// with its values, and the restart list.
 struct Snapshot {
   std::map<std::string, std::string> files;  // path -> attributes and bytes ("D" for a folder)
   std::map<std::string, std::string> keys;   // key path -> its values
   std::vector<std::string> restart;          // path and new name of each entry
 };
-Snapshot Take(MemoryPlatform& platform);
+// drives: the letters of the writable drives (a CD is read-only media,
+// where every write fails).
+Snapshot Take(MemoryPlatform& platform, std::string_view drives);
 
 // True when path is folder or lies below it (ASCII case ignored).
 bool Below(std::string_view path, std::string_view folder);

@@ -44,6 +44,8 @@ const std::string kPages[] = {kDest + "\\01.html", kDest + "\\05.html"};
 // More than any run of these flows needs: the dialogs, their Returns and a
 // few notices.
 constexpr int kMaxUserSteps = 60;
+// The drives a flow could write to: the CDs in P: and Q: are read-only.
+constexpr char kFixedDrives[] = "C";
 
 using namespace installer_texts;
 const std::vector<std::string> kInstallerQuestions = {kStart, kQuit, kCreate, kOverwrite};
@@ -172,7 +174,7 @@ struct CopyRun {
     platform.Ui().SetModuleFileName("Q:\\installer.exe");
     platform.Ui().AnswerUnscriptedMessageBoxes(IDNO);
     platform.Files().AddFolder(kDest);
-    before = sweep::Take(platform);
+    before = sweep::Take(platform, kFixedDrives);
   }
 
   INT_PTR Copy() {
@@ -216,7 +218,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheCopyPhaseEndsCleanly) {
     if (result == IDCANCEL) {
       EXPECT_FALSE(boxes.empty());
     }
-    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform));
+    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform, kFixedDrives));
     // A page is as copied or completely rewritten, never in between.
     for (const auto& [page, copied] : pagesCopied) {
       const auto now = run.platform.Files().Contents(page);
@@ -240,7 +242,7 @@ struct InstallRun {
   InstallRun() {
     SetUpSystem(platform);
     AnswerAsTheInstallersUser(platform.Ui());
-    before = sweep::Take(platform);
+    before = sweep::Take(platform, kFixedDrives);
   }
   void Run() { RunProgram<CInstallerApp>(platform); }
 };
@@ -255,7 +257,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
     clean.Run();
     ASSERT_FALSE(testing::Test::HasFailure());
     calls = counter.Counts();
-    installed = sweep::Take(clean.platform);
+    installed = sweep::Take(clean.platform, kFixedDrives);
     std::vector<std::string> texts;
     for (const auto& box : clean.platform.Ui().MessageBoxes()) texts.push_back(box.text.str());
     ASSERT_EQ(texts, (std::vector<std::string>{kStart, kCreate}));
@@ -302,7 +304,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
       if (dialog.templateId == IDD_FINISH) completed = true;
     }
     EXPECT_EQ(completed, copied);
-    const Snapshot after = sweep::Take(run.platform);
+    const Snapshot after = sweep::Take(run.platform, kFixedDrives);
     if (!completed) {
       ASSERT_FALSE(notices.empty()) << "an installation that ended early told nothing";
       EXPECT_TRUE(notices.back() == kNotComplete || notices.back() == kCreateFailed) << notices.back();
@@ -367,7 +369,7 @@ struct UninstallRun {
     ui.LimitUserSteps(kMaxUserSteps);
     boxesBefore = ui.MessageBoxes().size();
     dialogsBefore = ui.Dialogs().size();
-    before = sweep::Take(platform);
+    before = sweep::Take(platform, kFixedDrives);
   }
   void Run() { RunProgram<CUninstApp>(platform); }
 };
@@ -425,7 +427,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
 
     // What is left of the installation folder is as it was: nothing is
     // rewritten, the user's dot-folder and the program file stay.
-    const Snapshot after = sweep::Take(run.platform);
+    const Snapshot after = sweep::Take(run.platform, kFixedDrives);
     const auto filesBefore = sweep::FilesBelow(run.before, kDest);
     for (const auto& [path, bytes] : sweep::FilesBelow(after, kDest)) {
       const auto it = filesBefore.find(path);
@@ -442,7 +444,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
 
     // Nor does the restart touch anything outside.
     run.platform.SimulateRestart();
-    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform));
+    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform, kFixedDrives));
   });
   EXPECT_GT(runs, 50);
   RecordProperty("runs", runs);
