@@ -34,7 +34,13 @@ InstallList ReadInstallList(CTextFile& file) {
 std::optional<InstallList> ReadInstallList(IFileSystem& files, const CString& path) {
   std::optional<CTextFile> file = CTextFile::Open(files, path, FileOpenMode::Read);
   if (!file) return std::nullopt;
-  return ReadInstallList(*file);
+  // A read that fails looks like the end of the file to the text stream;
+  // the error code tells the two apart. A list read only in part would
+  // install part of the CD and then report the installation complete.
+  files.SetLastError(0);
+  InstallList list = ReadInstallList(*file);
+  if (files.GetLastError() != 0) return std::nullopt;
+  return list;
 }
 
 std::string_view InstallEntryKindName(InstallEntryKind kind) {

@@ -30,7 +30,7 @@ constexpr int kInstallListReadSize = 1024;
 InstallList ReadInstallList(CTextFile& file);
 
 // Opens the named file in text mode and reads it; nothing when it cannot be
-// opened.
+// opened or a read fails before its end.
 std::optional<InstallList> ReadInstallList(IFileSystem& files, const CString& path);
 
 enum class InstallEntryKind { Blank, Folder, File, CopyAs, Outside };

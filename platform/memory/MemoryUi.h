@@ -89,6 +89,20 @@ class MemoryUi : public IUserInterface {
   // (OK, or the given answer for Yes/No) and recorded instead of failing:
   // for sweeps that look at every message afterwards.
   MemoryUi& AnswerUnscriptedMessageBoxes(int yesNoAnswer);
+  // Standing answers, for scripts that cannot know which windows a run
+  // brings up (sweeps): whenever the script holds no step of that kind
+  // next, a dialog with this template id gets these actions (from the
+  // first again each time they are used up while it still waits), and a
+  // message box with this text gets this answer, before the default of
+  // AnswerUnscriptedMessageBoxes. A window with no standing answer is
+  // handled as without them.
+  MemoryUi& AlwaysAnswerDialog(UINT templateId, std::vector<UiAction> actions, Here where = Here::current());
+  MemoryUi& AlwaysAnswerMessageBox(CString text, int answer, Here where = Here::current());
+  // At most this many user steps (a modal window shown, a dialog action,
+  // an idle action) from now on: the next one throws UiScriptError, so a
+  // program that never ends fails instead of running on.
+  MemoryUi& LimitUserSteps(int steps);
+  int UserSteps() const { return m_userSteps; }
   // Throws UiScriptError when expectations are left over.
   void CheckScriptDone() const;
 
@@ -103,6 +117,10 @@ class MemoryUi : public IUserInterface {
     m_clock = now;
     m_clockStep = stepPerReading;
   }
+  // Whether fills are rendered into pixel buffers (the default). Without,
+  // paints are still recorded but windows hold no pixels and PixelAt throws
+  // UiScriptError: for runs by the thousand that look at no pixel.
+  void RenderPixels(bool render) { m_renderPixels = render; }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
   // Frame windows fail to be created from now on (CreateFrameWindow gives null).
@@ -259,6 +277,7 @@ class MemoryUi : public IUserInterface {
     bool visible = false;
     bool zoomed = false;
     bool invalid = false;
+    bool sized = false;  // Resize ran once
     Rect client{};
     std::vector<COLORREF> pixels;
     // dialogs
@@ -276,6 +295,8 @@ class MemoryUi : public IUserInterface {
     Kind kind;
     UINT templateId = 0;
     std::deque<UiAction> actions;
+    // A standing answer's actions, used again whenever actions runs out.
+    std::vector<UiAction> repeat;
     CString text;
     int answer = 0;
     std::optional<CString> choice;
@@ -308,6 +329,10 @@ class MemoryUi : public IUserInterface {
   void PumpUntilIdle();
   void InvalidateAllBut(HWND except);
   Step TakeStep(Step::Kind kind, const std::string& what);
+  // The script's next dialog step, else the standing answer for this template.
+  Step TakeDialogStep(UINT templateId);
+  // Counts one user step against the limit.
+  void CountUserStep(const std::string& what);
   void RunAction(HWND dialog, const UiAction& action);
   std::string DescribePending() const;
   std::string DescribeStep(const Step& s) const;
@@ -326,7 +351,12 @@ class MemoryUi : public IUserInterface {
   bool m_foregroundElsewhere = false;
   DWORD m_clock = 0;
   DWORD m_clockStep = 0;
+  bool m_renderPixels = true;
   std::optional<int> m_unscriptedYesNoAnswer;
+  std::map<UINT, Step> m_standingDialogs;
+  std::vector<Step> m_standingMessageBoxes;
+  std::optional<int> m_userStepLimit;
+  int m_userSteps = 0;
   Rect m_maximizedClient{0, 0, 1024, 730};
   Rect m_normalClient{0, 0, 640, 440};
   CString m_moduleFileName = "C:\\program.exe";

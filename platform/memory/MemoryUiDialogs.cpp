@@ -23,7 +23,7 @@ INT_PTR MemoryUi::DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog)
   if (t == m_templates.end()) {
     Fail("dialog " + std::to_string(templateId) + " has no template in the resources");
   }
-  Step step = TakeStep(Step::Kind::Dialog, "dialog " + std::to_string(templateId));
+  Step step = TakeDialogStep(templateId);
   if (step.templateId != templateId) {
     Fail("dialog " + std::to_string(templateId) + " opened; the script expects " + DescribeStep(step));
   }
@@ -68,6 +68,7 @@ INT_PTR MemoryUi::DialogBoxParamA(UINT templateId, HWND parent, CDialog& dialog)
     Window* w = Find(h);
     if (w == nullptr || w->ended || m_quit) break;
     if (PumpOne()) continue;
+    if (step.actions.empty()) step.actions.assign(step.repeat.begin(), step.repeat.end());
     if (step.actions.empty()) Fail(name + " waits for the user and the script has no more actions for it");
     UiAction action = std::move(step.actions.front());
     step.actions.pop_front();
@@ -127,14 +128,22 @@ BOOL MemoryUi::EndDialog(HWND dialog, INT_PTR result) {
 
 int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type) {
   MessageBoxRecord record{text, caption, type, owner, 0};
-  if (m_unscriptedYesNoAnswer && (m_script.empty() || m_script.front().kind != Step::Kind::MessageBox)) {
-    Step answered(Step::Kind::MessageBox);
-    answered.text = text;
-    answered.answer = (type & MB_TYPEMASK) == MB_YESNO ? *m_unscriptedYesNoAnswer : IDOK;
-    answered.where = std::source_location::current();
-    m_script.push_front(std::move(answered));
+  const std::string what = "message box \"" + Printable(text) + "\"";
+  if (m_script.empty() || m_script.front().kind != Step::Kind::MessageBox) {
+    const auto standing = std::find_if(m_standingMessageBoxes.begin(), m_standingMessageBoxes.end(),
+                                       [&](const Step& s) { return s.text == text; });
+    if (standing != m_standingMessageBoxes.end()) {
+      m_script.push_front(*standing);
+    } else if (m_unscriptedYesNoAnswer) {
+      Step answered(Step::Kind::MessageBox);
+      answered.text = text;
+      answered.answer = (type & MB_TYPEMASK) == MB_YESNO ? *m_unscriptedYesNoAnswer : IDOK;
+      answered.where = std::source_location::current();
+      m_script.push_front(std::move(answered));
+    }
   }
-  Step step = TakeStep(Step::Kind::MessageBox, "message box \"" + Printable(text) + "\"");
+  Step step = TakeStep(Step::Kind::MessageBox, what);
+  CountUserStep(what);
   const std::string where = " (set at " + mem::DescribeLocation(step.where) + ")";
   if (step.text != text) {
     Fail("message box \"" + Printable(text) + "\" shown; the script expects " + DescribeStep(step));
@@ -165,6 +174,7 @@ int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& captio
 
 std::optional<CString> MemoryUi::RunFolderPicker(const BrowseInfo& info) {
   Step step = TakeStep(Step::Kind::FolderPicker, "folder picker \"" + Printable(info.title) + "\"");
+  CountUserStep("folder picker");
   InvalidateAllBut(nullptr);
   return step.choice;
 }

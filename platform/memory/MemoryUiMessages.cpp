@@ -166,6 +166,7 @@ int MemoryUi::RunMessageLoop() {
            DescribePending());
     }
     Step s = TakeStep(Step::Kind::Idle, "idle");
+    CountUserStep("idle action");
     s.idle(*this);
   }
   int code = *m_quit;

@@ -31,7 +31,7 @@ class MemoryUi::PaintContext : public IPaintContext {
     op.rect = rect;
     op.colour = colour;
     Window* w = m_ui.Find(m_window);
-    if (w == nullptr) return;
+    if (w == nullptr || !m_ui.m_renderPixels) return;
     const int width = w->client.right - w->client.left;
     const int height = w->client.bottom - w->client.top;
     const int x0 = std::max(rect.left, 0), x1 = std::min(rect.right, width);

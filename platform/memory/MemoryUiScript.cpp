@@ -121,6 +121,52 @@ MemoryUi& MemoryUi::AnswerUnscriptedMessageBoxes(int yesNoAnswer) {
   return *this;
 }
 
+MemoryUi& MemoryUi::AlwaysAnswerDialog(UINT templateId, std::vector<UiAction> actions, Here where) {
+  Step s(Step::Kind::Dialog);
+  s.templateId = templateId;
+  s.repeat = std::move(actions);
+  s.where = where;
+  m_standingDialogs.insert_or_assign(templateId, std::move(s));
+  return *this;
+}
+
+MemoryUi& MemoryUi::AlwaysAnswerMessageBox(CString text, int answer, Here where) {
+  Step s(Step::Kind::MessageBox);
+  s.text = std::move(text);
+  s.answer = answer;
+  s.where = where;
+  m_standingMessageBoxes.push_back(std::move(s));
+  return *this;
+}
+
+MemoryUi& MemoryUi::LimitUserSteps(int steps) {
+  m_userStepLimit = m_userSteps + steps;
+  return *this;
+}
+
+void MemoryUi::CountUserStep(const std::string& what) {
+  ++m_userSteps;
+  if (m_userStepLimit && m_userSteps > *m_userStepLimit) {
+    Fail("the program has not ended after " + std::to_string(m_userSteps - 1) + " user steps; the next was " +
+         what);
+  }
+}
+
+MemoryUi::Step MemoryUi::TakeDialogStep(UINT templateId) {
+  const std::string what = "dialog " + std::to_string(templateId);
+  if (m_script.empty() || m_script.front().kind != Step::Kind::Dialog) {
+    if (auto standing = m_standingDialogs.find(templateId); standing != m_standingDialogs.end()) {
+      CountUserStep(what);
+      Step s = standing->second;
+      s.actions.assign(s.repeat.begin(), s.repeat.end());
+      return s;
+    }
+  }
+  Step s = TakeStep(Step::Kind::Dialog, what);
+  CountUserStep(what);
+  return s;
+}
+
 void MemoryUi::CheckScriptDone() const {
   if (!m_script.empty()) Fail("the script still expects: " + DescribePending());
 }
@@ -130,6 +176,7 @@ std::string MemoryUi::DescribeStep(const Step& s) const {
   switch (s.kind) {
     case Step::Kind::Dialog:
       out << "[dialog " << s.templateId << ", " << s.actions.size() << " actions";
+      if (!s.repeat.empty()) out << " (standing, " << s.repeat.size() << " each time)";
       break;
     case Step::Kind::MessageBox: out << "[message box \"" << Printable(s.text) << "\""; break;
     case Step::Kind::FolderPicker: out << "[folder picker"; break;
@@ -161,6 +208,7 @@ MemoryUi::Step MemoryUi::TakeStep(Step::Kind kind, const std::string& what) {
 }
 
 void MemoryUi::RunAction(HWND dialog, const UiAction& action) {
+  CountUserStep(action.Describe());
   const auto click = [&](int id) {
     Deliver(dialog, WM_COMMAND, MakeWParam(static_cast<WORD>(id), static_cast<WORD>(BN_CLICKED)),
             reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)), false);

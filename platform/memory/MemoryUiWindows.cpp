@@ -27,11 +27,13 @@ HWND MemoryUi::NewWindow(Window w) {
 }
 
 void MemoryUi::Resize(Window& w, const Rect& client) {
-  if (w.client == client && !w.pixels.empty()) return;
+  const bool sized = m_renderPixels ? !w.pixels.empty() : w.sized;
+  if (w.client == client && sized) return;
   w.client = client;
+  w.sized = true;
   const auto width = static_cast<std::size_t>(std::max(0, client.right - client.left));
   const auto height = static_cast<std::size_t>(std::max(0, client.bottom - client.top));
-  w.pixels.assign(width * height, kClassBackground);
+  w.pixels.assign(m_renderPixels ? width * height : 0, kClassBackground);
   w.invalid = true;
 }
 
@@ -264,6 +266,7 @@ MemoryUi::ProgressState MemoryUi::Progress(HWND dialog, int controlId) const {
 COLORREF MemoryUi::PixelAt(HWND window, int x, int y) const {
   const Window* w = Find(window);
   if (w == nullptr) return kBlack;
+  if (!m_renderPixels) Fail("PixelAt: the pixels are not rendered (RenderPixels(false))");
   const int width = w->client.right - w->client.left;
   const int height = w->client.bottom - w->client.top;
   if (x < 0 || y < 0 || x >= width || y >= height) return kBlack;

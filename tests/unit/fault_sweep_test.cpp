@@ -1,131 +1,186 @@
-// Fault-injection sweep: the copy phase of an installation of the sample CD
-// is run once to count every platform call it makes, then once for each of
-// those calls with that one call failing. Every run must end with IDOK or
-// IDCANCEL, show only the flow's own messages (and at least one when it
-// ends with IDCANCEL), change nothing outside the installation folder, the
-// Start-menu folder and the uninstall key, and leave each rewritten page
-// either as copied or as completely rewritten.
+// Fault-injection sweeps on the sample CD: a flow is run once to count
+// every platform call it makes, then once for each of those calls with that
+// one call failing. Every run must end (within a bounded number of user
+// steps), show only the flow's own messages, change nothing outside the
+// installation folder, the Start-menu folder and the uninstall key, and
+// leave each rewritten page either as copied or as completely rewritten.
+//
+// Three flows are swept: the installer's copy phase alone, the whole
+// installation from the program's start to its end, and the whole
+// uninstallation of an installed sample CD. The windows a failure brings up
+// are answered by standing answers, as a careful user would: Return in
+// every dialog, Yes to the flow's own questions, OK to every notice.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "installer/CopyDlg.h"
+#include "installer/InstallerApp.h"
 #include "installer/resource.h"
-#include "installer/tool/Encoding.h"
 #include "platform/memory/MemoryFaults.h"
 #include "platform/memory/MemoryPlatform.h"
 #include "shell/Names.h"
+#include "tests/unit/InstallerTexts.h"
+#include "tests/unit/SweepSupport.h"
 #include "tests/unit/TestSupport.h"
+#include "uninst/UninstApp.h"
+#include "uninst/resource.h"
 
 std::string_view InstallerResources();
+std::string_view UninstResources();
 
 namespace {
 
-constexpr char kDest[] = "C:\\Program Files\\Harborlit\\Drama1";
-constexpr char kPrograms[] = "C:\\Users\\me\\Start Menu\\Programs";
-constexpr int kNeverFires = 1'000'000;
+using sweep::Snapshot;
 
-// Operations that report an HRESULT fail with E_FAIL; the others with a
-// system error code (a full disk for writes).
-DWORD FailureCodeFor(std::string_view operation) {
-  static const std::vector<std::string_view> hresultOperations = {
-      "SHGetSpecialFolderLocation", "SHGetMalloc", "CoInitialize", "CoCreateShellLink", "SetArguments",
-      "SetDescription", "SetWorkingDirectory", "SetIconLocation", "SetPath", "QueryPersistFile", "Save"};
-  if (std::find(hresultOperations.begin(), hresultOperations.end(), operation) != hresultOperations.end()) {
-    return 0x80004005;
-  }
-  return operation == "Write" ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
-}
+const std::string kDest = "C:\\Program Files\\Harborlit\\Drama1";
+const std::string kPrograms = "C:\\Users\\me\\Start Menu\\Programs";
+const std::string kStartMenu = kPrograms + "\\" + names::kStartMenuFolder;
+const std::string kPages[] = {kDest + "\\01.html", kDest + "\\05.html"};
+// More than any run of these flows needs: the dialogs, their Returns and a
+// few notices.
+constexpr int kMaxUserSteps = 60;
+// The drives a flow could write to: the CDs in P: and Q: are read-only.
+constexpr char kFixedDrives[] = "C";
 
-struct Snapshot {
-  std::map<std::string, std::string> files;  // path -> attributes and bytes ("D" for a folder)
-  std::map<std::string, std::string> registry;
+using namespace installer_texts;
+const std::vector<std::string> kInstallerQuestions = {kStart, kQuit, kCreate, kOverwrite};
+const std::vector<std::string> kInstallerNotices = {
+    kNoDest,
+    kCreateFailed,
+    kFileInTheWay,
+    kNotComplete,
+    kNoInstallDat,
+    kNoProgressBar,
+    kCopyFailed,
+    kUninstallerCopyFailed,
+    kStartMenuFailed,
+    kPages[0] + kPageNotFound,
+    kPages[0] + kPageNotWritten,
+    kPages[1] + kPageNotFound,
+    kPages[1] + kPageNotWritten,
 };
 
-void SnapshotFolder(const MemoryFileSystem& files, const CString& folder, Snapshot& out) {
-  for (const CString& name : files.List(folder)) {
-    const CString path = folder.view().ends_with("\\") ? folder + name : folder + "\\" + name;
-    if (files.IsFolder(path)) {
-      out.files[path.str()] = "D" + std::to_string(files.Attributes(path).value_or(0));
-      SnapshotFolder(files, path, out);
-    } else {
-      out.files[path.str()] = std::to_string(files.Attributes(path).value_or(0)) + ":" +
-                              files.Contents(path).value_or("?");
+bool OneOf(const std::string& text, const std::vector<std::string>& texts) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// A system holding the sample CD in Q:, with neighbours that must stay as
+// they are: beside the installation folder, in its parents, elsewhere on C:,
+// another program's Start-menu folder and uninstall key, and another CD.
+void SetUpSystem(MemoryPlatform& platform) {
+  // Pixels are not what a sweep looks at.
+  platform.Ui().RenderPixels(false);
+  platform.Drives().Add('C', DRIVE_FIXED);
+  platform.Drives().Add('P', DRIVE_CDROM, "OTHER_CD");
+  platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  sweep::AddSampleCd(platform.Files(), 'Q');
+  platform.Files().AddFile("P:\\install.dat", "index.html\r\n", FILE_ATTRIBUTE_READONLY);
+  platform.Files().SetCurrentFolder("Q:\\");
+  platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+  platform.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\me\\AppData\\Roaming");
+  platform.Files().AddFolder("C:\\Windows\\System32");
+  platform.Files().AddFile("C:\\canary.txt", "root");
+  platform.Files().AddFile("C:\\Program Files\\canary.txt", "grandparent");
+  platform.Files().AddFile("C:\\Program Files\\Harborlit\\other.txt", "beside");
+  platform.Files().AddFile("C:\\Program Files\\Harborlit\\Drama1-old\\keep.txt", "a look-alike neighbour");
+  platform.Files().AddFile("C:\\Users\\me\\Documents\\canary.txt", "elsewhere");
+  platform.Files().AddFile("C:\\Users\\me\\Documents\\sub\\deep.txt", "elsewhere");
+  platform.Files().AddFile(kPrograms + "\\Other\\other.lnk", "another program's shortcut");
+  platform.Files().AddFile(kPrograms + "\\loose.lnk", "a shortcut beside the folder");
+  CRegKey other(platform.Registry());
+  other.Create(HKEY_LOCAL_MACHINE, std::string(names::kUninstallParentKey) + "\\Other", 0, KEY_ALL_ACCESS);
+  other.SetValue("DisplayName", "another program");
+  other.Close();
+  platform.Registry().AddKey(HKEY_LOCAL_MACHINE, names::UninstallKey() + "-old");
+}
+
+// The user of the whole installation: Return in each dialog, Yes to the
+// questions that lead on, OK to every notice.
+void AnswerAsTheInstallersUser(MemoryUi& ui) {
+  ui.AddResources(InstallerResources());
+  ui.SetModuleFileName("Q:\\installer.exe");
+  ui.AlwaysAnswerDialog(IDD_SETUP, {UiAction::Return()})
+      .AlwaysAnswerDialog(IDD_COPY, {})
+      .AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
+  for (const std::string& question : kInstallerQuestions) ui.AlwaysAnswerMessageBox(question, IDYES);
+  ui.AnswerUnscriptedMessageBoxes(IDNO);
+  ui.LimitUserSteps(kMaxUserSteps);
+}
+
+// Runs a program to its end; a script error (a window nobody expected, a
+// dialog waiting for nothing, a run past the step limit) fails the test.
+template <typename App>
+void RunProgram(MemoryPlatform& platform) {
+  try {
+    App app;
+    EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
+  } catch (const UiScriptError& e) {
+    ADD_FAILURE() << "the run did not end as a user could end it: " << e.what();
+  }
+  EXPECT_EQ(platform.Ui().MainFrame(), nullptr) << "the program has ended";
+}
+
+// Everything opened is closed, except what a failing close left open.
+void ExpectAllClosed(MemoryPlatform& platform, const std::string& failedOp) {
+  EXPECT_EQ(platform.Files().OpenStreams(), 0);
+  if (failedOp != "findclose") {
+    EXPECT_EQ(platform.Files().OpenSearches(), 0);
+  }
+  if (failedOp != "RegCloseKey") {
+    EXPECT_EQ(platform.Registry().OpenHandles(), 0);
+  }
+  const mem::ShellCounters& shell = platform.Shell().Counters();
+  EXPECT_EQ(shell.comDepth, 0);
+  EXPECT_EQ(shell.liveLinks + shell.livePersistFiles + shell.liveMallocs + shell.liveItemLists, 0);
+}
+
+void ExpectNothingChangedOutside(const Snapshot& before, const Snapshot& after) {
+  const std::vector<std::string> outside =
+      sweep::ChangesOutside(before, after, {kDest, kStartMenu}, {names::UninstallKey()});
+  EXPECT_TRUE(outside.empty()) << "changed outside: " << testing::PrintToString(outside);
+}
+
+// For each call counted by a clean run, one run with that call failing.
+// run(op, n) sets up a fresh system, makes the nth call of op fail and
+// checks the run. Returns the number of runs.
+int SweepEveryCall(const std::map<std::string, int>& calls,
+                   const std::function<void(const std::string& op, int n)>& run) {
+  int runs = 0;
+  for (const auto& [op, count] : calls) {
+    for (int n = 1; n <= count; ++n) {
+      SCOPED_TRACE(op + " call " + std::to_string(n) + " of " + std::to_string(count));
+      run(op, n);
+      ++runs;
     }
   }
+  return runs;
 }
 
-void SnapshotKey(const MemoryRegistry& registry, const CString& path, Snapshot& out) {
-  std::string values;
-  for (const CString& name : registry.ValueNames(HKEY_LOCAL_MACHINE, path)) {
-    const auto value = registry.GetValue(HKEY_LOCAL_MACHINE, path, name);
-    values += name.str() + "=" + std::to_string(value->type) + ":" + value->bytes + ";";
-  }
-  out.registry[path.str()] = values;
-  for (const CString& sub : registry.SubKeys(HKEY_LOCAL_MACHINE, path)) {
-    SnapshotKey(registry, path.IsEmpty() ? sub : path + "\\" + sub, out);
-  }
-}
+// ---------------------------------------------------------------- the copy phase
 
-Snapshot Take(MemoryPlatform& platform) {
-  Snapshot s;
-  for (const char* root : {"C:\\", "Q:\\"}) SnapshotFolder(platform.Files(), root, s);
-  SnapshotKey(platform.Registry(), "SOFTWARE", s);
-  return s;
-}
-
-bool Below(const std::string& path, const std::string& folder) {
-  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                            path[folder.size()] == '\\');
-}
-
-// One installation's copy phase on a fresh system holding the sample CD.
-struct SweepRun {
+struct CopyRun {
   MemoryPlatform platform;
   FirstPaintFlag firstPaint;
   Snapshot before;
 
-  SweepRun() {
+  CopyRun() {
+    SetUpSystem(platform);
     platform.Ui().AddResources(InstallerResources());
     platform.Ui().SetModuleFileName("Q:\\installer.exe");
     platform.Ui().AnswerUnscriptedMessageBoxes(IDNO);
-    platform.Drives().Add('C', DRIVE_FIXED);
-    platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-    platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
-    namespace fs = std::filesystem;
-    const fs::path root = fs::path(DRAMA_SOURCE_DIR) / "sample-cd";
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      if (!entry.is_regular_file()) continue;
-      std::string relative = fs::relative(entry.path(), root).generic_string();
-      std::replace(relative.begin(), relative.end(), '/', '\\');
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      platform.Files().AddFile("Q:\\" + Utf8ToCp932(relative).value(), bytes, FILE_ATTRIBUTE_READONLY);
-    }
-    platform.Files().AddFile("Q:\\uninst.dat", "MZ uninstaller", FILE_ATTRIBUTE_READONLY);
-    platform.Files().SetCurrentFolder("Q:\\");
-    // Neighbours that must stay as they are.
     platform.Files().AddFolder(kDest);
-    platform.Files().AddFile("C:\\Program Files\\Harborlit\\other.txt", "other", 0);
-    platform.Files().AddFile(CString(kPrograms) + "\\Other\\other.lnk", "link", 0);
-    {
-      CRegKey other(platform.Registry());
-      other.Create(HKEY_LOCAL_MACHINE, CString(names::kUninstallParentKey) + "\\Other", 0, KEY_ALL_ACCESS);
-      other.SetValue("DisplayName", "other");
-    }
-    before = Take(platform);
+    before = sweep::Take(platform, kFixedDrives);
   }
 
   INT_PTR Copy() {
     platform.Ui().ExpectDialog(IDD_COPY, {});
     CCopyDlg dialog(platform, firstPaint);
-    dialog.SetPaths("Q", kDest);
+    dialog.SetPaths("Q", kDest.c_str());
     return dialog.DoModal();
   }
 };
@@ -135,98 +190,263 @@ TEST(FaultSweepTest, EveryFailingCallOfTheCopyPhaseEndsCleanly) {
   std::map<std::string, int> calls;
   std::map<std::string, std::string> pagesCopied, pagesRewritten;
   {
-    SweepRun clean;
-    std::vector<FaultRule*> counters;
-    for (std::string_view op : mem::KnownOperations()) {
-      counters.push_back(&clean.platform.Fail(op, ERROR_ACCESS_DENIED).OnCall(kNeverFires));
-    }
+    CopyRun clean;
+    const sweep::CallCounter counter(clean.platform);
     ASSERT_EQ(clean.Copy(), IDOK) << clean.platform.Dump();
     ASSERT_TRUE(clean.platform.Ui().MessageBoxes().empty());
-    for (const FaultRule* rule : counters) {
-      if (rule->Seen() > 0) calls[rule->Operation()] = rule->Seen();
-    }
-    for (const char* page : {"01.html", "05.html"}) {
-      const CString path = CString(kDest) + "\\" + page;
-      pagesCopied[path.str()] = clean.platform.Files().Contents("Q:\\HTML\\" + CString(page)).value();
-      pagesRewritten[path.str()] = clean.platform.Files().Contents(path).value();
-      ASSERT_NE(pagesCopied[path.str()], pagesRewritten[path.str()]) << page;
+    calls = counter.Counts();
+    for (const std::string& page : kPages) {
+      pagesCopied[page] = clean.platform.Files().Contents("Q:\\HTML" + page.substr(kDest.size())).value();
+      pagesRewritten[page] = clean.platform.Files().Contents(page).value();
+      ASSERT_NE(pagesCopied[page], pagesRewritten[page]) << page;
     }
   }
   ASSERT_GT(calls["CopyFileA"], 5);
   ASSERT_GT(calls["Write"], 0);
 
-  const std::vector<std::string> fixedMessages = {
-      "install.datが見つかりませんでした。", "Error:Can't find ProgressBar", "ファイルのコピーに失敗しました。",
-      "アンインストーラーのコピーに失敗しました。", "スタートメニューへの登録に失敗しました。"};
-  const std::string startMenu = std::string(kPrograms) + "\\" + names::kStartMenuFolder;
-  int runs = 0;
-  for (const auto& [op, count] : calls) {
-    for (int n = 1; n <= count; ++n) {
-      SCOPED_TRACE(op + " call " + std::to_string(n));
-      SweepRun run;
-      run.platform.Fail(op, FailureCodeFor(op)).OnCall(n);
-      INT_PTR result = 0;
-      ASSERT_NO_THROW(result = run.Copy()) << run.platform.Dump();
-      ++runs;
-      EXPECT_TRUE(result == IDOK || result == IDCANCEL) << result;
+  const int runs = SweepEveryCall(calls, [&](const std::string& op, int n) {
+    CopyRun run;
+    const FaultRule& fault = run.platform.Fail(op, sweep::FailureCodeFor(op)).OnCall(n);
+    INT_PTR result = 0;
+    ASSERT_NO_THROW(result = run.Copy()) << run.platform.Dump();
+    EXPECT_EQ(fault.Fired(), 1);
+    EXPECT_TRUE(result == IDOK || result == IDCANCEL) << result;
 
-      // Only the flow's own messages; a failed installation names its failure.
-      const auto& boxes = run.platform.Ui().MessageBoxes();
-      for (const auto& box : boxes) {
-        const std::string text = box.text.str();
-        const bool fixed = std::find(fixedMessages.begin(), fixedMessages.end(), text) != fixedMessages.end();
-        bool aboutPage = false;
-        for (const auto& [page, bytes] : pagesCopied) {
-          aboutPage |= text == page + "が見つかりませんでした。" || text == page + "を作れませんでした。";
-        }
-        EXPECT_TRUE(fixed || aboutPage) << testing::PrintToString(box.text);
-      }
-      if (result == IDCANCEL) {
-        EXPECT_FALSE(boxes.empty());
-      }
+    // Only the flow's own messages; a failed installation names its failure.
+    const auto& boxes = run.platform.Ui().MessageBoxes();
+    for (const auto& box : boxes) EXPECT_TRUE(OneOf(box.text.str(), kInstallerNotices)) << testing::PrintToString(box.text);
+    if (result == IDCANCEL) {
+      EXPECT_FALSE(boxes.empty());
+    }
+    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform, kFixedDrives));
+    // A page is as copied or completely rewritten, never in between.
+    for (const auto& [page, copied] : pagesCopied) {
+      const auto now = run.platform.Files().Contents(page);
+      if (!now) continue;
+      EXPECT_TRUE(*now == copied || *now == pagesRewritten[page]) << page;
+    }
+    ExpectAllClosed(run.platform, op);
+  });
+  EXPECT_GT(runs, 20);
+  RecordProperty("runs", runs);
+}
 
-      // Nothing changed outside the installation folder, the Start-menu
-      // folder and the uninstall key.
-      const Snapshot after = Take(run.platform);
-      std::vector<std::string> changed;
-      for (const auto& [path, state] : run.before.files) {
-        auto it = after.files.find(path);
-        if (it == after.files.end() || it->second != state) changed.push_back(path);
-      }
-      for (const auto& [path, state] : after.files) {
-        if (!run.before.files.count(path)) changed.push_back(path);
-      }
-      for (const std::string& path : changed) {
-        EXPECT_TRUE(Below(path, kDest) || Below(path, startMenu)) << "changed: " << path;
-      }
-      for (const auto& [key, values] : after.registry) {
-        auto it = run.before.registry.find(key);
-        if (it != run.before.registry.end() && it->second == values) continue;
-        EXPECT_TRUE(Below(key, names::UninstallKey())) << "changed key: " << key;
-      }
-      for (const auto& [key, values] : run.before.registry) {
-        if (!after.registry.count(key)) {
-          EXPECT_TRUE(Below(key, names::UninstallKey())) << "removed: " << key;
-        }
-      }
+// ---------------------------------------------------------------- the whole installation
 
-      // A page is as copied or completely rewritten, never in between.
-      for (const auto& [page, copied] : pagesCopied) {
-        const auto now = run.platform.Files().Contents(page);
-        if (!now) continue;
-        EXPECT_TRUE(*now == copied || *now == pagesRewritten[page]) << page;
-      }
-      // Everything opened is closed, except what a failing close left open.
-      EXPECT_EQ(run.platform.Files().OpenStreams(), 0);
-      if (op != "findclose") {
-        EXPECT_EQ(run.platform.Files().OpenSearches(), 0);
-      }
-      if (op != "RegCloseKey") {
-        EXPECT_EQ(run.platform.Registry().OpenHandles(), 0);
-      }
+// The installer from its start on a system holding the sample CD; the
+// destination is the default one, which does not exist yet.
+struct InstallRun {
+  MemoryPlatform platform;
+  Snapshot before;
+
+  InstallRun() {
+    SetUpSystem(platform);
+    AnswerAsTheInstallersUser(platform.Ui());
+    before = sweep::Take(platform, kFixedDrives);
+  }
+  void Run() { RunProgram<CInstallerApp>(platform); }
+};
+
+TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
+  std::map<std::string, int> calls;
+  Snapshot installed;
+  std::map<std::string, std::string> pagesCopied, pagesRewritten;
+  {
+    InstallRun clean;
+    const sweep::CallCounter counter(clean.platform);
+    clean.Run();
+    ASSERT_FALSE(testing::Test::HasFailure());
+    calls = counter.Counts();
+    installed = sweep::Take(clean.platform, kFixedDrives);
+    std::vector<std::string> texts;
+    for (const auto& box : clean.platform.Ui().MessageBoxes()) texts.push_back(box.text.str());
+    ASSERT_EQ(texts, (std::vector<std::string>{kStart, kCreate}));
+    ASSERT_EQ(clean.platform.Ui().Dialogs().size(), 3u);
+    ASSERT_TRUE(clean.platform.Files().Exists(kStartMenu + "\\" + names::kUninstallShortcut));
+    ASSERT_TRUE(clean.platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
+    for (const std::string& page : kPages) {
+      pagesCopied[page] = clean.platform.Files().Contents("Q:\\HTML" + page.substr(kDest.size())).value();
+      pagesRewritten[page] = clean.platform.Files().Contents(page).value();
     }
   }
-  EXPECT_GT(runs, 20);
+  // Every part of the flow made its calls: the readme, the drive search,
+  // the destination's creation, the copy, the pages, the registration.
+  for (const char* op : {"GetVolumeInformationA", "GetDriveTypeA", "SHGetSpecialFolderPathA", "findfirst",
+                         "CreateDirectoryA", "CopyFileA", "Read", "Write", "MoveFileExA", "RegCreateKeyExA",
+                         "RegSetValueExA", "Save"}) {
+    EXPECT_GT(calls[op], 0) << op;
+  }
+  const auto installedFiles = sweep::FilesBelow(installed, kDest);
+  const auto installedShortcuts = sweep::FilesBelow(installed, kStartMenu);
+
+  const int runs = SweepEveryCall(calls, [&](const std::string& op, int n) {
+    InstallRun run;
+    const FaultRule& fault = run.platform.Fail(op, sweep::FailureCodeFor(op)).OnCall(n);
+    run.Run();
+    EXPECT_EQ(fault.Fired(), 1);
+    const MemoryUi& ui = run.platform.Ui();
+
+    // Only the flow's messages, each with the buttons its kind has.
+    std::vector<std::string> notices;
+    for (const auto& box : ui.MessageBoxes()) {
+      const std::string text = box.text.str();
+      const bool question = OneOf(text, kInstallerQuestions);
+      EXPECT_TRUE(question || OneOf(text, kInstallerNotices)) << testing::PrintToString(box.text);
+      EXPECT_EQ(box.caption, "installer");
+      EXPECT_EQ(box.type & MB_TYPEMASK, question ? UINT{MB_YESNO} : UINT{MB_OK}) << testing::PrintToString(box.text);
+      if (!question) notices.push_back(text);
+    }
+    // The completion comes after a copy that ended with OK, and only then;
+    // an installation that ends otherwise says so last.
+    bool copied = false, completed = false;
+    for (const auto& dialog : ui.Dialogs()) {
+      if (dialog.templateId == IDD_COPY) copied = dialog.result == IDOK;
+      if (dialog.templateId == IDD_FINISH) completed = true;
+    }
+    EXPECT_EQ(completed, copied);
+    const Snapshot after = sweep::Take(run.platform, kFixedDrives);
+    if (!completed) {
+      ASSERT_FALSE(notices.empty()) << "an installation that ended early told nothing";
+      EXPECT_TRUE(notices.back() == kNotComplete || notices.back() == kCreateFailed) << notices.back();
+      if (notices.back() == kNotComplete) {
+        EXPECT_GE(notices.size(), 2u) << "the failure itself was not named";
+      }
+    } else if (notices.empty()) {
+      // A completion with no failure told is the whole installation. The
+      // steps that go on silently may differ: attributes, the uninstall
+      // entry's values and the shortcuts' fields.
+      const auto missing = sweep::Differences(sweep::FilesBelow(after, kDest), installedFiles);
+      EXPECT_TRUE(missing.empty()) << "installed otherwise: " << testing::PrintToString(missing);
+      std::vector<std::string> shortcuts, expected;
+      for (const auto& [name, bytes] : sweep::FilesBelow(after, kStartMenu)) shortcuts.push_back(name);
+      for (const auto& [name, bytes] : installedShortcuts) expected.push_back(name);
+      EXPECT_EQ(shortcuts, expected);
+    }
+
+    ExpectNothingChangedOutside(run.before, after);
+    for (const std::string& page : kPages) {
+      const auto now = run.platform.Files().Contents(page);
+      if (!now) continue;
+      EXPECT_TRUE(*now == pagesCopied[page] || *now == pagesRewritten[page]) << page;
+    }
+    ExpectAllClosed(run.platform, op);
+  });
+  EXPECT_GT(runs, 100);
+  RecordProperty("runs", runs);
+}
+
+// ---------------------------------------------------------------- the whole uninstallation
+
+// The sample CD installed by the installer, then the uninstaller started
+// from the installation folder, with a dot-folder of the user's and a link
+// to a folder outside planted in the installation folder.
+struct UninstallRun {
+  MemoryPlatform platform;
+  Snapshot before;
+  std::size_t boxesBefore = 0;
+  std::size_t dialogsBefore = 0;
+
+  UninstallRun() {
+    SetUpSystem(platform);
+    MemoryUi& ui = platform.Ui();
+    ui.AddResources(InstallerResources());
+    ui.SetModuleFileName("Q:\\installer.exe");
+    ui.ExpectDialog(IDD_SETUP, {UiAction::Return()})
+        .ExpectMessageBox(kStart, IDYES)
+        .ExpectMessageBox(kCreate, IDYES)
+        .ExpectDialog(IDD_COPY, {})
+        .ExpectDialog(IDD_FINISH, {UiAction::Return()});
+    RunProgram<CInstallerApp>(platform);
+    ui.CheckScriptDone();
+
+    platform.Files().AddFile(kDest + "\\.keep\\note.txt", "the user's");
+    platform.Files().AddLink(kDest + "\\docs", "C:\\Users\\me\\Documents");
+    platform.Files().SetCurrentFolder(kDest);
+    ui.AddResources(UninstResources());
+    ui.SetModuleFileName(kDest + "\\uninst.exe");
+    ui.AlwaysAnswerDialog(IDD_CONFIRM, {UiAction::Return()}).AlwaysAnswerDialog(IDD_DONE, {UiAction::Return()});
+    ui.AnswerUnscriptedMessageBoxes(IDNO);
+    ui.LimitUserSteps(kMaxUserSteps);
+    boxesBefore = ui.MessageBoxes().size();
+    dialogsBefore = ui.Dialogs().size();
+    before = sweep::Take(platform, kFixedDrives);
+  }
+  void Run() { RunProgram<CUninstApp>(platform); }
+};
+
+// The uninstaller's only message: a subfolder that cannot be removed, in
+// the system's words for the error or as the error's number.
+std::vector<std::string> UninstallerMessages() {
+  std::vector<std::string> texts;
+  for (DWORD code : {ERROR_ACCESS_DENIED, ERROR_DIR_NOT_EMPTY, ERROR_INVALID_NAME}) {
+    texts.push_back(MemoryFileSystem::SystemText(code).str());
+    texts.push_back("エラー " + std::to_string(code));
+  }
+  return texts;
+}
+
+TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
+  std::map<std::string, int> calls;
+  {
+    UninstallRun clean;
+    const sweep::CallCounter counter(clean.platform);
+    clean.Run();
+    ASSERT_FALSE(testing::Test::HasFailure());
+    calls = counter.Counts();
+    EXPECT_EQ(clean.platform.Ui().MessageBoxes().size(), clean.boxesBefore);
+    EXPECT_FALSE(clean.platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
+    EXPECT_FALSE(clean.platform.Files().Exists(kStartMenu));
+    EXPECT_EQ(clean.platform.Files().List(kDest), (std::vector<CString>{".keep", "uninst.exe"}));
+  }
+  for (const char* op : {"findfirst", "findnext", "DeleteFileA", "RemoveDirectoryA", "RegDeleteKeyA",
+                         "SHGetPathFromIDListA", "MoveFileExA", "GetWindowsDirectoryA"}) {
+    EXPECT_GT(calls[op], 0) << op;
+  }
+  const std::vector<std::string> messages = UninstallerMessages();
+  const std::string uninstaller = kDest + "\\" + names::kUninstaller;
+
+  const int runs = SweepEveryCall(calls, [&](const std::string& op, int n) {
+    UninstallRun run;
+    const FaultRule& fault = run.platform.Fail(op, sweep::FailureCodeFor(op)).OnCall(n);
+    run.Run();
+    EXPECT_EQ(fault.Fired(), 1);
+    const MemoryUi& ui = run.platform.Ui();
+
+    for (std::size_t i = run.boxesBefore; i < ui.MessageBoxes().size(); ++i) {
+      const auto& box = ui.MessageBoxes()[i];
+      EXPECT_TRUE(OneOf(box.text.str(), messages)) << testing::PrintToString(box.text);
+      EXPECT_EQ(box.caption, "uninst");
+      EXPECT_EQ(box.type, UINT{MB_OK | MB_ICONEXCLAMATION}) << testing::PrintToString(box.text);
+    }
+    // Confirmed, then completed whatever failed on the way.
+    std::vector<std::pair<UINT, INT_PTR>> dialogs;
+    for (std::size_t i = run.dialogsBefore; i < ui.Dialogs().size(); ++i) {
+      dialogs.emplace_back(ui.Dialogs()[i].templateId, ui.Dialogs()[i].result);
+    }
+    EXPECT_EQ(dialogs, (std::vector<std::pair<UINT, INT_PTR>>{{IDD_CONFIRM, IDOK}, {IDD_DONE, IDOK}}));
+
+    // What is left of the installation folder is as it was: nothing is
+    // rewritten, the user's dot-folder and the program file stay.
+    const Snapshot after = sweep::Take(run.platform, kFixedDrives);
+    const auto filesBefore = sweep::FilesBelow(run.before, kDest);
+    for (const auto& [path, bytes] : sweep::FilesBelow(after, kDest)) {
+      const auto it = filesBefore.find(path);
+      EXPECT_TRUE(it != filesBefore.end() && it->second == bytes) << path;
+    }
+    EXPECT_EQ(run.platform.Files().Contents(kDest + "\\.keep\\note.txt"), "the user's");
+    EXPECT_TRUE(run.platform.Files().Exists(uninstaller));
+    // Only the program file and the folder are left to the restart.
+    for (const std::string& path : after.restart) {
+      EXPECT_TRUE(path == uninstaller || path == kDest) << path;
+    }
+    ExpectNothingChangedOutside(run.before, after);
+    ExpectAllClosed(run.platform, op);
+
+    // Nor does the restart touch anything outside.
+    run.platform.SimulateRestart();
+    ExpectNothingChangedOutside(run.before, sweep::Take(run.platform, kFixedDrives));
+  });
+  EXPECT_GT(runs, 50);
   RecordProperty("runs", runs);
 }
 

@@ -517,6 +517,90 @@ TEST_F(FrameworkTest, NestedMessageBoxesLeaveTheOuterBoxModal) {
   EXPECT_EQ(frame.seenAfterInnerBox, nullptr) << "the outer box is still the modal window";
 }
 
+// ---------------------------------------------------------------- standing answers
+
+TEST_F(FrameworkTest, StandingAnswersServeEveryShowingTheScriptComesFirst) {
+  ui().AlwaysAnswerDialog(kTestDialog, {UiAction::Type(1001, "常に"), UiAction::Return()})
+      .AlwaysAnswerMessageBox("よろしいですか？", IDYES);
+  for (int showing = 0; showing < 2; ++showing) {
+    TestDialog dialog(platform, log);
+    dialog.m_askOnOk = true;
+    EXPECT_EQ(dialog.DoModal(), IDOK) << showing;
+    EXPECT_EQ(dialog.m_edit, "常に") << showing;
+  }
+  // A scripted step is used before the standing answer.
+  ui().ExpectDialog(kTestDialog, {UiAction::Escape()});
+  TestDialog scripted(platform, log);
+  EXPECT_EQ(scripted.DoModal(), IDCANCEL);
+  ui().ExpectMessageBox("よろしいですか？", IDNO);
+  EXPECT_EQ(AfxMessageBox(platform, "よろしいですか？", MB_YESNO), IDNO);
+  EXPECT_EQ(AfxMessageBox(platform, "よろしいですか？", MB_YESNO), IDYES);
+  ui().CheckScriptDone();
+  ASSERT_EQ(ui().MessageBoxes().size(), 4u);
+  EXPECT_EQ(ui().MessageBoxes()[3].answer, IDYES);
+  // 3 dialogs, 2 actions in each standing one, 1 in the scripted one, 4 boxes.
+  EXPECT_EQ(ui().UserSteps(), 3 + 2 * 2 + 1 + 4);
+}
+
+TEST_F(FrameworkTest, AMessageBoxWithoutStandingAnswerFailsUnlessUnscriptedOnesAreAnswered) {
+  ui().AlwaysAnswerMessageBox("はい？", IDYES);
+  EXPECT_THROW(AfxMessageBox(platform, "ほか", MB_YESNO), UiScriptError);
+  ui().AnswerUnscriptedMessageBoxes(IDNO);
+  EXPECT_EQ(AfxMessageBox(platform, "ほか", MB_YESNO), IDNO);
+  EXPECT_EQ(AfxMessageBox(platform, "はい？", MB_YESNO), IDYES);
+  EXPECT_EQ(AfxMessageBox(platform, "ほか", MB_OK), IDOK);
+}
+
+TEST_F(FrameworkTest, StandingActionsRepeatWhileTheDialogWaitsUpToTheStepLimit) {
+  // No keeps the dialog open: Return is pressed again and again.
+  ui().AlwaysAnswerDialog(kTestDialog, {UiAction::Return()}).AlwaysAnswerMessageBox("よろしいですか？", IDNO);
+  ui().LimitUserSteps(25);
+  TestDialog dialog(platform, log);
+  dialog.m_askOnOk = true;
+  try {
+    dialog.DoModal();
+    ADD_FAILURE() << "a dialog that never closes ran past the limit";
+  } catch (const UiScriptError& e) {
+    EXPECT_NE(std::string(e.what()).find("has not ended after 25 user steps"), std::string::npos) << e.what();
+  }
+  // The dialog, then Return and No in turn.
+  EXPECT_EQ(ui().MessageBoxes().size(), 12u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "ok"), 12);
+}
+
+TEST_F(FrameworkTest, AStandingDialogWithoutActionsFailsWhenItWaits) {
+  ui().AlwaysAnswerDialog(kTestDialog, {});
+  TestDialog dialog(platform, log);
+  EXPECT_THROW(dialog.DoModal(), UiScriptError);
+}
+
+TEST(UiPixels, WithoutRenderedPixelsTheSamePaintsAreRecordedAndNoPixelIsAnswered) {
+  std::vector<std::size_t> paints;
+  for (bool render : {true, false}) {
+    MemoryPlatform p;
+    p.Ui().RenderPixels(render);
+    std::vector<std::string> log;
+    TestFrame frame(p, log);
+    frame.ShowWindow(SW_SHOWNORMAL);
+    frame.UpdateWindow();
+    frame.ShowWindow(SW_MAXIMIZE);
+    frame.UpdateWindow();
+    {
+      CPaintDC dc(frame);
+      dc.FillSolidRect({0, 0, 10, 10}, RGB(1, 2, 3));
+    }
+    ASSERT_FALSE(p.Ui().Paints().back().ops.empty());
+    EXPECT_EQ(p.Ui().Paints().back().ops.back().colour, RGB(1, 2, 3));
+    paints.push_back(p.Ui().Paints().size());
+    if (render) {
+      EXPECT_EQ(p.Ui().PixelAt(frame.GetSafeHwnd(), 1, 1), RGB(1, 2, 3));
+    } else {
+      EXPECT_THROW(p.Ui().PixelAt(frame.GetSafeHwnd(), 1, 1), UiScriptError);
+    }
+  }
+  EXPECT_EQ(paints[0], paints[1]);
+}
+
 // ---------------------------------------------------------------- the script checks itself
 
 TEST(UiScript, AnExpectationNeverUsedFailsTheTestAtTheLineThatSetItUp) {

@@ -9,21 +9,15 @@
 #include "installer/InstallerApp.h"
 #include "installer/resource.h"
 #include "platform/memory/MemoryPlatform.h"
+#include "tests/unit/InstallerTexts.h"
 #include "tests/unit/TestSupport.h"
 
 std::string_view InstallerResources();
 
 namespace {
 
-constexpr char kStart[] = "インストールを開始します。\nよろしいですか？";
-constexpr char kQuit[] = "インストールは終わっていません。\n終了しますか？";
-constexpr char kNoDest[] = "インストール先のフォルダを指定してください。";
-constexpr char kCreate[] = "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？";
-constexpr char kCreateFailed[] = "フォルダの作成に失敗しました。";
-constexpr char kOverwrite[] = "インストール先のフォルダは存在します。\n上書きしてもよろしいですか？";
-constexpr char kFileInTheWay[] = "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
-constexpr char kNotComplete[] = "インストールは完了していません。";
-constexpr char kNoInstallDat[] = "install.datが見つかりませんでした。";
+using namespace installer_texts;
+
 const CString kDefaultDest = "C:\\Program Files\\Harborlit\\Drama1";
 
 UiAction TypeDest(const CString& dest) { return UiAction::Type(IDC_SETUP_DEST, dest); }

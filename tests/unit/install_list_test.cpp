@@ -70,6 +70,31 @@ TEST(InstallListReadTest, ReadsByNameThroughTheFileSystem) {
   EXPECT_EQ(sys.Files().GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST(InstallListReadTest, AReadThatFailsGivesNoListNotAShortOne) {
+  // Long enough for several reads; the last one finds the end.
+  std::string bytes;
+  for (int i = 0; i < 12000; ++i) bytes += "page" + std::to_string(i) + ".html\r\n";
+  int reads = 0;
+  {
+    MemorySystem sys;
+    sys.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    ASSERT_TRUE(sys.Files().AddFile("Q:\\install.dat", bytes, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(sys.Files().SetCurrentFolder("Q:\\"));
+    const FaultRule& counter = sys.Fail("Read", ERROR_ACCESS_DENIED).OnCall(1'000'000);
+    ASSERT_EQ(ReadInstallList(sys.Files(), "Q:\\install.dat")->GetCount(), 12000);
+    reads = counter.Seen();
+  }
+  ASSERT_GE(reads, 3);
+  for (int n = 1; n <= reads; ++n) {
+    MemorySystem sys;
+    sys.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+    ASSERT_TRUE(sys.Files().AddFile("Q:\\install.dat", bytes, FILE_ATTRIBUTE_READONLY));
+    sys.Fail("Read", ERROR_ACCESS_DENIED).OnCall(n);
+    EXPECT_FALSE(ReadInstallList(sys.Files(), "Q:\\install.dat").has_value()) << "read " << n;
+    EXPECT_EQ(sys.Files().OpenStreams(), 0);
+  }
+}
+
 struct Row {
   std::string entry;
   InstallEntryKind kind;
