@@ -27,10 +27,14 @@ constexpr DWORD kRepaintIntervalMs = 100;
 // so everything shown is painted here, at once. Painting both texts and the
 // bar for each of many small files would take longer than copying them, so
 // a file is painted only when the last painting is old enough; a failure and
-// the end of the list paint the latest state whatever its age.
+// the end of the list paint the latest state whatever its age. The bar is
+// moved when painted, to where a step for each copy would have taken it (a
+// progress bar repaints itself at every step).
 class CopyDisplay {
  public:
-  CopyDisplay(IUserInterface& ui, CWnd& dialog, CWnd& bar) : m_ui(ui), m_dialog(dialog), m_bar(bar) {}
+  // barEnd: the bar's range runs from 0 to it; the bar stands at 0.
+  CopyDisplay(IUserInterface& ui, CWnd& dialog, CWnd& bar, int barEnd)
+      : m_ui(ui), m_dialog(dialog), m_bar(bar), m_barEnd(barEnd) {}
 
   // The file about to be copied.
   void ShowFile(const CString& source, const CString& destination) {
@@ -41,24 +45,28 @@ class CopyDisplay {
     if (m_paintedOnce && now - m_paintedAt < kRepaintIntervalMs) return;
     Paint(now);
   }
-  // One more file done.
+  // One more file done: one step of 1, starting over past the end as
+  // PBM_STEPIT does.
   void Step() {
-    m_bar.SendMessage(PBM_STEPIT, 0, 0);
-    m_barStale = true;
+    if (m_barEnd <= 0) return;
+    m_position = m_position + 1 > m_barEnd ? (m_position + 1) % m_barEnd : m_position + 1;
   }
   // Paints what has changed since the last painting.
   void Flush() {
-    if (m_textsStale || m_barStale) Paint(m_ui.GetTickCount());
+    if (m_textsStale || m_position != m_shownPosition) Paint(m_ui.GetTickCount());
   }
 
  private:
   void Paint(DWORD now) {
-    if (m_barStale) m_bar.UpdateWindow();
+    if (m_position != m_shownPosition) {
+      m_bar.SendMessage(PBM_SETPOS, static_cast<WPARAM>(m_position), 0);
+      m_bar.UpdateWindow();
+      m_shownPosition = m_position;
+    }
     if (m_textsStale) {
       PaintText(IDC_SRCFILE, m_source);
       PaintText(IDC_DSTFILE, m_destination);
     }
-    m_barStale = false;
     m_textsStale = false;
     m_paintedOnce = true;
     m_paintedAt = now;
@@ -73,10 +81,12 @@ class CopyDisplay {
   IUserInterface& m_ui;
   CWnd& m_dialog;
   CWnd& m_bar;
+  const int m_barEnd;
+  int m_position = 0;
+  int m_shownPosition = 0;
   CString m_source;
   CString m_destination;
   bool m_textsStale = false;
-  bool m_barStale = false;
   bool m_paintedOnce = false;
   DWORD m_paintedAt = 0;
 };
@@ -169,7 +179,7 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
   bar->UpdateWindow();
 
   IFileSystem& files = Platform().Files();
-  CopyDisplay display(Ui(), *this, *bar);
+  CopyDisplay display(Ui(), *this, *bar, count);
   CString prefix;
   while (!list->IsEmpty()) {
     const InstallAction action = MapInstallEntry(list->RemoveHead(), m_drive, m_dest, prefix);

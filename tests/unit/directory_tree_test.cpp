@@ -122,13 +122,16 @@ TEST(CreateDirectoryTreeTest, EveryDriveLetterIsADriveAndNothingElseIs) {
   }
   for (const char* notDrive : {"@:", "[:", "`:", "{:", "1:"}) {
     SCOPED_TRACE(notDrive);
-    MemorySystem sys;
-    ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
-    ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
-    ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
-    // No such name can be made: the walk stops at the first level.
+    MemoryPlatform inner;
+    RecordingPlatform sys(inner);
+    ASSERT_TRUE(inner.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(inner.Files().AddFolder("C:\\work"));
+    ASSERT_TRUE(inner.Files().SetCurrentFolder("C:\\work"));
+    // Looked up as a folder of the current one; no such name can be made, so
+    // the walk stops at the first level.
     EXPECT_EQ(CreateDirectoryTree(sys.Files(), CString(notDrive) + "\\new"), 0);
-    EXPECT_EQ(sys.Files().List("C:\\work"), std::vector<CString>{});
+    EXPECT_TRUE(sys.Logged("findfirst " + std::string(notDrive)));
+    EXPECT_EQ(inner.Files().List("C:\\work"), std::vector<CString>{});
   }
 }
 
