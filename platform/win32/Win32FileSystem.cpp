@@ -112,7 +112,10 @@ BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destinatio
                                 BOOL failIfExists) {
   const std::wstring from = Widen(source.view());
   const std::wstring to = Widen(destination.view());
-  if (!failIfExists) {
+  // Only a file already there can be refused, and only then do the source's
+  // attributes matter: a new destination costs a single look-up.
+  const DWORD present = failIfExists ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(to.c_str());
+  if (present != INVALID_FILE_ATTRIBUTES && (present & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     // A missing source is left to CopyFileW, which reports it as Windows does.
     const DWORD sourceAttributes = ::GetFileAttributesW(from.c_str());
     if (sourceAttributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(to, sourceAttributes)) {
