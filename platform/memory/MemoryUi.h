@@ -141,6 +141,8 @@ class MemoryUi : public IUserInterface {
     // Whether the owner was still shown while the box waited for its answer
     // (an ended dialog is hidden; a closed window is gone).
     bool ownerShown = false;
+    // How many control paints (ControlPaints) came before the box.
+    std::size_t controlPaintsBefore = 0;
   };
   struct PaintOp {
     enum class Kind { Fill, CreateFont, DeleteFont, SelectFont, SetBkMode, SetTextColor, TextOut };

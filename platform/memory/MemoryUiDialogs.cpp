@@ -128,6 +128,7 @@ BOOL MemoryUi::EndDialog(HWND dialog, INT_PTR result) {
 
 int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& caption, UINT type) {
   MessageBoxRecord record{text, caption, type, owner, 0};
+  record.controlPaintsBefore = m_controlPaints.size();
   const std::string what = "message box \"" + Printable(text) + "\"";
   if (m_script.empty() || m_script.front().kind != Step::Kind::MessageBox) {
     const auto standing = std::find_if(m_standingMessageBoxes.begin(), m_standingMessageBoxes.end(),

@@ -429,6 +429,17 @@ def report(summary, seconds=None) -> None:
                 print(f"  explained {rel}:{m.line}: {m.description()} -- {reason}")
 
 
+def changed_lines(rel: str, rev: str) -> set[int]:
+    """Line numbers of the working file that git shows as added or changed since rev."""
+    diff = subprocess.run(["git", "diff", "-U0", rev, "--", rel], cwd=ROOT, capture_output=True,
+                          text=True, check=True).stdout
+    lines: set[int] = set()
+    for hunk in re.finditer(r"^@@ -\S+ \+(\d+)(?:,(\d+))? @@", diff, re.M):
+        start, count = int(hunk.group(1)), int(hunk.group(2) or "1")
+        lines.update(range(start, start + count))
+    return lines
+
+
 def summarize(paths: list[str], explained: dict[str, str]) -> None:
     """The table and survivors of earlier runs' result files; for a mutant
     run more than once, its last result counts."""
@@ -464,6 +475,8 @@ def main() -> int:
     ap.add_argument("--results", help="append each result as a JSON line to this file")
     ap.add_argument("--list", action="store_true", help="only list the mutants")
     ap.add_argument("--line", type=int, help="only mutants on this line (with one file)")
+    ap.add_argument("--changed-since", metavar="REV",
+                    help="only mutants on lines added or changed since this git revision")
     ap.add_argument("--survivors-of", nargs="+", metavar="RESULTS",
                     help="only the mutants these result files list as survived (to check new tests)")
     ap.add_argument("--jobs", type=int, default=2, help="parallel compile jobs (default 2)")
@@ -496,6 +509,9 @@ def main() -> int:
         mutants = generate(rel, text)
         if args.line:
             mutants = [m for m in mutants if m.line == args.line]
+        if args.changed_since:
+            changed = changed_lines(rel, args.changed_since)
+            mutants = [m for m in mutants if m.line in changed]
         if wanted is not None:
             lines = text.split("\n")
             mutants = [m for m in mutants if m.key(lines) in wanted]

@@ -3,6 +3,7 @@
 // whose links are rewritten, and every way the installation stops.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -198,6 +199,8 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
       {"empty list", "", 0, 0},
       {"ten lines, two blank, one folder",
        "a\n \t \nb\n*\\sub\nc\nd\n\ne\nf\ng\n", 10, 7},
+      {"one copy", "a\n", 1, 1},
+      {"a range of 0 (65,536 entries)", std::string(65535, '\n') + "a\n", 0, 0},
       {"the range is 16 bits wide", manyBlank, 2, 0},
       // 65,538 entries again, three of them copies: past the end the bar
       // starts over, as stepping it does.
@@ -254,9 +257,13 @@ struct Shown {
   bool operator==(const Shown&) const = default;
 };
 
-std::vector<Shown> PaintedCopyState(MemoryUi& ui) {
+// What the dialog painted of itself, in order; the first `upTo` control
+// paints only (those before a message box, say).
+std::vector<Shown> PaintedCopyState(MemoryUi& ui, std::size_t upTo = SIZE_MAX) {
   std::vector<Shown> shown;
-  for (const auto& p : ui.ControlPaints()) {
+  const auto& paints = ui.ControlPaints();
+  for (std::size_t i = 0; i < paints.size() && i < upTo; ++i) {
+    const auto& p = paints[i];
     if (!p.byUpdateWindow) continue;
     const bool bar = p.controlId == IDC_PROGRESS;
     shown.push_back({p.controlId, bar ? CString() : p.text, bar ? p.position : 0});
@@ -302,33 +309,85 @@ TEST_F(CopyDlgTest, FilesCopiedInQuickSuccessionArePaintedTogetherAtTheEnd) {
   EXPECT_EQ(PaintedCopyState(ui()), expected);
 }
 
+TEST_F(CopyDlgTest, WhichFilesArePaintedDependsOnTheTimeSinceTheLastPainting) {
+  struct Case {
+    const char* name;
+    DWORD step;  // ms between two readings of the clock
+    std::string list;
+    std::vector<std::string> painted;  // the sources shown, in order
+  };
+  const Case cases[] = {
+      // a at 0; d at 99 is too soon; e at 132.
+      {"99 ms after the last painting", 33, "a\nb\nc\nd\ne\n", {"a", "e"}},
+      // a at 0; c at exactly 100; e at 200.
+      {"100 ms after the last painting", 50, "a\nb\nc\nd\ne\n", {"a", "c", "e"}},
+      // The page's rewriting paints nothing; b is painted with the end of the list.
+      {"a page rewritten", 0, "a\n01.html\nb\n", {"a", "b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform fresh;
+    SetUpSystem(fresh, c.list);
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+      fresh.Files().AddFile(CString("Q:\\HTML\\") + name, "x", FILE_ATTRIBUTE_READONLY);
+    }
+    fresh.Files().AddFile("Q:\\HTML\\01.html", "page\n", FILE_ATTRIBUTE_READONLY);
+    fresh.Ui().SetClock(0, c.step);
+    fresh.Ui().ExpectDialog(IDD_COPY, {});
+    EXPECT_EQ(RunCopyOn(fresh), IDOK) << fresh.Dump();
+    std::vector<std::string> painted;
+    for (const Shown& s : PaintedCopyState(fresh.Ui())) {
+      if (s.controlId == IDC_SRCFILE) painted.push_back(s.text.str().substr(std::string("Q:\\HTML\\").size()));
+    }
+    EXPECT_EQ(painted, c.painted);
+  }
+}
+
 TEST_F(CopyDlgTest, AFailureShowsTheFileItStoppedAtBeforeItsMessage) {
   struct Case {
     const char* name;
     std::string list;
+    DWORD step;           // ms between two readings of the clock
     const char* failing;  // the file shown with the message
     const char* message;
   };
   const Case cases[] = {
-      {"a copy", "a\nmissing\n", "missing", "ファイルのコピーに失敗しました。"},
-      {"a page that cannot be written", "a\n01.html\n", "01.html", nullptr},
+      // The clock stands still: only the first file would be painted on its own.
+      {"a copy", "a\nmissing\n", 0, "missing", "ファイルのコピーに失敗しました。"},
+      {"a page that cannot be written", "a\n01.html\n", 0, "01.html", nullptr},
+      // 65,536 entries: a bar without a range, which no copy moves.
+      {"a copy with the bar at a standstill", std::string(65534, '\n') + "a\nmissing\n", 0, "missing",
+       "ファイルのコピーに失敗しました。"},
+      // Every file painted on its own, the failing one included.
+      {"a copy after files painted one by one", "a\nb\nmissing\n", 100, "missing",
+       "ファイルのコピーに失敗しました。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
     SetUpSystem(fresh, c.list);
     fresh.Files().AddFile("Q:\\HTML\\a", "A", FILE_ATTRIBUTE_READONLY);
+    fresh.Files().AddFile("Q:\\HTML\\b", "B", FILE_ATTRIBUTE_READONLY);
     fresh.Files().AddFile("Q:\\HTML\\01.html", "page\n", FILE_ATTRIBUTE_READONLY);
     const std::string message =
         c.message != nullptr ? std::string(c.message) : Dest(c.failing).str() + "を作れませんでした。";
     if (c.message == nullptr) fresh.Fail("MoveFileExA", ERROR_ACCESS_DENIED);
-    // The clock stands still: only the first file would be painted on its own.
+    fresh.Ui().SetClock(0, c.step);
     fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(CString(message), IDOK);
     EXPECT_EQ(RunCopyOn(fresh), IDCANCEL) << fresh.Dump();
-    const std::vector<Shown> shown = PaintedCopyState(fresh.Ui());
+    // Painted before the message appeared.
+    ASSERT_EQ(fresh.Ui().MessageBoxes().size(), 1u);
+    const std::vector<Shown> shown =
+        PaintedCopyState(fresh.Ui(), fresh.Ui().MessageBoxes()[0].controlPaintsBefore);
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[shown.size() - 2], (Shown{IDC_SRCFILE, CString("Q:\\HTML\\") + c.failing, 0}));
     EXPECT_EQ(shown.back(), (Shown{IDC_DSTFILE, Dest(c.failing), 0}));
+    // The bar is only ever moved on, never set again where it stands.
+    std::vector<WPARAM> positions;
+    for (const auto& m : fresh.Ui().ControlMessages()) {
+      if (m.message == PBM_SETPOS) positions.push_back(m.wParam);
+    }
+    for (std::size_t i = 1; i < positions.size(); ++i) EXPECT_LT(positions[i - 1], positions[i]);
   }
 }
 

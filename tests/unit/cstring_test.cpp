@@ -139,6 +139,8 @@ TEST(CStringTest, TrimRemovesSingleByteWhiteSpaceOnly) {
       {fullWidthSpace + "a" + fullWidthSpace, "\x81\x40" "a\x81\x40", "\x81\x40" "a\x81\x40",
        "\x81\x40" "a\x81\x40"},
       {"   ", "", "", ""},
+      // Longer than the small-string buffer: nothing before the text is read.
+      {std::string(40, ' '), "", "", ""},
       {"", "", "", ""},
       // The trail byte 0x20 of a malformed character belongs to that character.
       {"a\x81 ", "a\x81 ", "a\x81 ", "a\x81 "},
@@ -306,6 +308,20 @@ TEST(CStringTest, ReplaceWithTextsTakenFromTheStringItself) {
   CString growing("ab");
   EXPECT_EQ(growing.Replace(growing.view().substr(1, 1), growing.view()), 1);
   EXPECT_EQ(growing, CString("aab"));
+  // The first replacement changes the bytes the pattern was taken from: the
+  // pattern is still what it was when the call began.
+  CString same("xyxy");
+  EXPECT_EQ(same.Replace(same.view().substr(0, 1), same.view().substr(1, 1)), 2);
+  EXPECT_EQ(same, CString("yyyy"));
+}
+
+TEST(CStringTest, FindFromAStartAfterACharacterWhoseSecondByteLooksLikeALeadByte) {
+  // ぁ (0x82 0x9F) then 亜 (0x88 0x41): searching from 亜, its second byte
+  // 'A' is no match; 0x9F before the start is the end of ぁ, not a lead byte.
+  const CString s("\x82\x9F\x88\x41");
+  EXPECT_EQ(s.Find('A', 2), -1);
+  EXPECT_EQ(s.Find("A", 2), -1);
+  EXPECT_EQ(CString("\x82\x9F\x88\x41" "A").Find('A', 2), 4);
 }
 
 TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
