@@ -326,6 +326,7 @@ class MemoryUi : public IUserInterface {
   void PaintControl(HWND control, Window& w, bool byUpdateWindow);
   bool IsShown(const Window& w) const;
   void AddStep(Step step);
+  static Step MessageBoxStep(CString text, int answer, Here where);
   // Handles one queued message or one paint; false when there was nothing.
   bool PumpOne();
   void PumpUntilIdle();

@@ -87,12 +87,16 @@ MemoryUi& MemoryUi::ExpectDialog(UINT templateId, std::vector<UiAction> actions,
   return *this;
 }
 
-MemoryUi& MemoryUi::ExpectMessageBox(CString text, int answer, Here where) {
+MemoryUi::Step MemoryUi::MessageBoxStep(CString text, int answer, Here where) {
   Step s(Step::Kind::MessageBox);
   s.text = std::move(text);
   s.answer = answer;
   s.where = where;
-  AddStep(std::move(s));
+  return s;
+}
+
+MemoryUi& MemoryUi::ExpectMessageBox(CString text, int answer, Here where) {
+  AddStep(MessageBoxStep(std::move(text), answer, where));
   return *this;
 }
 
@@ -131,11 +135,7 @@ MemoryUi& MemoryUi::AlwaysAnswerDialog(UINT templateId, std::vector<UiAction> ac
 }
 
 MemoryUi& MemoryUi::AlwaysAnswerMessageBox(CString text, int answer, Here where) {
-  Step s(Step::Kind::MessageBox);
-  s.text = std::move(text);
-  s.answer = answer;
-  s.where = where;
-  m_standingMessageBoxes.push_back(std::move(s));
+  m_standingMessageBoxes.push_back(MessageBoxStep(std::move(text), answer, where));
   return *this;
 }
 

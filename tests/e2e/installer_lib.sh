@@ -75,6 +75,26 @@ inst_inspect() {
   e2e_bounded 60 "$WINE" "$E2E_INSPECT" "$@"
 }
 
+# inst_script_open: the lines every installer script begins with: the copy
+# dialog allowed to come and go between two looks at the desktop, the
+# backdrop and then the setup dialog awaited.
+inst_script_open() {
+  cat <<SCRIPT
+allow "$INST_COPY"
+wait-window "$INST_BACKDROP"
+wait-window "$INST_SETUP"
+SCRIPT
+}
+
+# inst_script_close: the lines an installation that completes ends with:
+# the completion dialog closed with its button and the backdrop gone.
+inst_script_close() {
+  cat <<SCRIPT
+click "$INST_FINISH" 1
+expect-no-window "$INST_BACKDROP" timeout=30000
+SCRIPT
+}
+
 # inst_script_default_install SHOTS: prints the driver script lines of an
 # installation that takes every default: the drive found by its label, the
 # default destination (which must not exist yet), Yes to both questions. The
@@ -87,11 +107,8 @@ inst_inspect() {
 inst_script_default_install() {
   local shots=${1:-}
   shot() { if [ -n "$shots" ]; then printf 'screenshot %s "%s/%s" area=window\n' "$1" "$shots" "$2"; fi; }
+  inst_script_open
   cat <<SCRIPT
-# The copy dialog may come and go between two looks at the desktop.
-allow "$INST_COPY"
-wait-window "$INST_BACKDROP"
-wait-window "$INST_SETUP"
 expect-text "$INST_SETUP" 1002 "Q"
 expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 expect-text "$INST_SETUP" 1001 $(inst_readme_word)
@@ -109,9 +126,8 @@ wait-window "$INST_FINISH" timeout=${INST_FINISH_TIMEOUT:-60000}
 $([ -n "${INST_TIME_COPY:-}" ] && printf 'elapsed %s\n' "$INST_TIME_COPY")
 expect-text "$INST_FINISH" 1002 "$INST_FINISH_TEXT"
 $(shot "\"$INST_FINISH\"" 04-finish.png)
-click "$INST_FINISH" 1
-expect-no-window "$INST_BACKDROP" timeout=30000
 SCRIPT
+  inst_script_close
 }
 
 # inst_expected_files: the sample CD's installation, one line each:

@@ -70,6 +70,17 @@ def code_mask(text: str) -> list[bool]:
     character literal, or a preprocessor line."""
     mask = [True] * len(text)
     i, n = 0, len(text)
+
+    def skip(start: int, end: int) -> int:
+        """Marks [start, end) as not code; returns end."""
+        end = min(end, n)
+        mask[start:end] = [False] * (end - start)
+        return end
+
+    def line_end(start: int) -> int:
+        j = text.find("\n", start)
+        return n if j < 0 else j
+
     line_start = True
     while i < n:
         c = text[i]
@@ -77,36 +88,22 @@ def code_mask(text: str) -> list[bool]:
             i += 1
             continue
         if line_start and c == "#":
-            j = text.find("\n", i)
-            j = n if j < 0 else j
-            for k in range(i, j):
-                mask[k] = False
-            i = j
+            i = skip(i, line_end(i))
             continue
         line_start = c == "\n"
         if text.startswith("//", i):
-            j = text.find("\n", i)
-            j = n if j < 0 else j
-            for k in range(i, j):
-                mask[k] = False
-            i = j
+            i = skip(i, line_end(i))
             continue
         if text.startswith("/*", i):
             j = text.find("*/", i + 2)
-            j = n if j < 0 else j + 2
-            for k in range(i, j):
-                mask[k] = False
-            i = j
+            i = skip(i, n if j < 0 else j + 2)
             continue
         if c in "\"'":
             # A digit separator (1'000) is not used in this code base.
             j = i + 1
             while j < n and text[j] != c:
                 j += 2 if text[j] == "\\" else 1
-            j = min(j + 1, n)
-            for k in range(i, j):
-                mask[k] = False
-            i = j
+            i = skip(i, j + 1)
             continue
         i += 1
     return mask

@@ -16,9 +16,7 @@ e2e_start 'Q:\installer.exe' 'Q:\'
 
 dest='C:\Program Files\Harborlit\表示ソフト'
 e2e_script dest_file <<SCRIPT
-allow "$INST_COPY"
-wait-window "$INST_BACKDROP"
-wait-window "$INST_SETUP"
+$(inst_script_open)
 expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
@@ -32,8 +30,7 @@ click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
 expect-msgbox "$INST_MSG_CREATE" yes caption=$INST_MSG_CAPTION
 wait-window "$INST_FINISH" timeout=60000
-click "$INST_FINISH" 1
-expect-no-window "$INST_BACKDROP" timeout=30000
+$(inst_script_close)
 SCRIPT
 e2e_drive dest_file || e2e_fail "the installer did not handle the destination file as expected"
 e2e_wait_program 30

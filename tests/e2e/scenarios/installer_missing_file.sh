@@ -14,9 +14,7 @@ E2E_CD_TAMPER=drop_sound e2e_stage_cd "$E2E_INSTALLER"
 e2e_start 'Q:\installer.exe' 'Q:\'
 
 e2e_script missing_file <<SCRIPT
-allow "$INST_COPY"
-wait-window "$INST_BACKDROP"
-wait-window "$INST_SETUP"
+$(inst_script_open)
 click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
 expect-msgbox "$INST_MSG_CREATE" yes caption=$INST_MSG_CAPTION

@@ -27,9 +27,7 @@ rm "$(inst_unix_path "${programs#path$'\t'}\\$INST_MENU_FOLDER\\$INST_UNINST_LIN
 
 e2e_start 'Q:\installer.exe' 'Q:\'
 e2e_script second <<SCRIPT
-allow "$INST_COPY"
-wait-window "$INST_BACKDROP"
-wait-window "$INST_SETUP"
+$(inst_script_open)
 expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
@@ -37,8 +35,7 @@ wait-window $INST_MSG_CAPTION
 screenshot $INST_MSG_CAPTION "$E2E_DIR/overwrite.png" area=window
 expect-msgbox "$INST_MSG_OVERWRITE" yes caption=$INST_MSG_CAPTION
 wait-window "$INST_FINISH" timeout=60000
-click "$INST_FINISH" 1
-expect-no-window "$INST_BACKDROP" timeout=30000
+$(inst_script_close)
 SCRIPT
 e2e_drive second || e2e_fail "the second installation did not go as expected"
 e2e_wait_program 30

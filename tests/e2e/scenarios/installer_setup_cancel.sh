@@ -15,9 +15,7 @@ e2e_start 'Q:\installer.exe' 'Q:\'
 
 dest='C:\Program Files\Harborlit\Drama1 Other'
 e2e_script setup_cancel <<SCRIPT
-allow "$INST_COPY"
-wait-window "$INST_BACKDROP"
-wait-window "$INST_SETUP"
+$(inst_script_open)
 expect-text "$INST_SETUP" 1002 "Q"
 set-text "$INST_SETUP" 1002 "X"
 set-text "$INST_SETUP" 1003 "D:\\elsewhere"
@@ -42,8 +40,7 @@ click "$INST_SETUP" 1
 expect-msgbox "$INST_MSG_CONFIRM" yes caption=$INST_MSG_CAPTION
 expect-msgbox "$INST_MSG_CREATE" yes caption=$INST_MSG_CAPTION
 wait-window "$INST_FINISH" timeout=60000
-click "$INST_FINISH" 1
-expect-no-window "$INST_BACKDROP" timeout=30000
+$(inst_script_close)
 SCRIPT
 e2e_drive setup_cancel || e2e_fail "the setup dialog did not behave as expected"
 e2e_wait_program 30
