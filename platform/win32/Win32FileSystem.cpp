@@ -112,14 +112,22 @@ BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destinatio
                                 BOOL failIfExists) {
   const std::wstring from = Widen(source.view());
   const std::wstring to = Widen(destination.view());
-  // Only a file already there can be refused, and only then do the source's
-  // attributes matter: a new destination costs a single look-up.
-  const DWORD present = failIfExists ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(to.c_str());
-  if (present != INVALID_FILE_ATTRIBUTES && (present & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    // A missing source is left to CopyFileW, which reports it as Windows does.
-    const DWORD sourceAttributes = ::GetFileAttributesW(from.c_str());
-    if (sourceAttributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(to, sourceAttributes)) {
-      return FALSE;
+  if (!failIfExists) {
+    // A new destination is the common case and has nothing to refuse: it is
+    // tried first without looking up either file. Looking up a name that is
+    // not there is not free under Wine, which searches the folder for it.
+    if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return TRUE;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return FALSE;
+    // Something is there: only a file can be refused, and only then do the
+    // source's attributes matter.
+    const DWORD present = ::GetFileAttributesW(to.c_str());
+    if (present != INVALID_FILE_ATTRIBUTES && (present & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      // A missing source is left to CopyFileW, which reports it as Windows does.
+      const DWORD sourceAttributes = ::GetFileAttributesW(from.c_str());
+      if (sourceAttributes != INVALID_FILE_ATTRIBUTES && RefusesReplacement(to, sourceAttributes)) {
+        return FALSE;
+      }
     }
   }
   return ::CopyFileW(from.c_str(), to.c_str(), failIfExists);

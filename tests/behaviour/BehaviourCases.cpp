@@ -89,6 +89,45 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
         "once writable it can be deleted");
 }
 
+// Copying without failIfExists, onto nothing and onto each kind of thing that
+// can already be there.
+void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString source = dir + "\\src.txt";
+  Write(files, source, "new bytes");
+  files.SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY);
+  check(files.CopyFileA(source, dir + "\\fresh.txt", FALSE) != 0, "CopyFileA to a new name");
+  const DWORD fresh = files.GetFileAttributesA(dir + "\\fresh.txt");
+  check(fresh != INVALID_FILE_ATTRIBUTES && (fresh & FILE_ATTRIBUTE_READONLY) != 0, "  ... keeps read-only",
+        "attributes " + std::to_string(fresh));
+  check(Read(files, dir + "\\fresh.txt") == std::optional<std::string>("new bytes"), "  ... with the bytes");
+
+  Write(files, dir + "\\plain.txt", "old");
+  check(files.CopyFileA(source, dir + "\\PLAIN.txt", FALSE) != 0, "CopyFileA over a writable file");
+  check(Read(files, dir + "\\plain.txt") == std::optional<std::string>("new bytes"), "  ... replaces its bytes");
+
+  Write(files, dir + "\\hidden.txt", "old");
+  files.SetFileAttributesA(dir + "\\hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+  files.SetLastError(0);
+  check(files.CopyFileA(source, dir + "\\hidden.txt", FALSE) == 0, "CopyFileA over a hidden file fails");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+  check(Read(files, dir + "\\hidden.txt") == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
+
+  check(files.CreateDirectoryA(dir + "\\folder") != 0, "CreateDirectoryA");
+  check(files.CopyFileA(source, dir + "\\folder", FALSE) == 0, "CopyFileA onto a folder fails");
+  const DWORD folder = files.GetFileAttributesA(dir + "\\folder");
+  check(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0, "  ... and the folder stays");
+
+  files.SetLastError(0);
+  check(files.CopyFileA(dir + "\\missing.txt", dir + "\\copy.txt", FALSE) == 0, "CopyFileA of a missing file fails");
+  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
+  check(files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES, "  ... and makes nothing");
+
+  for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt"}) {
+    files.SetFileAttributesA(dir + name, FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
   IFileSystem& files = b.Files();
   const CString sub = dir + "\\sub";
@@ -489,6 +528,7 @@ const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
     {"copy keeps read-only", "copy", CopyKeepsReadOnly},
     {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
+    {"copy onto what is there", "onto", CopyOntoWhatIsThere},
     {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
     {"search entries and attribute bits", "search", SearchEntriesAndBits},
     {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},
