@@ -313,6 +313,14 @@ TEST(CStringTest, ReplaceWithTextsTakenFromTheStringItself) {
   CString same("xyxy");
   EXPECT_EQ(same.Replace(same.view().substr(0, 1), same.view().substr(1, 1)), 2);
   EXPECT_EQ(same, CString("yyyy"));
+  // Only one of the two texts taken from the string: each is still what it
+  // was when the call began.
+  CString patternOnly("xyxy");
+  EXPECT_EQ(patternOnly.Replace(patternOnly.view().substr(0, 1), "y"), 2);
+  EXPECT_EQ(patternOnly, CString("yyyy"));
+  CString replacementOnly("abcdQzzzzabcd");
+  EXPECT_EQ(replacementOnly.Replace("abcd", replacementOnly.view().substr(4, 1)), 2);
+  EXPECT_EQ(replacementOnly, CString("QQzzzzQ"));
 }
 
 TEST(CStringTest, FindFromAStartAfterACharacterWhoseSecondByteLooksLikeALeadByte) {
@@ -353,6 +361,11 @@ TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
     const int sign = (r > 0) - (r < 0);
     EXPECT_EQ(sign, c.sign) << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
   }
+  // A view that ends inside a longer text (a prefix of a path): what lies
+  // after its end is not part of it.
+  const std::string_view text = "abcd";
+  EXPECT_EQ(MbsICmp(text.substr(0, 3), text.substr(0, 2)), 1);
+  EXPECT_EQ(MbsICmp(text.substr(0, 2), text.substr(0, 3)), -1);
 }
 
 // The last lead byte of the lower range, 0x9F, starts a double-byte
