@@ -293,7 +293,7 @@ DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, 
   std::string bytes = from.node->data;  // copy first: source and destination may share storage
   const DWORD attributes = (from.node->attributes & kStoredAttributes) | FILE_ATTRIBUTE_ARCHIVE;
   if (at.node) {
-    ResizeData(*at.node, std::move(bytes));
+    if (DWORD error = ResizeData(*at.node, std::move(bytes)); error != 0) return error;
     at.node->attributes = attributes;
   } else {
     auto node = NewNode(to.path.Leaf(), false, to.path.drive);
@@ -465,7 +465,7 @@ DWORD FileTree::OpenForWrite(std::string_view path, std::shared_ptr<FsNode>& nod
   }
   if (resolved.trailingSeparator) return ERROR_INVALID_NAME;
   if (at.node) {
-    ResizeData(*at.node, std::string());
+    if (DWORD error = ResizeData(*at.node, std::string()); error != 0) return error;
     at.node->attributes |= FILE_ATTRIBUTE_ARCHIVE;
     node = at.node;
   } else {

@@ -98,6 +98,16 @@ TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
   EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\more\\x"));
 }
 
+// A path from the root of the current drive has no first level to look up.
+TEST(CreateDirectoryTreeTest, APathFromTheRootOfTheCurrentDriveIsMade) {
+  MemorySystem sys;
+  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+  EXPECT_EQ(CreateDirectoryTree(sys.Files(), "\\top\\sub"), 1);
+  EXPECT_TRUE(sys.Files().IsFolder("C:\\top\\sub"));
+}
+
 TEST(CreateDirectoryTreeTest, ARelativeFirstLevelThatIsAFileStopsTheWalk) {
   MemorySystem sys;
   ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
@@ -146,6 +156,10 @@ TEST(LookUpPathTest, TellsFoldersFromFilesAndClosesItsSearch) {
   // Wildcards would match the folder and the file; they are no pattern here.
   EXPECT_EQ(LookUpPath(sys.Files(), "C:\\d*"), PathKind::Missing);
   EXPECT_EQ(LookUpPath(sys.Files(), "C:\\dir\\file.tx?"), PathKind::Missing);
+  // Also when the wildcard comes first.
+  ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\dir"));
+  EXPECT_EQ(LookUpPath(sys.Files(), "*"), PathKind::Missing);
+  EXPECT_EQ(LookUpPath(sys.Files(), "?ile.txt"), PathKind::Missing);
   EXPECT_EQ(sys.Files().OpenSearches(), 0);
 }
 

@@ -334,6 +334,38 @@ TEST_F(FrameworkTest, DialogOpenedInsideADialogIsOwnedByIt) {
   EXPECT_EQ(app.ActiveModalDialog(), nullptr) << "both dialogs are over";
 }
 
+// What a dialog does once its window is gone (a message box from its last
+// hook) belongs to the dialog it was opened from: the finished one no longer
+// has a window to own anything.
+TEST_F(FrameworkTest, ADialogWhoseWindowIsGoneOwnsNothing) {
+  class LastWords : public CDialog {
+   public:
+    LastWords(PlatformServices& p) : CDialog(p, kPlainDialog) {}
+    HWND windowAfterwards = reinterpret_cast<HWND>(1);
+    HWND ownerAfterwards = nullptr;
+
+   protected:
+    void PostNcDestroy() override {
+      windowAfterwards = GetSafeHwnd();
+      ownerAfterwards = AfxGetModalOwner(Ui());
+    }
+  };
+  OwnerApp app(platform, log);
+  HWND outer = nullptr;
+  LastWords inner(platform);
+  TestDialog dialog(platform, log);
+  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi&, HWND d) {
+                                    outer = d;
+                                    inner.DoModal();
+                                  }),
+                                  UiAction::Return()})
+      .ExpectDialog(kPlainDialog, {UiAction::Return()});
+  dialog.DoModal();
+  EXPECT_EQ(inner.windowAfterwards, nullptr);
+  EXPECT_NE(outer, nullptr);
+  EXPECT_EQ(inner.ownerAfterwards, outer);
+}
+
 // ---------------------------------------------------------------- the Return key
 
 // A dialog that records every command it gets, whatever its code.

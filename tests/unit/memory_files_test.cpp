@@ -65,6 +65,14 @@ TEST_F(MemoryFiles, CopyFailures) {
   EXPECT_EQ(fs.Contents("C:\\dest\\hid.html"), "old");
   EXPECT_EQ(fs.Contents("C:\\dest\\plain.html"), "old");
   EXPECT_FALSE(fs.Exists("C:\\dest\\x"));
+  // A destination open for reading or for writing, even once, is in use.
+  for (FileOpenMode mode : {FileOpenMode::Read, FileOpenMode::Write}) {
+    auto open = fs.OpenFile("C:\\dest\\plain.html", mode);
+    ASSERT_NE(open, nullptr);
+    fs.SetLastError(0);
+    EXPECT_FALSE(fs.CopyFileA("Q:\\HTML\\01.html", "C:\\dest\\plain.html", FALSE));
+    EXPECT_EQ(fs.GetLastError(), ERROR_SHARING_VIOLATION);
+  }
   // A plain existing destination is replaced.
   EXPECT_TRUE(fs.CopyFileA("Q:\\HTML\\01.html", "C:\\dest\\plain.html", FALSE));
   EXPECT_EQ(fs.Contents("C:\\dest\\plain.html"), "page one");
@@ -332,6 +340,29 @@ TEST_F(MemoryFiles, MoveDoesNotReplaceAFolder) {
   EXPECT_EQ(fs.GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_TRUE(fs.IsFolder("C:\\dest\\sub"));
   EXPECT_EQ(fs.Contents("C:\\dest\\f.txt"), "f");
+}
+
+// A move onto the same entry under another spelling only respells it.
+TEST_F(MemoryFiles, MoveToAnotherSpellingRenamesInPlace) {
+  ASSERT_TRUE(fs.AddFile("C:\\dest\\name.txt", "n", 0));
+  const CString respelled = "C:\\dest\\NAME.txt";
+  EXPECT_TRUE(fs.MoveFileExA("C:\\dest\\name.txt", &respelled, 0));
+  EXPECT_EQ(fs.List("C:\\dest"), std::vector<CString>{"NAME.txt"});
+  EXPECT_EQ(fs.Contents("C:\\dest\\NAME.txt"), "n");
+}
+
+// Nothing moves on a CD, within it or out of it.
+TEST_F(MemoryFiles, MoveOnACdIsRefused) {
+  const CString within = "Q:\\HTML\\moved.html";
+  const CString out = "C:\\dest\\moved.html";
+  for (const CString* target : {&within, &out}) {
+    SCOPED_TRACE(target->GetString());
+    fs.SetLastError(0);
+    EXPECT_FALSE(fs.MoveFileExA("Q:\\HTML\\01.html", target, MOVEFILE_REPLACE_EXISTING));
+    EXPECT_NE(fs.GetLastError(), 0u);
+    EXPECT_EQ(fs.Contents("Q:\\HTML\\01.html"), "page one");
+    EXPECT_FALSE(fs.Exists(*target));
+  }
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ TEST(MemoryPath, ResolvesLikeWindows) {
       {"\\top", false, "C:\\top", 0, false},
       {"C:rel", false, "C:\\work\\sub\\rel", 0, false},
       {"D:rel", false, "D:\\rel", 0, false},
+      {"c:", false, "C:\\work\\sub", 0, false},
+      {"D:", false, "D:\\", 0, false},
       {"q:\\", false, "Q:\\", 0, false},
       {"C:\\a\\name. . ", false, "C:\\a\\name", 0, false},
       {"C:\\a\\name \\", false, "C:\\a\\name ", 0, true},

@@ -300,7 +300,15 @@ TEST_F(RegistrationTest, CreateShortcutReturnsSaveResultAndReleasesEverything) {
   // A Japanese file name reaches Save whole.
   EXPECT_EQ(CreateShortcut(shell, "C:\\t.html", StartMenu("表ソ.lnk"), "", "", "C:\\", nullptr, 1), S_OK);
   EXPECT_TRUE(files().Exists(StartMenu("表ソ.lnk")));
-  ExpectComBalanced(4);
+  // A call that fails on the way gives its own result back.
+  platform.Fail("CoCreateShellLink", 0x80040154).Times(1);
+  EXPECT_EQ(CreateShortcut(shell, "C:\\t.html", StartMenu("c.lnk"), "", "", "C:\\", nullptr, 1),
+            static_cast<HRESULT>(0x80040154));
+  platform.Fail("QueryPersistFile", 0x8007000E).Times(1);
+  EXPECT_EQ(CreateShortcut(shell, "C:\\t.html", StartMenu("c.lnk"), "", "", "C:\\", nullptr, 1),
+            static_cast<HRESULT>(0x8007000E));
+  EXPECT_FALSE(files().Exists(StartMenu("c.lnk")));
+  ExpectComBalanced(6);
 }
 
 }  // namespace

@@ -308,6 +308,11 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"//server/share\\uninst.exe", kRootRefusal},
       // No drive letter, or a folder Windows would name differently.
       {"1:\\x\\uninst.exe", kFolderRefusal},
+      {"_:\\x\\uninst.exe", kFolderRefusal},  // between the capitals and the small letters
+      {"{:\\x\\uninst.exe", kFolderRefusal},  // just after z
+      // From the root of whatever drive is current: one separator is no share.
+      {"\\x\\y\\z\\uninst.exe", kFolderRefusal},
+      {"/x/y/z\\uninst.exe", kFolderRefusal},
       {"CC\\x\\uninst.exe", kFolderRefusal},
       {"C;\\x\\uninst.exe", kFolderRefusal},
       {"C:\\x.\\uninst.exe", kFolderRefusal},
