@@ -216,15 +216,25 @@ TEST(CStringTest, DeleteAndInsert) {
   EXPECT_EQ(s, CString("<dXYe!"));
 }
 
+// Replace(oldText, newText) on text gives count and result.
+struct ReplaceCase {
+  std::string text;
+  std::string oldText;
+  std::string newText;
+  int count;
+  std::string result;
+};
+
+void ExpectReplacements(const std::vector<ReplaceCase>& cases) {
+  for (const auto& c : cases) {
+    CString s(c.text);
+    EXPECT_EQ(s.Replace(c.oldText, c.newText), c.count) << testing::PrintToString(c.text);
+    EXPECT_EQ(s, CString(c.result)) << testing::PrintToString(c.text);
+  }
+}
+
 TEST(CStringTest, ReplaceLeftToRightWithoutOverlap) {
-  struct Case {
-    std::string text;
-    std::string oldText;
-    std::string newText;
-    int count;
-    std::string result;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ReplaceCase> cases = {
       {"aaaa", "aa", "b", 2, "bb"},
       {"aaa", "aa", "b", 1, "ba"},
       // A pattern formed only by a removal stays.
@@ -240,22 +250,11 @@ TEST(CStringTest, ReplaceLeftToRightWithoutOverlap) {
       // A pattern ending in a lead byte would split a character.
       {std::string("a") + kSo, "a\x83", "", 0, std::string("a") + kSo},
   };
-  for (const auto& c : cases) {
-    CString s(c.text);
-    EXPECT_EQ(s.Replace(c.oldText, c.newText), c.count) << testing::PrintToString(c.text);
-    EXPECT_EQ(s, CString(c.result)) << testing::PrintToString(c.text);
-  }
+  ExpectReplacements(cases);
 }
 
 TEST(CStringTest, ReplaceTellsCharacterStartsFromRunsOfLeadBytes) {
-  struct Case {
-    std::string text;
-    std::string oldText;
-    std::string newText;
-    int count;
-    std::string result;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ReplaceCase> cases = {
       // Three lead bytes before the backslash: the third takes it as its
       // second byte.
       {"\x81\x81\x81\\", "\\", "/", 0, "\x81\x81\x81\\"},
@@ -269,10 +268,8 @@ TEST(CStringTest, ReplaceTellsCharacterStartsFromRunsOfLeadBytes) {
       // Candidates inside characters are passed over, later ones still found.
       {std::string(kSo) + kSo + "\\" + kSo, "\\", "", 1, std::string(kSo) + kSo + kSo},
   };
+  ExpectReplacements(cases);
   for (const auto& c : cases) {
-    CString s(c.text);
-    EXPECT_EQ(s.Replace(c.oldText, c.newText), c.count) << testing::PrintToString(c.text);
-    EXPECT_EQ(s, CString(c.result)) << testing::PrintToString(c.text);
     EXPECT_EQ(CString(c.text).Find(c.oldText) >= 0, c.count > 0) << testing::PrintToString(c.text);
   }
 }

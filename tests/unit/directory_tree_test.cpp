@@ -87,11 +87,16 @@ TEST(CreateDirectoryTreeTest, FailureLeavesTheLevelsAlreadyMade) {
   EXPECT_FALSE(sys.Files().Exists("C:\\a\\b\\c"));
 }
 
-TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
-  MemorySystem sys;
+// A fixed drive C: whose current folder is C:\work.
+void WorkInC(MemorySystem& sys) {
   ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
   ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
   ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+}
+
+TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
+  MemorySystem sys;
+  WorkInC(sys);
   EXPECT_EQ(CreateDirectoryTree(sys.Files(), "games"), 1);
   EXPECT_TRUE(sys.Files().IsFolder("C:\\work\\games"));
   EXPECT_EQ(CreateDirectoryTree(sys.Files(), "more\\x"), 1);
@@ -101,9 +106,7 @@ TEST(CreateDirectoryTreeTest, ARelativeFirstLevelIsMadeInTheCurrentFolder) {
 // A path from the root of the current drive has no first level to look up.
 TEST(CreateDirectoryTreeTest, APathFromTheRootOfTheCurrentDriveIsMade) {
   MemorySystem sys;
-  ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
-  ASSERT_TRUE(sys.Files().AddFolder("C:\\work"));
-  ASSERT_TRUE(sys.Files().SetCurrentFolder("C:\\work"));
+  WorkInC(sys);
   EXPECT_EQ(CreateDirectoryTree(sys.Files(), "\\top\\sub"), 1);
   EXPECT_TRUE(sys.Files().IsFolder("C:\\top\\sub"));
 }
