@@ -13,7 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb xauth x11-utils
-  locales imagemagick fonts-ipafont-gothic
+  locales imagemagick fonts-ipafont-gothic fonts-wine
   python3 file
   gcovr
   xorriso

@@ -50,19 +50,6 @@ lines = open(sys.argv[1], "rb").read().decode("cp932").splitlines()
 print(word("".join(l + "\r\n" for l in lines)))' "${E2E_CD:-$E2E_REPO/sample-cd}/readme.txt"
 }
 
-# inst_japanese_fonts: makes the dialogs' font names "ＭＳ Ｐゴシック" and
-# "MS PGothic" stand for the installed IPA P Gothic, as a Western Windows
-# has its Japanese fonts. Under the Japanese locale Wine finds a Japanese font
-# for them by their character set; under a Western one it would otherwise
-# draw the dialogs' Japanese with a font that has no Japanese characters.
-inst_japanese_fonts() {
-  local name
-  for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'ＭＳ ゴシック' 'MS Gothic' 'MS UI Gothic'; do
-    e2e_bounded 60 "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAPGothic /f \
-      >/dev/null 2>&1 || e2e_fail "cannot register a replacement for the font $name"
-  done
-}
-
 # inst_unix_path WINDOWS-PATH: the prefix's Unix path of a C: path.
 inst_unix_path() {
   local p=${1#[Cc]:}
@@ -112,6 +99,7 @@ inst_script_default_install() {
 expect-text "$INST_SETUP" 1002 "Q"
 expect-text "$INST_SETUP" 1003 "$INST_DEFAULT_DEST"
 expect-text "$INST_SETUP" 1001 $(inst_readme_word)
+measure-texts "$INST_SETUP" $E2E_DIALOG_FONT
 $(shot "\"$INST_SETUP\"" 01-setup.png)
 $([ -n "$shots" ] && printf 'screenshot "%s" "%s/00-screen.png" area=screen\n' "$INST_SETUP" "$shots")
 click "$INST_SETUP" 1
@@ -125,6 +113,7 @@ $([ -n "${INST_TIME_COPY:-}" ] && printf 'mark %s\n' "$INST_TIME_COPY")
 wait-window "$INST_FINISH" timeout=${INST_FINISH_TIMEOUT:-60000}
 $([ -n "${INST_TIME_COPY:-}" ] && printf 'elapsed %s\n' "$INST_TIME_COPY")
 expect-text "$INST_FINISH" 1002 "$INST_FINISH_TEXT"
+measure-texts "$INST_FINISH" $E2E_DIALOG_FONT
 $(shot "\"$INST_FINISH\"" 04-finish.png)
 SCRIPT
   inst_script_close

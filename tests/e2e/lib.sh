@@ -32,10 +32,13 @@ E2E_CACHE=${E2E_CACHE:-$E2E_REPO/build/win64/e2e-cache}
 WINE=${WINE:-wine}
 WINESERVER=${WINESERVER:-wineserver}
 
+# The font both programs' dialogs name in their templates, as the driver's
+# measure-texts takes it.
+E2E_DIALOG_FONT='"ＭＳ Ｐゴシック" 9'
 # The CD's volume label, by which the installer finds its drive.
 E2E_CD_LABEL=TAVRIN_DRAMACD1
 # Bump when the template's settings change, so old caches are not reused.
-E2E_TEMPLATE_REVISION=1
+E2E_TEMPLATE_REVISION=2
 
 E2E_NAME=
 E2E_WORK=
@@ -165,8 +168,13 @@ e2e_template() {
     WINEPREFIX=$build WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
       e2e_bounded 180 "$WINE" wineboot -i >"$E2E_WORK/wineboot.log" 2>&1 ||
       e2e_fail "wineboot failed: $(tail -5 "$E2E_WORK/wineboot.log")"
-    cat >"$E2E_WORK/template.reg" <<'EOF'
-REGEDIT4
+    # The dialogs ask for Windows' Japanese fonts by name; the IPA fonts are
+    # drawn to the same metrics, so texts wrap and fit as they do on
+    # Windows. A version 5 file in UTF-16 carries the Japanese names intact.
+    {
+      printf '\xff\xfe'
+      iconv -f UTF-8 -t UTF-16LE <<'EOF'
+Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
@@ -177,9 +185,17 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS PGothic"="IPAPGothic"
+"MS UI Gothic"="IPAPGothic"
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+
 [HKEY_LOCAL_MACHINE\Software\Wine\Drives]
 "q:"="cdrom"
 EOF
+    } >"$E2E_WORK/template.reg"
     WINEPREFIX=$build e2e_bounded 60 "$WINE" regedit /S "$(e2e_winpath "$E2E_WORK/template.reg")" ||
       e2e_fail "regedit failed"
     WINEPREFIX=$build e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the template's wineserver did not end"
@@ -326,6 +342,41 @@ e2e_expect_backdrop() {
   white=$(e2e_count_white "$f" 20 20 380 32)
   e2e_log "title area: $white of 12160 pixels white"
   ((white >= 100 && white <= 12160 * 6 / 10)) || e2e_fail "title area holds $white white pixels, wanted 100 to 7296"
+}
+
+# e2e_check_text_fit LOG...: every text the driver measured in these logs
+# (measure-texts) fits its control, except the known overflows listed in
+# text_fit_known.txt, each of which must still overflow where it is measured:
+# a dialog or a font change that cuts off a text fails the scenario.
+e2e_check_text_fit() {
+  python3 - "$E2E_HERE/text_fit_known.txt" "$@" <<'PY' || e2e_fail "a dialog text does not fit as recorded (see above)"
+import sys
+known = {}
+for line in open(sys.argv[1], encoding="utf-8"):
+    line = line.rstrip("\n")
+    if line and not line.startswith("#"):
+        caption, text = line.split("\t", 1)
+        known[(caption, text)] = False
+problems, measured = [], 0
+for log in sys.argv[2:]:
+    for line in open(log, encoding="utf-8", errors="replace"):
+        f = line.rstrip("\n").split("\t")
+        if f[0] != "text-fit" or len(f) != 7:
+            continue
+        measured += 1
+        _, caption, control, verdict, need, have, text = f
+        key = (caption, text)
+        if verdict == "overflows" and key not in known:
+            problems.append(f"{caption}: {control} needs {need}, has {have}: {text}")
+        if key in known:
+            known[key] |= verdict == "overflows"
+            if verdict == "fits":
+                problems.append(f"{caption}: {control} now fits ({need} in {have}), remove it from text_fit_known.txt: {text}")
+for p in problems:
+    print("text fit:", p)
+print(f"text fit: {measured} text(s) measured, {len(problems)} problem(s)")
+sys.exit(1 if problems or measured == 0 else 0)
+PY
 }
 
 # e2e_publish FILE NAME: copies a screenshot to out/NAME at the repository root.

@@ -52,17 +52,17 @@ uninst_confirm_script() {
   shift 2
   {
     printf '%s\n' "# The confirmation opens as soon as the backdrop has painted."
-    printf 'allow "%s"\n' "$UNINST_CONFIRM"
-    printf 'allow "%s"\n' "$UNINST_DONE"
     printf 'wait-window "%s" timeout=60000\n' "$UNINST_CAPTION"
     printf 'wait-window "%s"\n' "$UNINST_CONFIRM"
     printf 'expect-text "%s" 1001 "%s"\n' "$UNINST_CONFIRM" "$(uninst_confirm_text "$folder")"
     printf 'screenshot "%s" "%s" area=window\n' "$UNINST_CONFIRM" "$E2E_DIR/$name-confirm.png"
+    printf 'measure-texts "%s" %s\n' "$UNINST_CONFIRM" "$E2E_DIALOG_FONT"
     printf 'click "%s" 1000\n' "$UNINST_CONFIRM"
     for line in "$@"; do printf '%s\n' "$line"; done
     printf 'wait-window "%s"\n' "$UNINST_DONE"
     printf 'expect-text "%s" 1001 "%s"\n' "$UNINST_DONE" "$UNINST_DONE_TEXT"
     printf 'screenshot "%s" "%s" area=window\n' "$UNINST_DONE" "$E2E_DIR/$name-done.png"
+    printf 'measure-texts "%s" %s\n' "$UNINST_DONE" "$E2E_DIALOG_FONT"
     printf 'click "%s" 1\n' "$UNINST_DONE"
     printf 'expect-no-window "%s"\n' "$UNINST_CAPTION"
   } >"$E2E_DIR/$name.txt"

@@ -53,19 +53,23 @@ private:
   HDC dc_;
 };
 
-class Bitmap {
+// Owns a GDI object (a bitmap, a font) and deletes it.
+template <typename Handle>
+class GdiObject {
 public:
-  explicit Bitmap(HBITMAP bmp) : bmp_(bmp) {}
-  Bitmap(const Bitmap&) = delete;
-  Bitmap& operator=(const Bitmap&) = delete;
-  ~Bitmap() {
-    if (bmp_) DeleteObject(bmp_);
+  explicit GdiObject(Handle h) : h_(h) {}
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  ~GdiObject() {
+    if (h_) DeleteObject(h_);
   }
-  HBITMAP get() const { return bmp_; }
+  Handle get() const { return h_; }
 
 private:
-  HBITMAP bmp_;
+  Handle h_;
 };
+using Bitmap = GdiObject<HBITMAP>;
+using Font = GdiObject<HFONT>;
 
 // Selects an object into a DC and puts the previous one back on scope exit.
 class Selection {
@@ -317,6 +321,90 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& er
                          got != bytes.size())) {
     error = ErrorText("ReadFile") + " for " + Narrow(path);
     return false;
+  }
+  return true;
+}
+
+namespace {
+
+// What a control needs to show its text whole, in the measuring font.
+bool MeasureControl(HDC dc, const TEXTMETRICW& tm, HWND control, TextFit& fit) {
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  RECT client{};
+  GetClientRect(control, &client);
+  fit.have = SIZE{client.right, client.bottom};
+  if (fit.cls == L"Edit") {
+    // A multi-line edit wraps the text itself: it fits when its lines fit
+    // the formatting rectangle. Edits that scroll, or hold one typed line,
+    // are not fixed texts.
+    if (!(style & ES_MULTILINE) || (style & WS_VSCROLL)) return false;
+    DWORD_PTR lines = 0;
+    if (!SendMessageTimeoutW(control, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &lines)) return false;
+    RECT format = client;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format), SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                        &ignored);
+    fit.have = SIZE{format.right - format.left, format.bottom - format.top};
+    fit.need = SIZE{fit.have.cx, static_cast<LONG>(lines) * tm.tmHeight};
+    return true;
+  }
+  UINT flags = DT_CALCRECT | DT_EXPANDTABS;
+  LONG width = client.right;
+  if (fit.cls == L"Static") {
+    const LONG type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE) {
+      return false;
+    }
+    flags |= (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) ? DT_SINGLELINE : DT_WORDBREAK;
+    if (style & SS_NOPREFIX) flags |= DT_NOPREFIX;
+  } else if (fit.cls == L"Button") {
+    const LONG type = style & BS_TYPEMASK;
+    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return false;
+    // The caption is drawn inside the button's edge.
+    flags |= DT_SINGLELINE;
+    width -= 2 * GetSystemMetrics(SM_CXEDGE);
+    fit.have.cx = width;
+  } else {
+    return false;
+  }
+  RECT need{0, 0, width, 0};
+  DrawTextW(dc, fit.text.c_str(), static_cast<int>(fit.text.size()), &need, flags);
+  fit.need = SIZE{need.right, need.bottom};
+  return true;
+}
+
+} // namespace
+
+bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::string& error) {
+  ScreenDc screen;
+  MemoryDc dc(screen.get());
+  if (!dc.get()) {
+    error = ErrorText("CreateCompatibleDC");
+    return false;
+  }
+  // The dialog manager makes a dialog's font from its template the same way.
+  Font font(CreateFontW(-MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+  if (!font.get()) {
+    error = ErrorText("CreateFontW");
+    return false;
+  }
+  Selection selected(dc.get(), font.get());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc.get(), &tm);
+  std::vector<HWND> children;
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+  out.clear();
+  for (HWND child : children) {
+    if (!IsWindowVisible(child)) continue;
+    TextFit fit;
+    fit.cls = WindowClass(child);
+    fit.id = GetDlgCtrlID(child) & 0xFFFF;
+    if (!ControlText(child, fit.text) || fit.text.empty()) continue;
+    if (!MeasureControl(dc.get(), tm, child, fit)) continue;
+    fit.fits = fit.need.cx <= fit.have.cx && fit.need.cy <= fit.have.cy;
+    out.push_back(std::move(fit));
   }
   return true;
 }

@@ -78,6 +78,21 @@ std::string DescribeWindow(HWND hwnd);
 // depend on how a control stores line breaks.
 std::wstring WithLineFeeds(std::wstring_view text);
 
+// Whether a control's text fits it, measured in the dialog's font.
+struct TextFit {
+  std::wstring cls;
+  int id = 0;
+  std::wstring text;
+  SIZE need{}; // what the text takes (a multi-line edit: its lines' height)
+  SIZE have{}; // what the control gives it
+  bool fits = false;
+};
+
+// Measures every visible text control of a dialog (static texts, push
+// buttons, multi-line edits without a scroll bar) in the named font and
+// size, as the dialog manager makes it from the dialog's template.
+bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::string& error);
+
 struct Pixels {
   std::uint32_t width = 0;
   std::uint32_t height = 0;

@@ -20,6 +20,17 @@ std::string Quote(const std::wstring& text) {
 // Classes of short-lived helper windows that are never part of a program's flow.
 bool IsIgnoredClass(const std::wstring& cls) { return cls == L"tooltips_class32" || cls == L"#32768"; }
 
+// A control's text on one log line: line breaks and tabs written as \n and \t.
+std::string OneLine(const std::wstring& text) {
+  std::string out;
+  for (const char c : Narrow(WithLineFeeds(text))) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else out += c;
+  }
+  return out;
+}
+
 std::string Hex(std::uintptr_t v) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(v));
@@ -29,7 +40,9 @@ std::string Hex(std::uintptr_t v) {
 } // namespace
 
 int Runner::Run(const std::vector<Command>& commands) {
-  for (const auto& cmd : commands) {
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const Command& cmd = commands[i];
+    next_ = NextAwaited(commands, i);
     std::fprintf(log_, "[%d] %s\n", cmd.line, cmd.source.c_str());
     std::fflush(log_);
     std::string note;
@@ -97,6 +110,7 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
   case Op::ExpectMsgBox: return DoExpectMsgBox(cmd, note, error);
   case Op::Close: return DoClose(cmd, note, error);
   case Op::ExpectNoWindow: return DoExpectNoWindow(cmd, note, error);
+  case Op::MeasureTexts: return DoMeasureTexts(cmd, note, error);
   }
   error = "internal: unknown command";
   return false;
@@ -150,12 +164,26 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
       known_.insert(w.hwnd);
       continue;
     }
+    // The window the script waits for next may come before the current
+    // command is done: it is that command's business.
+    if (AwaitedNext(w)) continue;
     // Gone since the round's look (a box closing as it was answered): not unexpected.
     if (!IsWindowVisible(w.hwnd)) continue;
     error = "unexpected window: " + DescribeWindow(w.hwnd);
     return false;
   }
   return true;
+}
+
+bool Runner::AwaitedNext(const TopWindow& w) const {
+  if (!next_) return false;
+  std::string boxText;
+  if (next_->op == Op::ExpectMsgBox && w.cls == L"#32770") {
+    HWND label = GetDlgItem(w.hwnd, kMessageBoxTextId);
+    std::wstring text;
+    if (label && ControlText(label, text)) boxText = Narrow(WithLineFeeds(text));
+  }
+  return Awaits(*next_, Narrow(w.caption), Narrow(w.cls), boxText);
 }
 
 void Runner::Watch(DWORD pid) {
@@ -480,6 +508,23 @@ bool Runner::DoExpectNoWindow(const Command& cmd, std::string& note, std::string
       error);
   if (ok) note = "gone";
   return ok;
+}
+
+bool Runner::DoMeasureTexts(const Command& cmd, std::string& note, std::string& error) {
+  HWND hwnd = nullptr;
+  if (!AwaitTop(cmd.caption, defaultTimeoutMs_, hwnd, error)) return false;
+  std::vector<TextFit> fits;
+  if (!MeasureTexts(hwnd, Widen(cmd.text), static_cast<int>(cmd.points), fits, error)) return false;
+  int over = 0;
+  for (const auto& f : fits) {
+    // text-fit, caption, class and id, verdict, needed and given size, text
+    std::fprintf(log_, "text-fit\t%s\t%s %d\t%s\t%ldx%ld\t%ldx%ld\t%s\n", cmd.caption.c_str(),
+                 Narrow(f.cls).c_str(), f.id, f.fits ? "fits" : "overflows", f.need.cx, f.need.cy, f.have.cx,
+                 f.have.cy, OneLine(f.text).c_str());
+    if (!f.fits) ++over;
+  }
+  note = std::to_string(fits.size()) + " text(s) measured, " + std::to_string(over) + " do not fit";
+  return true;
 }
 
 std::string Runner::DumpWindows() const {

@@ -33,6 +33,7 @@ private:
   // a window of the program that nobody expects fails the wait.
   bool Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error, bool watchOthers = true);
   bool CheckUnexpected(HWND target, std::string& error);
+  bool AwaitedNext(const TopWindow& w) const;
   void Watch(DWORD pid);
   HWND FindTop(const std::wstring& caption) const;
   bool AwaitTop(const std::string& caption, std::uint32_t timeoutMs, HWND& hwnd, std::string& error);
@@ -52,6 +53,7 @@ private:
   bool DoExpectMsgBox(const Command& cmd, std::string& note, std::string& error);
   bool DoClose(const Command& cmd, std::string& note, std::string& error);
   bool DoExpectNoWindow(const Command& cmd, std::string& note, std::string& error);
+  bool DoMeasureTexts(const Command& cmd, std::string& note, std::string& error);
 
   std::FILE* log_;
   std::uint32_t defaultTimeoutMs_ = 60000;
@@ -60,8 +62,9 @@ private:
   ProcessHandle watched_; // open on that process, to notice when it ends
   bool watchedEnded_ = false; // seen ended by the current wait
   std::vector<TopWindow> desktop_; // the visible top-level windows of this round of a wait
-  std::set<HWND> known_;
-  std::map<std::string, std::chrono::steady_clock::time_point> marks_; // set by mark  // the program's windows that the script has seen or allowed
+  std::set<HWND> known_;  // the program's windows that the script has seen or allowed
+  const Command* next_ = nullptr; // the command that waits for a window next (NextAwaited)
+  std::map<std::string, std::chrono::steady_clock::time_point> marks_; // set by mark
 };
 
 } // namespace e2e

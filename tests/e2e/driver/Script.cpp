@@ -7,7 +7,7 @@
 namespace e2e {
 namespace {
 
-enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine };
+enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine, Points };
 
 enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4 };
 
@@ -38,6 +38,7 @@ constexpr CommandSpec kCommands[] = {
     {"run", Op::Run, {Arg::CommandLine}, 1, kOptTimeout},
     {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
     {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
+    {"measure-texts", Op::MeasureTexts, {Arg::Caption, Arg::Text, Arg::Points}, 3, 0},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -130,6 +131,9 @@ std::string SetArg(Command& cmd, Arg kind, const std::string& word) {
     if (!ParseNumber(word, kMaxWaitMs, cmd.millis)) {
       return "bad milliseconds '" + word + "' (0 to " + std::to_string(kMaxWaitMs) + ")";
     }
+    return "";
+  case Arg::Points:
+    if (!ParseNumber(word, 72, cmd.points) || cmd.points == 0) return "bad font size '" + word + "' (1 to 72 points)";
     return "";
   case Arg::Answer:
     if (word == "yes") cmd.answer = Answer::Yes;
@@ -290,6 +294,40 @@ Script ParseScript(std::string_view text) {
     script.commands.push_back(std::move(cmd));
   }
   return script;
+}
+
+const Command* NextAwaited(const std::vector<Command>& commands, std::size_t index) {
+  for (std::size_t i = index + 1; i < commands.size(); ++i) {
+    switch (commands[i].op) {
+    case Op::Timeout:
+    case Op::Allow:
+    case Op::Sleep:
+    case Op::Run:
+    case Op::Mark:
+    case Op::Elapsed:
+    case Op::ExpectNoWindow: continue;
+    case Op::MeasureTexts:
+    case Op::Attach:
+    case Op::WaitWindow:
+    case Op::ExpectMaximized:
+    case Op::Screenshot:
+    case Op::GetText:
+    case Op::ExpectText:
+    case Op::SetText:
+    case Op::Click:
+    case Op::Key:
+    case Op::ExpectMsgBox:
+    case Op::Close: return &commands[i];
+    }
+  }
+  return nullptr;
+}
+
+bool Awaits(const Command& cmd, std::string_view caption, std::string_view cls, std::string_view boxText) {
+  if (cmd.op == Op::ExpectMsgBox) {
+    return cls == "#32770" && boxText == cmd.text && (!cmd.hasMsgCaption || caption == cmd.msgCaption);
+  }
+  return caption == cmd.caption;
 }
 
 } // namespace e2e

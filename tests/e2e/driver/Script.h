@@ -38,6 +38,9 @@ enum class Op {
   Elapsed,         // elapsed <name>: logs the milliseconds since that mark as
                    // a line "elapsed<TAB>name<TAB>ms"; the mark must be set
                    // on an earlier line
+  MeasureTexts,    // measure-texts <caption> <font> <points>: logs for every
+                   // text control of the window whether its text fits it in
+                   // that font (the dialog's own), one "text-fit" line each
 };
 
 enum class Answer { Yes, No, Ok };
@@ -52,6 +55,7 @@ struct Command {
   std::string text;         // control or message-box text, or the output file
   std::uint32_t controlId = 0;
   std::uint32_t millis = 0; // argument of timeout/sleep, or the timeout= option
+  std::uint32_t points = 0; // font size of measure-texts (the font's name is in text)
   bool hasTimeout = false;  // whether timeout= was given
   Answer answer = Answer::Ok;
   KeyName key = KeyName::Return;
@@ -77,6 +81,19 @@ bool SplitWords(std::string_view line, std::vector<Word>& words, std::string& er
 // Parses a whole script (UTF-8, LF or CRLF, optional byte-order mark).
 // Every line is checked, so all errors are reported at once.
 Script ParseScript(std::string_view text);
+
+// The window the script waits for next: the first command after `index`
+// that waits for a window to be there (by its caption, or a message box by
+// its text), skipping those that wait for nothing or for a window to go.
+// nullptr when no such command follows. While the commands before it run, a
+// window it would accept never counts as unexpected: a program may open it
+// as soon as it likes, even while an earlier command is still waiting.
+const Command* NextAwaited(const std::vector<Command>& commands, std::size_t index);
+
+// Whether `cmd` waits for a top-level window with this caption and class;
+// `boxText` is the text of a message box (control 0xFFFF, line breaks as LF),
+// looked at only for expect-msgbox.
+bool Awaits(const Command& cmd, std::string_view caption, std::string_view cls, std::string_view boxText);
 
 // Longest wait any command may ask for, in milliseconds: no step of a
 // scenario can hang for longer than this.

@@ -88,11 +88,12 @@ void TestParseCommands() {
                              "attach 情報 timeout=100\n"
                              "expect-text 終了 1001 \"a b\" timeout=0\n"
                              "sleep 0\n"
-                             "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n";
+                             "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n"
+                             "measure-texts 情報 \"ＭＳ Ｐゴシック\" 9\n";
   const auto parsed = e2e::ParseScript(script);
   Check(parsed.errors.empty(), "valid script has no errors" + (parsed.errors.empty() ? "" : ": " + parsed.errors[0]));
-  if (parsed.commands.size() != 12) {
-    Check(false, "valid script gives 12 commands, got " + std::to_string(parsed.commands.size()));
+  if (parsed.commands.size() != 13) {
+    Check(false, "valid script gives 13 commands, got " + std::to_string(parsed.commands.size()));
     return;
   }
   const auto& c = parsed.commands;
@@ -115,6 +116,9 @@ void TestParseCommands() {
   Check(c[10].line == 13, "line numbers count comments and blank lines, got " + std::to_string(c[10].line));
   Check(c[11].op == e2e::Op::Run && c[11].text == "xcopy /E /I /Y Q:\\ \"C:\\a b\"" && c[11].millis == 90000,
         "run with a quoted command line and timeout, got [" + c[11].text + "]");
+  Check(c[12].op == e2e::Op::MeasureTexts && c[12].caption == "情報" && c[12].text == "ＭＳ Ｐゴシック" &&
+            c[12].points == 9,
+        "measure-texts with a font name and size");
 }
 
 struct ErrorCase {
@@ -133,6 +137,8 @@ void TestParseErrors() {
       {"click cap -1", "bad control id '-1'"},
       {"expect-msgbox text maybe", "answer must be yes, no or ok"},
       {"key cap tab", "key must be return or escape"},
+      {"measure-texts cap font 0", "bad font size '0'"},
+      {"measure-texts cap font 73", "bad font size '73'"},
       {"sleep 600001", "bad milliseconds '600001'"},
       {"wait-window cap timeout=soon", "bad timeout 'soon'"},
       {"screenshot cap f.png area=desk", "area must be client, window or screen"},
@@ -183,6 +189,45 @@ void TestMarks() {
                                                "line 3: no mark 'y' on an earlier line"},
         "marks: an elapsed before its mark is an error, one per line");
   Check(late.commands.size() == 2, "marks: the mark and the later elapsed are kept");
+}
+
+// The window a script waits for next, and which windows that command accepts:
+// while the setup dialog's backdrop is checked, the dialog it opens at once
+// is the next command's, and so is the message box after a click.
+void TestNextAwaited() {
+  const auto parsed = e2e::ParseScript("wait-window A\nexpect-maximized A\nsleep 10\nallow X\nmark m\n"
+                                       "expect-no-window Z\nrun \"cmd /c exit\"\nwait-window B\n"
+                                       "click B 1\nexpect-msgbox \"ok\\nnow\" yes caption=C\nelapsed m\n");
+  Check(parsed.errors.empty(), "next awaited: valid script");
+  const auto& c = parsed.commands;
+  struct Case {
+    std::size_t index;
+    int awaitedLine; // 0: none follows
+  };
+  const Case cases[] = {{0, 2}, {1, 8}, {2, 8}, {5, 8}, {7, 9}, {8, 10}, {9, 0}, {10, 0}};
+  for (const auto& k : cases) {
+    const e2e::Command* next = e2e::NextAwaited(c, k.index);
+    Check((next ? next->line : 0) == k.awaitedLine, "next awaited after line " + std::to_string(c[k.index].line) +
+                                                        " is line " + std::to_string(next ? next->line : 0));
+  }
+  struct Window {
+    int line;
+    std::string_view caption, cls, boxText;
+    bool awaited;
+  };
+  const Window windows[] = {
+      {8, "B", "#32770", "", true},      {8, "b", "#32770", "", false},  {8, "B ", "#32770", "", false},
+      {10, "C", "#32770", "ok\nnow", true}, {10, "D", "#32770", "ok\nnow", false},
+      {10, "C", "Button", "ok\nnow", false}, {10, "C", "#32770", "ok", false},
+  };
+  for (const auto& w : windows) {
+    const auto& cmd = c[static_cast<std::size_t>(w.line - 1)];
+    Check(e2e::Awaits(cmd, w.caption, w.cls, w.boxText) == w.awaited,
+          "line " + std::to_string(w.line) + " awaits " + std::string(w.caption) + "/" + std::string(w.cls) + "/" +
+              std::string(w.boxText) + ": " + (w.awaited ? "should" : "should not"));
+  }
+  const auto noCaption = e2e::ParseScript("expect-msgbox text ok\n");
+  Check(e2e::Awaits(noCaption.commands.at(0), "any", "#32770", "text"), "a message box without caption= has any caption");
 }
 
 // ---- PNG ------------------------------------------------------------------
@@ -335,6 +380,7 @@ int main() {
   TestParseCommands();
   TestParseErrors();
   TestMarks();
+  TestNextAwaited();
   TestChecksums();
   TestPngRoundTrip();
   std::printf("%d check(s), %d failure(s)\n", g_checks, g_failures);

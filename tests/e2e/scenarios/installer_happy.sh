@@ -19,10 +19,10 @@ if [ -n "${INST_EXPECT_ACP:-}" ]; then
   [ "$acp" = "$INST_EXPECT_ACP" ] || e2e_fail "the system's ANSI code page is $acp, wanted $INST_EXPECT_ACP"
   e2e_log "system ANSI code page $acp"
 fi
-if [ "${INST_JAPANESE_FONTS:-0}" = 1 ]; then inst_japanese_fonts; fi
 e2e_start 'Q:\installer.exe' 'Q:\'
 inst_script_default_install "$E2E_DIR" | e2e_script install
 e2e_drive install || e2e_fail "the installation did not go as expected"
+e2e_check_text_fit "$E2E_DIR/install.log"
 e2e_wait_program 30
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
 

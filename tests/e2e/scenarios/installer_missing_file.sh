@@ -22,12 +22,15 @@ wait-window $INST_MSG_CAPTION timeout=60000
 expect-text "$INST_COPY" 1005 "Q:\\HTML\\media\\opening.wav"
 expect-text "$INST_COPY" 1006 "$INST_DEFAULT_DEST\\media\\opening.wav"
 screenshot "$INST_COPY" "$E2E_DIR/copy-failed-dialog.png" area=window
+measure-texts "$INST_COPY" $E2E_DIALOG_FONT
 screenshot $INST_MSG_CAPTION "$E2E_DIR/copy-failed.png" area=window
 expect-msgbox "$INST_MSG_COPY_FAILED" ok caption=$INST_MSG_CAPTION
 expect-msgbox "$INST_MSG_INCOMPLETE" ok caption=$INST_MSG_CAPTION
 expect-no-window "$INST_BACKDROP" timeout=30000
 SCRIPT
 e2e_drive missing_file || e2e_fail "the failed copy was not reported as expected"
+# (The copy dialog holds still only while a message box is over it.)
+e2e_check_text_fit "$E2E_DIR/missing_file.log"
 e2e_wait_program 30
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
 

@@ -15,8 +15,8 @@ e2e_start 'C:\Program Files\Harborlit\Drama1\uninst.exe' 'C:\Program Files\Harbo
 
 caption="ドラマＣＤ１ アンインストーラー"
 e2e_script backdrop <<SCRIPT
-# The confirmation opens as soon as the backdrop has painted.
-allow "情報"
+# The confirmation opens as soon as the backdrop has painted: it is the
+# window waited for next, so it may come while the backdrop is checked.
 wait-window "$caption"
 expect-maximized "$caption"
 wait-window "情報"

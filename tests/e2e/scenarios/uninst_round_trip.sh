@@ -38,6 +38,7 @@ e2e_log "starting the uninstaller through $link_win"
 E2E_PROG_PID=$!
 uninst_confirm_script uninstall "$dest_win"
 e2e_drive uninstall || e2e_fail "the uninstallation did not go as expected"
+e2e_check_text_fit "$E2E_DIR/uninstall.log"
 e2e_wait_program 30
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "the uninstaller ended with exit code $E2E_EXIT, wanted 0"
 
