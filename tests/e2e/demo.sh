@@ -40,7 +40,14 @@ for f in "$E2E_INSTALLER" "$E2E_UNINST" "$E2E_DRIVER" "$E2E_INSPECT" "$E2E_PLANT
 done
 export E2E_INSTALLER E2E_UNINST E2E_DRIVER E2E_INSPECT E2E_PLANT
 
-DEMO_OUT=$repo/out/demo
+# DEMO_OUT: where the page and its files go; DEMO_NAME: the scenario name of
+# the run (its logs in build/win64/e2e-out/NAME), so a test run of the demo
+# keeps clear of ./demo.sh's.
+DEMO_OUT=${DEMO_OUT:-$repo/out/demo}
+DEMO_NAME=${DEMO_NAME:-demo}
+# The length of the demo CD's opening track, in seconds of CD-quality sound
+# (about 10.6 MB a minute): long enough for the copy dialog to be seen.
+DEMO_TRACK_SECONDS=${DEMO_TRACK_SECONDS:-1800}
 DEMO_SECTIONS=$DEMO_OUT/.sections
 INTERACTIVE=${INTERACTIVE:-0}
 
@@ -73,27 +80,55 @@ html() {
 # demo_listing add to.
 demo_section() {
   DEMO_SECTION=$DEMO_SECTIONS/$(printf '%02d' "$(find "$DEMO_SECTIONS" -name '*.html' | wc -l)")-$1
-  printf '<h2>%s</h2>\n' "$(html "$2")" >"$DEMO_SECTION.html"
+  printf '<h2>%s</h2>\n' "$(ja "$2")" >"$DEMO_SECTION.html"
   : >"$DEMO_SECTION.figures"
   : >"$DEMO_SECTION.listing"
 }
 
-# demo_figure FILE CAPTION: a picture of the current section, if FILE exists.
+# ja TEXT: TEXT escaped (html), each run of Japanese marked lang="ja" so
+# the browser picks a Japanese font for it on this English page.
+ja() {
+  html "$1" | perl -CS -Mutf8 -pe 's/([\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]+(?:[ 0-9A-Za-z.]*[\x{3000}-\x{30FF}\x{4E00}-\x{9FFF}\x{FF00}-\x{FFEF}]+)*)/<span lang="ja">$1<\/span>/g'
+}
+
+# demo_figure FILE CAPTION: a picture of the current section (FILE in
+# $DEMO_OUT). A picture the demo did not write leaves a gap that the page
+# check reports.
 demo_figure() {
-  [ -f "$DEMO_OUT/$1" ] || return 0
   printf '<figure><img src="%s" alt="%s"><figcaption>%s</figcaption></figure>\n' \
-    "$1" "$(html "$2")" "$(html "$2")" >>"$DEMO_SECTION.figures"
+    "$1" "$(html "$2")" "$(ja "$2")" >>"$DEMO_SECTION.figures"
 }
 
 # demo_listing TEXT: text shown beside the section's pictures.
 demo_listing() {
-  printf '%s\n' "$(html "$1")" >>"$DEMO_SECTION.listing"
+  printf '%s\n' "$(ja "$1")" >>"$DEMO_SECTION.listing"
 }
 
 demo_begin() {
   rm -rf "$DEMO_OUT"
   mkdir -p "$DEMO_SECTIONS"
-  e2e_begin demo
+  e2e_begin "$DEMO_NAME"
+}
+
+# demo_long_track CD-FOLDER: the CD's opening track made DEMO_TRACK_SECONDS
+# long (silence, 16-bit stereo at 44.1 kHz), so that the copy dialog stays
+# up long enough to be photographed.
+demo_long_track() {
+  python3 - "$1/HTML/media/opening.wav" "$DEMO_TRACK_SECONDS" <<'PY'
+import struct, sys
+path, seconds = sys.argv[1], int(sys.argv[2])
+rate, channels, bits = 44100, 2, 16
+data = rate * channels * bits // 8 * seconds
+with open(path, "wb") as f:
+    f.write(b"RIFF" + struct.pack("<I", 36 + data) + b"WAVEfmt " +
+            struct.pack("<IHHIIHH", 16, 1, channels, rate, rate * channels * bits // 8, channels * bits // 8, bits) +
+            b"data" + struct.pack("<I", data))
+    chunk = bytes(1 << 20)
+    while data:
+        n = min(data, len(chunk))
+        f.write(chunk[:n])
+        data -= n
+PY
 }
 
 # The staged CD's folders and files with their sizes.
@@ -103,14 +138,14 @@ demo_cd_listing() {
 
 demo_stage_cd() {
   say "sample CD staged as drive Q: (label $E2E_CD_LABEL)"
-  e2e_stage_cd "$E2E_INSTALLER"
+  E2E_CD_TAMPER=demo_long_track e2e_stage_cd "$E2E_INSTALLER"
   demo_cd_listing
   bash "$here/cd_image.sh" make "$E2E_CD" "$DEMO_OUT/cd.iso"
   bash "$here/cd_image.sh" check "$DEMO_OUT/cd.iso" "$E2E_CD"
   demo_section cd "The CD"
   demo_listing "$(demo_cd_listing)"
   demo_listing ""
-  demo_listing "Image: cd.iso, ISO 9660 with Joliet names, volume label $E2E_CD_LABEL"
+  demo_listing "The sample CD as staged for the demo: its opening track HTML/media/opening.wav is $((DEMO_TRACK_SECONDS / 60)) minutes of silence, so the copy takes long enough to photograph its dialog."
 }
 
 demo_install() {
@@ -124,7 +159,7 @@ demo_install() {
   fi
   say "installing with every default through the e2e driver"
   e2e_start 'Q:\installer.exe' 'Q:\'
-  inst_script_default_install "$DEMO_OUT" | e2e_script demo
+  INST_COPY_SHOT=1 inst_script_default_install "$DEMO_OUT" | e2e_script demo
   e2e_drive demo || e2e_fail "the installation did not go as the demo expects"
   e2e_wait_program 30
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT"
@@ -132,9 +167,8 @@ demo_install() {
   demo_figure 01-setup.png "Setup: readme, CD drive found by its label, default destination"
   demo_figure 02-confirm.png "Start the installation?"
   demo_figure 03-create-folder.png "The destination does not exist: create it?"
-  demo_figure 04-finish.png "Installation complete"
-  # The copy dialog is up only while the files are copied, a fraction of a
-  # second for the sample CD: too short for a steady picture.
+  demo_figure 04-copy.png "Copying: source, destination and the bar (painted at most ten times a second)"
+  demo_figure 05-finish.png "Installation complete"
 }
 
 # The installation folder is the default one unless the person chose another.
@@ -154,7 +188,7 @@ demo_show_installation() {
   {
     echo "Files in $dest_win (attributes, size, name):"
     while IFS=$'\t' read -r hex path; do
-      printf '  %-5s %8s  %s\n' "$hex" "$(stat -c %s "$(inst_unix_path "$path")")" "${path#"$dest_win"\\}"
+      printf '  %-5s %10s  %s\n' "$hex" "$(stat -c %s "$(inst_unix_path "$path")")" "${path#"$dest_win"\\}"
     done <<<"$attrs"
     echo
     echo "Registry HKEY_LOCAL_MACHINE\\$INST_UNINSTALL_KEY:"
@@ -189,27 +223,49 @@ demo_write_index() {
   {
     cat <<'HEAD'
 <!DOCTYPE html>
-<html lang="ja"><head><meta charset="utf-8"><title>Drama CD 1 installer: demo</title>
+<html lang="en"><head><meta charset="utf-8"><title>Drama CD 1 installer: demo</title>
 <style>
-body { font-family: sans-serif; margin: 2em; background: #f6f6f6; }
+body { font-family: sans-serif; margin: 2em; background: #f6f6f6; max-width: 80em; }
+[lang="ja"] { font-family: "IPAPGothic", "IPAGothic", "MS PGothic", sans-serif; }
 section { display: grid; grid-template-columns: minmax(0, 3fr) minmax(0, 2fr); gap: 2em; margin-bottom: 3em; }
+section.text { grid-template-columns: minmax(0, 1fr); }
 figure { margin: 0 0 1.5em 0; }
 figure img { max-width: 100%; border: 1px solid #999; }
 figcaption { font-size: 90%; color: #333; }
-pre { white-space: pre-wrap; background: #fff; border: 1px solid #ccc; padding: 1em; font-size: 85%; }
+pre { white-space: pre-wrap; overflow-wrap: anywhere; background: #fff; border: 1px solid #ccc; padding: 1em; font-size: 85%; }
 </style></head><body>
 <h1>Drama CD 1 installer under Wine</h1>
+<p>What ran, in this order: the sample CD was staged as the CD drive Q: with
+its volume label and written as an ISO image; <code>installer.exe</code>
+was started from it and worked by the test driver with every default (the
+drive found by its label, the default destination, Yes to both questions);
+what it installed was read back and checked; then the uninstaller was
+started through its Start-menu shortcut and confirmed, and Wine was
+restarted to carry out the deletions it had scheduled. Each section shows
+the dialogs as they appeared beside what the system held afterwards. Look
+at: the drive and destination the setup dialog found by itself, the bar
+and file names in the copy dialog, the whole completion text, the
+registry values and shortcut fields in the installed report, and what the
+uninstaller left until the restart.</p>
+<p>Files: <a href="cd.iso">cd.iso</a> (the CD, ISO 9660 with Joliet
+names) and <a href="installed.txt">installed.txt</a> (the installation as
+read back).</p>
 HEAD
     for s in $(find "$DEMO_SECTIONS" -name '*.html' | sort); do
       cat "$s"
-      printf '<section><div>\n'
-      cat "${s%.html}.figures"
-      printf '</div><pre>\n'
+      if [ -s "${s%.html}.figures" ]; then
+        printf '<section><div>\n'
+        cat "${s%.html}.figures"
+        printf '</div><pre>\n'
+      else
+        printf '<section class="text"><pre>\n'
+      fi
       cat "${s%.html}.listing"
       printf '</pre></section>\n'
     done
     printf '</body></html>\n'
   } >"$DEMO_OUT/index.html"
+  python3 "$here/check_demo_page.py" "$DEMO_OUT" || e2e_fail "the demo page does not show what the demo wrote"
   say "pictures and index: $DEMO_OUT/index.html"
   ls "$DEMO_OUT"
 }

@@ -16,7 +16,7 @@ demo_page() {
 }
 
 demo_uninstall() {
-  local dest_win=$1 dest programs link_win shots=$E2E_REPO/out/demo
+  local dest_win=$1 dest programs link_win shots=${DEMO_OUT:-$E2E_REPO/out/demo}
   dest=$(uninst_unix "$dest_win")
   mkdir -p "$shots"
   [ -f "${E2E_PLANT:-}" ] || e2e_fail "E2E_PLANT does not name the built e2e_plant.exe"
@@ -38,10 +38,10 @@ demo_uninstall() {
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "uninst.exe ended with exit code $E2E_EXIT"
   cp "$E2E_DIR/uninstall-confirm.png" "$shots/uninst-1-confirm.png"
   cp "$E2E_DIR/uninstall-done.png" "$shots/uninst-2-done.png"
-  demo_say "dialogs saved: out/demo/uninst-1-confirm.png, out/demo/uninst-2-done.png"
+  demo_say "dialogs saved: $shots/uninst-1-confirm.png, $shots/uninst-2-done.png"
   demo_page demo_section uninstall "Uninstallation through the Start-menu shortcut UnInstall.lnk"
-  demo_page demo_figure "$shots/uninst-1-confirm.png" "The confirmation names the folder it empties"
-  demo_page demo_figure "$shots/uninst-2-done.png" "The completion"
+  demo_page demo_figure uninst-1-confirm.png "The confirmation names the folder it empties"
+  demo_page demo_figure uninst-2-done.png "The completion"
 
   ! uninst_key_exists || e2e_fail "the uninstall key is still there"
   [ ! -e "$(uninst_unix "$programs\\Harborlit")" ] || e2e_fail "the Start-menu folder is still there"

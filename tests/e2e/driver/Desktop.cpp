@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/Desktop.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -323,6 +325,30 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& er
     return false;
   }
   return true;
+}
+
+SuspendedProcess::SuspendedProcess(DWORD pid) {
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot.valid()) return;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+    if (!thread) continue;
+    if (SuspendThread(thread) == static_cast<DWORD>(-1)) {
+      CloseHandle(thread);
+      continue;
+    }
+    threads_.push_back(thread);
+  }
+}
+
+SuspendedProcess::~SuspendedProcess() {
+  for (HANDLE thread : threads_) {
+    ResumeThread(thread);
+    CloseHandle(thread);
+  }
 }
 
 namespace {

@@ -78,6 +78,21 @@ std::string DescribeWindow(HWND hwnd);
 // depend on how a control stores line breaks.
 std::wstring WithLineFeeds(std::wstring_view text);
 
+// Suspends every thread of a process for its lifetime, so that what the
+// process shows holds still (a program busy in a long copy repaints parts
+// of its window now and then); resumes them when it ends.
+class SuspendedProcess {
+public:
+  explicit SuspendedProcess(DWORD pid);
+  SuspendedProcess(const SuspendedProcess&) = delete;
+  SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+  ~SuspendedProcess();
+  std::size_t Count() const { return threads_.size(); }
+
+private:
+  std::vector<HANDLE> threads_; // suspended once each, resumed and closed at the end
+};
+
 // Whether a control's text fits it, measured in the dialog's font.
 struct TextFit {
   std::wstring cls;

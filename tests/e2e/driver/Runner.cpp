@@ -2,6 +2,8 @@
 
 #include "tests/e2e/driver/Png.h"
 
+#include <optional>
+
 namespace e2e {
 namespace {
 
@@ -312,6 +314,17 @@ bool Runner::DoScreenshot(const Command& cmd, std::string& note, std::string& er
     break;
   }
 
+  // still=yes: the program holds still while the pictures are taken.
+  std::optional<SuspendedProcess> held;
+  if (cmd.still) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    held.emplace(pid);
+    if (held->Count() == 0) {
+      error = "cannot suspend the threads of process " + std::to_string(pid);
+      return false;
+    }
+  }
   // The program may still be painting: take pictures until two in a row agree.
   Pixels previous;
   Pixels current;
@@ -335,7 +348,7 @@ bool Runner::DoScreenshot(const Command& cmd, std::string& note, std::string& er
   if (!WriteWholeFile(ToWindowsPath(cmd.text), png, error)) return false;
   note = std::to_string(current.width) + "x" + std::to_string(current.height) + " at (" +
          std::to_string(area.left) + "," + std::to_string(area.top) + ") after " + std::to_string(captures) +
-         " capture(s)" + (stable ? "" : ", NOT stable");
+         " capture(s)" + (stable ? "" : ", NOT stable") + (held ? ", the program held still" : "");
   return true;
 }
 

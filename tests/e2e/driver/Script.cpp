@@ -9,7 +9,7 @@ namespace {
 
 enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine, Points };
 
-enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4 };
+enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4, kOptStill = 8 };
 
 struct CommandSpec {
   std::string_view name;
@@ -25,7 +25,7 @@ constexpr CommandSpec kCommands[] = {
     {"attach", Op::Attach, {Arg::Caption}, 1, kOptTimeout},
     {"wait-window", Op::WaitWindow, {Arg::Caption}, 1, kOptTimeout},
     {"expect-maximized", Op::ExpectMaximized, {Arg::Caption}, 1, kOptTimeout},
-    {"screenshot", Op::Screenshot, {Arg::Caption, Arg::File}, 2, kOptArea},
+    {"screenshot", Op::Screenshot, {Arg::Caption, Arg::File}, 2, kOptArea | kOptStill},
     {"get-text", Op::GetText, {Arg::Caption, Arg::ControlId}, 2, 0},
     {"expect-text", Op::ExpectText, {Arg::Caption, Arg::ControlId, Arg::Text}, 3, kOptTimeout},
     {"set-text", Op::SetText, {Arg::Caption, Arg::ControlId, Arg::Text}, 3, 0},
@@ -164,6 +164,12 @@ std::string SetOption(Command& cmd, unsigned allowed, std::string_view name, con
     else return "area must be client, window or screen, not '" + value + "'";
     return "";
   }
+  if (name == "still" && (allowed & kOptStill)) {
+    if (value == "yes") cmd.still = true;
+    else if (value == "no") cmd.still = false;
+    else return "still must be yes or no, not '" + value + "'";
+    return "";
+  }
   if (name == "caption" && (allowed & kOptCaption)) {
     cmd.msgCaption = value;
     cmd.hasMsgCaption = true;
@@ -179,7 +185,7 @@ bool IsOptionWord(const Word& w, unsigned allowed) {
   if (eq == std::string::npos || eq == 0) return false;
   const std::string_view name(w.text.data(), eq);
   return (name == "timeout" && (allowed & kOptTimeout)) || (name == "area" && (allowed & kOptArea)) ||
-         (name == "caption" && (allowed & kOptCaption));
+         (name == "caption" && (allowed & kOptCaption)) || (name == "still" && (allowed & kOptStill));
 }
 
 } // namespace

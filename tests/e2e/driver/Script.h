@@ -23,6 +23,7 @@ enum class Op {
   WaitWindow,      // wait-window <caption> [timeout=]
   ExpectMaximized, // expect-maximized <caption> [timeout=]
   Screenshot,      // screenshot <caption> <file.png> [area=client|window|screen]
+                   // [still=yes|no]
   GetText,         // get-text <caption> <id>
   ExpectText,      // expect-text <caption> <id> <text> [timeout=]
   SetText,         // set-text <caption> <id> <text>
@@ -60,6 +61,7 @@ struct Command {
   Answer answer = Answer::Ok;
   KeyName key = KeyName::Return;
   Area area = Area::Client;
+  bool still = false;       // screenshot: the program is held still while captured
   std::string msgCaption;   // caption= of expect-msgbox
   bool hasMsgCaption = false;
 };

@@ -80,7 +80,7 @@ void TestParseCommands() {
                              "timeout 15000\r\n"
                              "wait-window \"ドラマＣＤ１ インストーラー\" timeout=30000\n"
                              "expect-msgbox \"インストールは終わっていません。\\n終了しますか？\" no caption=installer\n"
-                             "screenshot \"ドラマＣＤ１ インストーラー\" /tmp/out/shot.png area=window\n"
+                             "screenshot \"ドラマＣＤ１ インストーラー\" /tmp/out/shot.png area=window still=yes\n"
                              "set-text 情報 0x3EB \"C:\\Program Files\\Harborlit\\Drama1\"\n"
                              "set-text 情報 1002 timeout=5\n"
                              "wait-window \"timeout=5\"\n"
@@ -105,8 +105,9 @@ void TestParseCommands() {
             c[2].answer == e2e::Answer::No && c[2].hasMsgCaption && c[2].msgCaption == "installer" &&
             !c[2].hasTimeout,
         "expect-msgbox with escape, answer and caption");
-  Check(c[3].op == e2e::Op::Screenshot && c[3].text == "/tmp/out/shot.png" && c[3].area == e2e::Area::Window,
-        "screenshot with area option");
+  Check(c[3].op == e2e::Op::Screenshot && c[3].text == "/tmp/out/shot.png" && c[3].area == e2e::Area::Window &&
+            c[3].still && !c[1].still,
+        "screenshot with area and still options");
   Check(c[4].controlId == 1003 && c[4].text == "C:\\Program Files\\Harborlit\\Drama1", "hex control id and path");
   Check(c[5].text == "timeout=5" && !c[5].hasTimeout, "set-text takes no options: name=value is its text");
   Check(c[6].caption == "timeout=5" && !c[6].hasTimeout, "a quoted word is never an option");
@@ -142,6 +143,7 @@ void TestParseErrors() {
       {"sleep 600001", "bad milliseconds '600001'"},
       {"wait-window cap timeout=soon", "bad timeout 'soon'"},
       {"screenshot cap f.png area=desk", "area must be client, window or screen"},
+      {"screenshot cap f.png still=1", "still must be yes or no"},
       {"wait-window cap area=client", "wait-window takes 1 argument(s), got 2"},
       {"wait-window \"\"", "empty caption"},
       {"wait-window \xE3\x81", "line 1: not valid UTF-8"},
