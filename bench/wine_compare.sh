@@ -24,7 +24,13 @@ files=${BENCH_FILES:-1000}
 runs=${BENCH_RUNS:-5}
 scales=${BENCH_SCALES:-1 10}
 
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+# ccache only when it is installed, and only for a build folder configured
+# here for the first time (CMake reads the launcher at the first configure):
+# an existing build keeps its configuration, and a machine without ccache
+# never gets a build that calls it.
+if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null && [ ! -f "$build/CMakeCache.txt" ]; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 (cd "$repo" && cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2 --target installer uninst e2e_driver >/dev/null)
 export E2E_INSTALLER=$build/installer/installer.exe
 export E2E_UNINST=$build/uninst/uninst.exe
