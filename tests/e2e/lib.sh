@@ -12,16 +12,36 @@
 # to it, and e2e_wait_program collects the program's exit code. Every wait is
 # bounded.
 #
-# Environment (set by ctest, defaults for running a scenario by hand):
-#   E2E_DRIVER, E2E_FIXTURE, E2E_DRIVER_TESTS, E2E_INSTALLER, E2E_UNINST
-#                 built executables (Unix paths)
+# Environment a scenario reads (ctest sets the first group; by hand, export
+# them first, see tests/e2e/README.md):
+#   E2E_DRIVER    e2e_driver.exe, the window driver (every scenario)
+#   E2E_INSTALLER, E2E_UNINST  the programs under test (installer.exe,
+#                 uninst.exe; uninst.exe is also staged as the CD's uninst.dat)
+#   E2E_INSPECT   e2e_inspect.exe: registry, shortcuts, attributes, folders
+#   E2E_PLANT     e2e_plant.exe: an installation planted by the installer's
+#                 own registration code (uninstaller scenarios)
+#   E2E_FIXTURE   e2e_fixture.exe (driver_fixture)
+#   E2E_DRIVER_TESTS  e2e_driver_tests.exe (driver_checks)
+#   E2E_PLATFORM_CHECK  platform_check.exe (hostile_names, platform check)
+#   E2E_PROBE     framework_probe.exe (the framework probe)
 #   E2E_OUT       root of the output folders   (build/win64/e2e-out)
 #   E2E_CACHE     where the template prefix is kept (build/win64/e2e-cache)
+#   E2E_REPO      the repository root (found from this file)
+# Optional:
 #   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
 #   E2E_TIME_LIMIT  seconds after which a scenario stops itself (400: room
 #                 for a loaded machine)
 #   E2E_LANG      the locale Wine runs in (ja_JP.UTF-8)
+#   E2E_USE_DISPLAY=1  use a working $DISPLAY instead of an Xvfb of its own
+#   E2E_CD_SOURCE a folder staged as the CD instead of sample-cd/
+#   E2E_CD_TAMPER a function called with the staged CD's folder before it is
+#                 made read-only
+#   E2E_LOAD_JOBS scenarios at a time in load_run.sh (1)
 #   WINE, WINESERVER  the Wine commands (wine, wineserver)
+# Set by this library for the scenario: E2E_NAME, E2E_DIR (output), E2E_WORK
+# (work folder), E2E_CD (the staged CD), E2E_EXIT (the program's exit code
+# after e2e_wait_program), E2E_CD_LABEL, E2E_DIALOG_FONT, E2E_HERE,
+# E2E_TEMPLATE and E2E_TEMPLATE_REVISION; the rest (E2E_*_PID) is its own.
 
 set -euo pipefail
 
