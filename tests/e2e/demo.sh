@@ -47,7 +47,7 @@ DEMO_OUT=${DEMO_OUT:-$repo/out/demo}
 DEMO_NAME=${DEMO_NAME:-demo}
 # The length of the demo CD's opening track, in seconds of CD-quality sound
 # (about 10.6 MB a minute): long enough for the copy dialog to be seen.
-DEMO_TRACK_SECONDS=${DEMO_TRACK_SECONDS:-1800}
+DEMO_TRACK_SECONDS=${DEMO_TRACK_SECONDS:-600}
 DEMO_SECTIONS=$DEMO_OUT/.sections
 INTERACTIVE=${INTERACTIVE:-0}
 
@@ -67,11 +67,12 @@ source "$here/demo_uninstall.sh"
 
 say() { printf '\n== %s\n' "$*"; }
 
-# html TEXT: TEXT with &, < and > escaped.
+# html TEXT: TEXT with &, <, > and " escaped.
 html() {
   local t=$1
   t=${t//&/&amp;}
   t=${t//</&lt;}
+  t=${t//\"/&quot;}
   printf '%s' "${t//>/&gt;}"
 }
 
@@ -247,10 +248,11 @@ at: the drive and destination the setup dialog found by itself, the bar
 and file names in the copy dialog, the whole completion text, the
 registry values and shortcut fields in the installed report, and what the
 uninstaller left until the restart.</p>
-<p>Files: <a href="cd.iso">cd.iso</a> (the CD, ISO 9660 with Joliet
-names) and <a href="installed.txt">installed.txt</a> (the installation as
-read back).</p>
 HEAD
+    printf '<p>Files:'
+    [ ! -f "$DEMO_OUT/cd.iso" ] || printf ' <a href="cd.iso">cd.iso</a> (the CD, ISO 9660 with Joliet names)'
+    [ ! -f "$DEMO_OUT/installed.txt" ] || printf ' <a href="installed.txt">installed.txt</a> (the installation as read back)'
+    printf '.</p>\n'
     for s in $(find "$DEMO_SECTIONS" -name '*.html' | sort); do
       cat "$s"
       if [ -s "${s%.html}.figures" ]; then
@@ -266,6 +268,8 @@ HEAD
     printf '</body></html>\n'
   } >"$DEMO_OUT/index.html"
   python3 "$here/check_demo_page.py" "$DEMO_OUT" || e2e_fail "the demo page does not show what the demo wrote"
+  # A test run of the demo keeps no copy of the CD image once the page is checked.
+  if [ "${DEMO_DISCARD_ISO:-0}" = 1 ]; then rm -f "$DEMO_OUT/cd.iso"; fi
   say "pictures and index: $DEMO_OUT/index.html"
   ls "$DEMO_OUT"
 }

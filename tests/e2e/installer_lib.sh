@@ -91,9 +91,11 @@ SCRIPT
 # With INST_TIME_COPY=NAME the script times the copy, from the answer to the
 # last question to the completion dialog (driver log line elapsed NAME MS);
 # INST_FINISH_TIMEOUT is how long it waits for that dialog (60000 ms).
-# With INST_COPY_SHOT=1 the copy dialog is photographed too, the installer
-# held still meanwhile: the CD must hold a file that keeps the copy going
-# until the driver has seen the dialog (the demo's long sound track).
+# With INST_COPY_SHOT=1 the copy dialog is photographed too: the driver lets
+# the installer run in 20 ms slices between its looks and holds it still
+# from the look that finds the dialog until the picture is taken, so the CD
+# must hold a file that keeps the copy going for more than a slice (the
+# demo's long sound track).
 inst_script_default_install() {
   local shots=${1:-}
   shot() { if [ -n "$shots" ]; then printf 'screenshot %s "%s/%s" area=window\n' "$1" "$shots" "$2"; fi; }
@@ -113,7 +115,7 @@ wait-window $INST_MSG_CAPTION
 $(shot $INST_MSG_CAPTION 03-create-folder.png)
 expect-msgbox "$INST_MSG_CREATE" yes caption=$INST_MSG_CAPTION
 $([ -n "${INST_TIME_COPY:-}" ] && printf 'mark %s\n' "$INST_TIME_COPY")
-$([ -n "$shots" ] && [ "${INST_COPY_SHOT:-0}" = 1 ] && printf 'wait-window "%s"\n%s still=yes\n' "$INST_COPY" "$(shot "\"$INST_COPY\"" 04-copy.png)")
+$([ -n "$shots" ] && [ "${INST_COPY_SHOT:-0}" = 1 ] && printf 'wait-window "%s" still=yes\n%s still=yes\n' "$INST_COPY" "$(shot "\"$INST_COPY\"" 04-copy.png)")
 wait-window "$INST_FINISH" timeout=${INST_FINISH_TIMEOUT:-60000}
 $([ -n "${INST_TIME_COPY:-}" ] && printf 'elapsed %s\n' "$INST_TIME_COPY")
 expect-text "$INST_FINISH" 1002 "$INST_FINISH_TEXT"

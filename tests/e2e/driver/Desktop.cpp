@@ -401,7 +401,8 @@ bool MeasureControl(HDC dc, const TEXTMETRICW& tm, HWND control, TextFit& fit) {
 
 } // namespace
 
-bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::string& error) {
+bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::wstring& used,
+                  std::string& error) {
   ScreenDc screen;
   MemoryDc dc(screen.get());
   if (!dc.get()) {
@@ -419,6 +420,9 @@ bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector
   Selection selected(dc.get(), font.get());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc.get(), &tm);
+  wchar_t faceUsed[LF_FACESIZE] = {};
+  GetTextFaceW(dc.get(), LF_FACESIZE, faceUsed);
+  used = faceUsed;
   std::vector<HWND> children;
   EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
   out.clear();

@@ -86,6 +86,8 @@ public:
   explicit SuspendedProcess(DWORD pid);
   SuspendedProcess(const SuspendedProcess&) = delete;
   SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+  SuspendedProcess(SuspendedProcess&& other) noexcept : threads_(std::move(other.threads_)) { other.threads_.clear(); }
+  SuspendedProcess& operator=(SuspendedProcess&&) = delete;
   ~SuspendedProcess();
   std::size_t Count() const { return threads_.size(); }
 
@@ -106,7 +108,9 @@ struct TextFit {
 // Measures every visible text control of a dialog (static texts, push
 // buttons, multi-line edits without a scroll bar) in the named font and
 // size, as the dialog manager makes it from the dialog's template.
-bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::string& error);
+// `used` receives the face name the system reports for the font made.
+bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::wstring& used,
+                  std::string& error);
 
 struct Pixels {
   std::uint32_t width = 0;

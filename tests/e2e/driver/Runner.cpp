@@ -8,6 +8,7 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+constexpr DWORD kSliceMs = 20;        // how long a stepped program runs between two looks
 constexpr DWORD kSettleMs = 200;      // between two captures of a screenshot
 constexpr int kMaxCaptures = 25;      // about five seconds for the screen to settle
 constexpr int kMessageBoxTextId = 0xFFFF;
@@ -50,7 +51,14 @@ int Runner::Run(const std::vector<Command>& commands) {
     std::string note;
     std::string error;
     const ULONGLONG start = GetTickCount64();
-    if (!Execute(cmd, note, error)) {
+    // A program held by wait-window still=yes runs again once the command
+    // after it has ended.
+    std::optional<SuspendedProcess> heldBefore = std::move(held_);
+    held_.reset();
+    const bool ok = Execute(cmd, note, error);
+    heldBefore.reset();
+    if (!ok) {
+      held_.reset();
       std::fprintf(log_, "FAIL at line %d: %s\nwindows on the desktop:\n%s", cmd.line, error.c_str(),
                    DumpWindows().c_str());
       std::fflush(log_);
@@ -127,6 +135,13 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
     // or a deadline that passed, while the last look was being taken gets
     // one more look. Otherwise a window closing as its program ends, or a
     // window that came just in time, would be reported as a failure.
+    // Stepping: the program runs for one slice, then is held while the
+    // desktop is looked at, so no window can come and go between two looks.
+    if (stepping_) {
+      held_.reset();
+      Sleep(kSliceMs);
+      held_.emplace(watchedPid_);
+    }
     DWORD exitCode = 0;
     const bool ended = watched_.Ended(exitCode);
     // Windows an ended program leaves on the desktop for a moment are gone
@@ -151,7 +166,7 @@ bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& erro
       error = "timed out after " + std::to_string(timeoutMs) + " ms" + (seen.empty() ? "" : ": " + seen);
       return false;
     }
-    Sleep(kPollMs);
+    if (!stepping_) Sleep(kPollMs);
   }
 }
 
@@ -179,6 +194,11 @@ bool Runner::CheckUnexpected(HWND target, std::string& error) {
 
 bool Runner::AwaitedNext(const TopWindow& w) const {
   if (!next_) return false;
+  // The window waited for next is a new one: a second window with the
+  // caption of one the script already knows is not it.
+  for (HWND k : known_) {
+    if (k != w.hwnd && IsWindow(k) && WindowCaption(k) == w.caption) return false;
+  }
   std::string boxText;
   if (next_->op == Op::ExpectMsgBox && w.cls == L"#32770") {
     HWND label = GetDlgItem(w.hwnd, kMessageBoxTextId);
@@ -270,8 +290,19 @@ bool Runner::DoAttach(const Command& cmd, std::string& note, std::string& error)
 
 bool Runner::DoWaitWindow(const Command& cmd, std::string& note, std::string& error) {
   HWND hwnd = nullptr;
-  if (!AwaitTop(cmd.caption, TimeoutOf(cmd), hwnd, error)) return false;
-  note = "window " + Hex(reinterpret_cast<std::uintptr_t>(hwnd)) + ", class " + Narrow(WindowClass(hwnd));
+  if (cmd.still && watchedPid_ == 0) {
+    error = "still=yes needs a program: wait for one of its windows first";
+    return false;
+  }
+  stepping_ = cmd.still;
+  const bool found = AwaitTop(cmd.caption, TimeoutOf(cmd), hwnd, error);
+  stepping_ = false;
+  if (!found) {
+    held_.reset();
+    return false;
+  }
+  if (held_) note = "the program held still until the next command has ended; ";
+  note += "window " + Hex(reinterpret_cast<std::uintptr_t>(hwnd)) + ", class " + Narrow(WindowClass(hwnd));
   return true;
 }
 
@@ -339,6 +370,10 @@ bool Runner::DoScreenshot(const Command& cmd, std::string& note, std::string& er
              current.rgb == previous.rgb;
     desktop_ = VisibleTopWindows();
     if (!CheckUnexpected(hwnd, error)) return false;
+  }
+  if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) {
+    error = "the window was gone before its picture was taken";
+    return false;
   }
   const auto png = EncodePng(current.width, current.height, current.rgb);
   if (png.empty()) {
@@ -527,7 +562,8 @@ bool Runner::DoMeasureTexts(const Command& cmd, std::string& note, std::string& 
   HWND hwnd = nullptr;
   if (!AwaitTop(cmd.caption, defaultTimeoutMs_, hwnd, error)) return false;
   std::vector<TextFit> fits;
-  if (!MeasureTexts(hwnd, Widen(cmd.text), static_cast<int>(cmd.points), fits, error)) return false;
+  std::wstring used;
+  if (!MeasureTexts(hwnd, Widen(cmd.text), static_cast<int>(cmd.points), fits, used, error)) return false;
   int over = 0;
   for (const auto& f : fits) {
     // text-fit, caption, class and id, verdict, needed and given size, text
@@ -536,7 +572,8 @@ bool Runner::DoMeasureTexts(const Command& cmd, std::string& note, std::string& 
                  f.have.cy, OneLine(f.text).c_str());
     if (!f.fits) ++over;
   }
-  note = std::to_string(fits.size()) + " text(s) measured, " + std::to_string(over) + " do not fit";
+  note = std::to_string(fits.size()) + " text(s) measured in " + Quote(used) + ", " + std::to_string(over) +
+         " do not fit";
   return true;
 }
 

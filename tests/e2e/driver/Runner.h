@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,6 +66,8 @@ private:
   std::set<HWND> known_;  // the program's windows that the script has seen or allowed
   const Command* next_ = nullptr; // the command that waits for a window next (NextAwaited)
   std::map<std::string, std::chrono::steady_clock::time_point> marks_; // set by mark
+  bool stepping_ = false; // the program runs only in short slices between looks (wait-window still=yes)
+  std::optional<SuspendedProcess> held_; // the program held still (wait-window still=yes)
 };
 
 } // namespace e2e

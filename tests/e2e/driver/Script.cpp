@@ -23,7 +23,7 @@ constexpr CommandSpec kCommands[] = {
     {"timeout", Op::Timeout, {Arg::Millis}, 1, 0},
     {"allow", Op::Allow, {Arg::Caption}, 1, 0},
     {"attach", Op::Attach, {Arg::Caption}, 1, kOptTimeout},
-    {"wait-window", Op::WaitWindow, {Arg::Caption}, 1, kOptTimeout},
+    {"wait-window", Op::WaitWindow, {Arg::Caption}, 1, kOptTimeout | kOptStill},
     {"expect-maximized", Op::ExpectMaximized, {Arg::Caption}, 1, kOptTimeout},
     {"screenshot", Op::Screenshot, {Arg::Caption, Arg::File}, 2, kOptArea | kOptStill},
     {"get-text", Op::GetText, {Arg::Caption, Arg::ControlId}, 2, 0},

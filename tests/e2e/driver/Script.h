@@ -20,7 +20,7 @@ enum class Op {
   Allow,           // allow <caption>: such windows never count as unexpected
   Attach,          // attach <caption> [timeout=]: join a running program, taking
                    // every window it shows now as seen
-  WaitWindow,      // wait-window <caption> [timeout=]
+  WaitWindow,      // wait-window <caption> [timeout=] [still=yes|no]
   ExpectMaximized, // expect-maximized <caption> [timeout=]
   Screenshot,      // screenshot <caption> <file.png> [area=client|window|screen]
                    // [still=yes|no]
@@ -61,7 +61,10 @@ struct Command {
   Answer answer = Answer::Ok;
   KeyName key = KeyName::Return;
   Area area = Area::Client;
-  bool still = false;       // screenshot: the program is held still while captured
+  bool still = false;       // screenshot: the program is held still while captured;
+                            // wait-window: it runs in short slices between looks
+                            // and is held from the look that finds the window
+                            // until the next command has ended
   std::string msgCaption;   // caption= of expect-msgbox
   bool hasMsgCaption = false;
 };

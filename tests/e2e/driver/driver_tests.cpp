@@ -83,7 +83,7 @@ void TestParseCommands() {
                              "screenshot \"ドラマＣＤ１ インストーラー\" /tmp/out/shot.png area=window still=yes\n"
                              "set-text 情報 0x3EB \"C:\\Program Files\\Harborlit\\Drama1\"\n"
                              "set-text 情報 1002 timeout=5\n"
-                             "wait-window \"timeout=5\"\n"
+                             "wait-window \"timeout=5\" still=yes\n"
                              "key 情報 escape\n"
                              "attach 情報 timeout=100\n"
                              "expect-text 終了 1001 \"a b\" timeout=0\n"
@@ -110,7 +110,7 @@ void TestParseCommands() {
         "screenshot with area and still options");
   Check(c[4].controlId == 1003 && c[4].text == "C:\\Program Files\\Harborlit\\Drama1", "hex control id and path");
   Check(c[5].text == "timeout=5" && !c[5].hasTimeout, "set-text takes no options: name=value is its text");
-  Check(c[6].caption == "timeout=5" && !c[6].hasTimeout, "a quoted word is never an option");
+  Check(c[6].caption == "timeout=5" && !c[6].hasTimeout && c[6].still, "a quoted word is never an option");
   Check(c[7].op == e2e::Op::Key && c[7].key == e2e::KeyName::Escape, "key escape");
   Check(c[8].op == e2e::Op::Attach && c[8].caption == "情報" && c[8].millis == 100, "attach with timeout");
   Check(c[9].text == "a b" && c[9].hasTimeout && c[9].millis == 0, "expect-text with zero timeout");
