@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks (not part of ./test.sh) and prints one table:
-# the Google Benchmark programs of bench/ (pure parts, goals checked), then,
+# the Google Benchmark programs of bench/ (pure parts, goals checked), the
+# peak memory of rewriting a 100 MB page (bench/page_memory.cpp), then,
 # when the Windows programs are built and Wine is present, the comparison of
 # the installer's copy phase and the uninstaller's removal with the system's
 # own tools (bench/wine_compare.sh).
@@ -13,7 +14,7 @@ if [ "${1:-}" = "--no-wine" ]; then wine=0; shift; fi
 bash scripts/setup.sh >/dev/null
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$(nproc 2>/dev/null || echo 2)" \
-  --target install_list_bench cstring_bench $( [ -f bench/page_links_bench.cpp ] && echo page_links_bench )
+  --target install_list_bench cstring_bench page_links_bench page_memory
 out=build/bench
 mkdir -p "$out"
 results=()
@@ -25,6 +26,9 @@ for b in build/host/bench/*_bench; do
 done
 printf '\n==== pure parts (Google Benchmark, median of 3)\n'
 python3 bench/report.py "${results[@]}"
+
+printf '\n==== memory\n'
+build/host/bench/page_memory 100 "$out"
 
 if [ "$wine" = 1 ] && [ -x bench/wine_compare.sh ]; then
   printf '\n==== against the system tools (Wine)\n'

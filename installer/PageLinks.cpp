@@ -47,46 +47,40 @@ std::optional<std::string_view> LinkPrefixFor(std::string_view destination) {
   return std::nullopt;
 }
 
-CStringList ReadPagePieces(CTextFile& page) {
-  CStringList pieces;
-  CString piece;
-  while (page.fgets(piece, kPageReadSize)) pieces.AddTail(std::move(piece));
-  return pieces;
-}
-
 CString RemoveLinkPrefix(const CString& piece, std::string_view prefix) {
   CString rewritten = piece;
   rewritten.Replace(prefix, std::string_view());
   return rewritten;
 }
 
-bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::string_view prefix) {
+PageRewrite RewritePieces(CTextFile& page, CTextFile& out, std::string_view prefix,
+                          const std::function<bool()>& readFailed) {
+  // One string holds each piece in turn: its room is reused.
+  CString piece;
   bool written = true;
-  // One string holds each rewritten piece in turn: its room is reused.
-  CString rewritten;
-  for (const CString& piece : pieces) {
-    rewritten = piece;
-    rewritten.Replace(prefix, std::string_view());
-    if (!page.fputs(rewritten)) {
+  while (page.fgets(piece, kPageReadSize)) {
+    piece.Replace(prefix, std::string_view());
+    if (!out.fputs(piece)) {
       written = false;
       break;
     }
   }
+  const bool read = written && !readFailed();
   // The close writes what is still buffered: its result counts as much as
   // any write's.
-  const bool closed = page.Close();
-  return written && closed;
+  const bool closed = out.Close();
+  if (!read && written) return PageRewrite::CannotRead;
+  return written && closed ? PageRewrite::Done : PageRewrite::CannotWrite;
 }
 
 std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix) {
   CTextFile in(std::make_unique<ViewStream>(pageBytes), FileOpenMode::Read);
-  const CStringList pieces = ReadPagePieces(in);
   // The written bytes are never more than the page's own plus a CR for each
   // line feed, so the output takes one allocation.
   std::string bytes;
   bytes.reserve(pageBytes.size() + static_cast<std::size_t>(std::count(pageBytes.begin(), pageBytes.end(), '\n')));
   CTextFile out(std::make_unique<AppendStream>(bytes), FileOpenMode::Write);
-  WriteRewrittenPieces(out, pieces, prefix);
+  RewritePieces(in, out, prefix, [] { return false; });
   return bytes;
 }
 
@@ -104,27 +98,22 @@ std::optional<CString> RewriteScratchName(IFileSystem& files, const CString& pat
 }
 
 PageRewrite RewritePageLinks(IFileSystem& files, const CString& path, std::string_view prefix) {
-  CStringList pieces;
-  {
-    std::optional<CTextFile> page = CTextFile::Open(files, path, FileOpenMode::Read);
-    if (!page) return PageRewrite::CannotRead;
-    // A read that fails looks like the end of the file to the text stream;
-    // the error code tells the two apart, so a page read only in part is
-    // never written back shortened.
-    files.SetLastError(0);
-    pieces = ReadPagePieces(*page);
-    if (files.GetLastError() != 0) return PageRewrite::CannotRead;
-  }
-
+  std::optional<CTextFile> page = CTextFile::Open(files, path, FileOpenMode::Read);
+  if (!page) return PageRewrite::CannotRead;
   const std::optional<CString> scratch = RewriteScratchName(files, path);
   if (!scratch) return PageRewrite::CannotWrite;
-  {
-    std::optional<CTextFile> out = CTextFile::Open(files, *scratch, FileOpenMode::Write);
-    if (!out) return PageRewrite::CannotWrite;
-    if (!WriteRewrittenPieces(*out, pieces, prefix)) {
-      files.DeleteFileA(*scratch);
-      return PageRewrite::CannotWrite;
-    }
+  std::optional<CTextFile> out = CTextFile::Open(files, *scratch, FileOpenMode::Write);
+  if (!out) return PageRewrite::CannotWrite;
+  // A read that fails looks like the end of the file to the text stream;
+  // the error code tells the two apart, so a page read only in part is
+  // never written back shortened. Writes that succeed leave the code alone.
+  files.SetLastError(0);
+  const PageRewrite result = RewritePieces(*page, *out, prefix, [&files] { return files.GetLastError() != 0; });
+  page.reset();
+  out.reset();
+  if (result != PageRewrite::Done) {
+    files.DeleteFileA(*scratch);
+    return result;
   }
   if (!files.MoveFileExA(*scratch, &path, MOVEFILE_REPLACE_EXISTING)) {
     files.DeleteFileA(*scratch);

@@ -8,6 +8,7 @@
 // measured on its own; RewritePageLinks applies it to a page on disk.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,27 +30,29 @@ constexpr int kPageReadSize = 8192;
 // exactly: "page01.html" is rewritten, "01.HTML" is not.
 std::optional<std::string_view> LinkPrefixFor(std::string_view destination);
 
-// The page's lines as read in text mode, each piece unchanged with its line
-// feed, none longer than kPageReadSize - 1 bytes.
-CStringList ReadPagePieces(CTextFile& page);
-
 // Removes every occurrence of prefix from the piece, found left to right
 // without overlap; text that forms the prefix only through a removal stays.
 CString RemoveLinkPrefix(const CString& piece, std::string_view prefix);
-
-// Writes the pieces with the prefix removed; false when any write or the
-// close failed.
-bool WriteRewrittenPieces(CTextFile& page, const CStringList& pieces, std::string_view prefix);
-
-// The whole rewriting over bytes in memory: the page's bytes as on disk in,
-// the rewritten bytes as they would be written (line feeds as CR LF) out.
-std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix);
 
 enum class PageRewrite {
   Done,
   CannotRead,   // the page could not be opened (or read to its end)
   CannotWrite,  // the rewritten page could not be written in its place
 };
+
+// Reads the page in text mode piece by piece (each line with its line feed,
+// none longer than kPageReadSize - 1 bytes) and writes each piece with the
+// prefix removed as soon as it is read, then closes the output: memory stays
+// at one piece whatever the page's size. `readFailed` tells a read that
+// failed from the end of the page (for a stream on disk, the layer's error
+// code); Done only when every piece was read and written and the close
+// succeeded.
+PageRewrite RewritePieces(CTextFile& page, CTextFile& out, std::string_view prefix,
+                          const std::function<bool()>& readFailed);
+
+// The whole rewriting over bytes in memory: the page's bytes as on disk in,
+// the rewritten bytes as they would be written (line feeds as CR LF) out.
+std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix);
 
 // Rewrites the page at path. The rewritten text goes to a new file beside the
 // page, which replaces the page only once it is complete; on any failure that
