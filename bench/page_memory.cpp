@@ -50,6 +50,12 @@ class PosixFiles : public IFileSystem {
   BOOL SetFileAttributesA(const CString&, DWORD) override { return FALSE; }
   BOOL DeleteFileA(const CString& path) override { return unlink(path.c_str()) == 0; }
   BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
+  INT_PTR OpenFolderHandle(const CString&) override { return -1; }
+  INT_PTR OpenEntryAt(INT_PTR, const CString&) override { return -1; }
+  DWORD GetHandleAttributes(INT_PTR) override { return INVALID_FILE_ATTRIBUTES; }
+  BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
+  BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
+  BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
   BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD) override {
     return newName != nullptr && std::rename(existing.c_str(), newName->c_str()) == 0;
   }

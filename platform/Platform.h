@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/CString.h"
 #include "platform/WinTypes.h"
@@ -25,6 +26,23 @@ struct FindData {
   CString name;
   unsigned attrib = 0;
 };
+
+// One entry of a folder listed through the folder's handle: its name (no
+// folder) and the attribute bits the listing reported (FILE_ATTRIBUTE_*).
+// A listing is a snapshot: whether an entry is a folder or a link is
+// decided on the entry's own handle, never on these bits.
+struct FolderEntry {
+  CString name;
+  DWORD attributes = 0;
+};
+
+// Whether a name read from a folder can be opened as one entry of it,
+// exactly as written: not empty, not "." or "..", and without a separator,
+// a wildcard or another character the system gives a meaning.
+inline bool IsSingleEntryName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of("\\/*?:\"<>|") == std::string_view::npos;
+}
 
 // An open file, read or written as raw bytes. Closing happens when the
 // owner is destroyed. The text-mode conventions live in platform/TextFile.h.
@@ -85,6 +103,64 @@ class IFileSystem {
   // Opens a file as raw bytes; null when it cannot be opened (GetLastError
   // says why).
   virtual std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) = 0;
+
+  // ----- entries by handle. A walk that holds its folder open and opens,
+  // reads and deletes every entry through a handle cannot be redirected by
+  // a rename anywhere: no path is resolved again once opened. A handle is
+  // an id this object keeps (-1 on failure, GetLastError says why);
+  // CEntryHandle owns one.
+  //
+  // The folder at path, a link in it followed once, held open for listing
+  // and deleting below it: shared for reading and writing but not for
+  // deleting, so it cannot be renamed, moved or removed while open
+  // (CreateFileW with FILE_FLAG_BACKUP_SEMANTICS). ERROR_DIRECTORY when
+  // path names a file.
+  virtual INT_PTR OpenFolderHandle(const CString& path) = 0;
+  // The entry of an open folder named name, opened relative to the folder's
+  // handle with delete access, a link as itself and never followed
+  // (NtCreateFile with the folder as root and FILE_OPEN_REPARSE_POINT). The
+  // name is used exactly: ERROR_INVALID_NAME for "", ".", "..", or a name
+  // with a separator or a wildcard.
+  virtual INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) = 0;
+  // The open entry's own attributes (GetFileInformationByHandle): a link
+  // has FILE_ATTRIBUTE_REPARSE_POINT. INVALID_FILE_ATTRIBUTES on failure.
+  virtual DWORD GetHandleAttributes(INT_PTR entry) = 0;
+  // The entries of an open folder as they are now, without "." and ".."
+  // (GetFileInformationByHandleEx with FileIdBothDirectoryInfo).
+  virtual BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) = 0;
+  // Deletes the open entry (SetFileInformationByHandle, FileDispositionInfo);
+  // it is gone once its handle is closed. A folder only when empty
+  // (ERROR_DIR_NOT_EMPTY), a read-only file never (ERROR_ACCESS_DENIED), a
+  // link by itself, whatever its target holds.
+  virtual BOOL DeleteByHandle(INT_PTR entry) = 0;
+  virtual BOOL CloseEntryHandle(INT_PTR handle) = 0;
+};
+
+// An open entry or folder of IFileSystem's handle calls, closed when the
+// owner goes away.
+//
+//   CEntryHandle top(files, files.OpenFolderHandle(folder));
+//   CEntryHandle entry(files, files.OpenEntryAt(top.get(), name));
+class CEntryHandle {
+ public:
+  CEntryHandle(IFileSystem& files, INT_PTR handle) : m_files(files), m_handle(handle) {}
+  CEntryHandle(const CEntryHandle&) = delete;
+  CEntryHandle& operator=(const CEntryHandle&) = delete;
+  ~CEntryHandle() { Close(); }
+  INT_PTR get() const { return m_handle; }
+  bool IsOpen() const { return m_handle != -1; }
+  // Closes it now; the deletion of an entry marked with DeleteByHandle
+  // happens here. False when the close failed.
+  bool Close() {
+    if (m_handle == -1) return true;
+    const INT_PTR handle = m_handle;
+    m_handle = -1;
+    return m_files.CloseEntryHandle(handle) != FALSE;
+  }
+
+ private:
+  IFileSystem& m_files;
+  INT_PTR m_handle;
 };
 
 // A directory search, closed when the owner goes away (or by Close).

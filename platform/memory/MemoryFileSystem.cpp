@@ -198,6 +198,54 @@ BOOL MemoryFileSystem::DeleteFileA(const CString& path) {
   return TRUE;
 }
 
+INT_PTR MemoryFileSystem::OpenFolderHandle(const CString& path) {
+  INT_PTR handle = -1;
+  const std::optional<DWORD> fault = Fault("OpenFolderHandle", path.view());
+  if (const DWORD error = fault ? *fault : m_core->files.OpenFolderHandle(path.view(), handle); error != 0) {
+    Fail(error);
+    return -1;
+  }
+  return handle;
+}
+
+INT_PTR MemoryFileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
+  INT_PTR handle = -1;
+  const std::optional<DWORD> fault =
+      Fault("OpenEntryAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error = fault ? *fault : m_core->files.OpenEntryAt(folder, name.view(), handle); error != 0) {
+    Fail(error);
+    return -1;
+  }
+  return handle;
+}
+
+DWORD MemoryFileSystem::GetHandleAttributes(INT_PTR entry) {
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  const std::optional<DWORD> fault = Fault("GetHandleAttributes", m_core->files.HandlePath(entry));
+  if (const DWORD error = fault ? *fault : m_core->files.HandleAttributes(entry, attributes); error != 0) {
+    Fail(error);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return attributes;
+}
+
+BOOL MemoryFileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) {
+  if (auto code = Fault("ListFolderHandle", m_core->files.HandlePath(folder))) return Fail(*code);
+  if (DWORD error = m_core->files.ListHandle(folder, entries); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::DeleteByHandle(INT_PTR entry) {
+  if (auto code = Fault("DeleteByHandle", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (DWORD error = m_core->files.DeleteByHandle(entry); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::CloseEntryHandle(INT_PTR handle) {
+  if (DWORD error = m_core->files.CloseEntryHandle(handle); error != 0) return Fail(error);
+  return TRUE;
+}
+
 BOOL MemoryFileSystem::RemoveDirectoryA(const CString& path) {
   if (auto code = Fault("RemoveDirectoryA", path.view())) return Fail(*code);
   if (DWORD error = m_core->files.RemoveFolder(path.view()); error != 0) return Fail(error);

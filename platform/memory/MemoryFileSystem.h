@@ -42,6 +42,12 @@ class MemoryFileSystem final : public IFileSystem {
   void SetLastError(DWORD code) override;
   CString FormatMessageA(DWORD code) override;
   std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override;
+  INT_PTR OpenFolderHandle(const CString& path) override;
+  INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override;
+  DWORD GetHandleAttributes(INT_PTR entry) override;
+  BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override;
+  BOOL DeleteByHandle(INT_PTR entry) override;
+  BOOL CloseEntryHandle(INT_PTR handle) override;
 
   // ----- set-up: missing parent folders are created; read-only media,
   // attributes and failures on demand do not apply. False when the drive

@@ -171,14 +171,16 @@ std::shared_ptr<FsNode> FileTree::Content(const std::shared_ptr<FsNode>& folder)
   return target && target->attached ? target : nullptr;
 }
 
-std::string FileTree::PathOf(const FsNode& node) const {
+FullPath FileTree::FullPathOf(const FsNode& node) {
   FullPath path;
   path.drive = node.drive;
   for (const FsNode* at = &node; at != nullptr && at->parent != nullptr; at = at->parent) {
     path.parts.insert(path.parts.begin(), at->name);
   }
-  return path.Text();
+  return path;
 }
+
+std::string FileTree::PathOf(const FsNode& node) const { return FullPathOf(node).Text(); }
 
 // ---------------------------------------------------------------- paths
 
@@ -349,6 +351,7 @@ DWORD FileTree::RemoveFolder(std::string_view path) {
   if (!at.node->folder) return ERROR_DIRECTORY;
   if (resolved.path.IsRoot()) return ERROR_ACCESS_DENIED;
   if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
+  if (at.node->pins > 0) return ERROR_SHARING_VIOLATION;
   // A link goes alone, whatever its target holds (the target keeps it all).
   if (!at.node->link && !at.node->children.empty()) return ERROR_DIR_NOT_EMPTY;
   if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
@@ -382,7 +385,7 @@ DWORD FileTree::Move(std::string_view existing, std::string_view newName, DWORD 
     return ERROR_ACCESS_DENIED;
   }
   if (IsReadOnlyMedia(*from.drive)) return ERROR_ACCESS_DENIED;
-  if (from.node->locked || from.node->writers > 0) return ERROR_SHARING_VIOLATION;
+  if (from.node->locked || from.node->writers > 0 || from.node->pins > 0) return ERROR_SHARING_VIOLATION;
   if (from.node->folder && IsCurrentFolder(fromPath.path)) return ERROR_SHARING_VIOLATION;
   if (to.node) {
     if (!(flags & MOVEFILE_REPLACE_EXISTING)) return ERROR_ALREADY_EXISTS;
@@ -512,6 +515,91 @@ DWORD FileTree::WriteWholeFile(std::string_view path, std::string_view bytes) {
     Detach(*node);  // as a failed copy: nothing half-written stays
     return error;
   }
+  return 0;
+}
+
+// ---------------------------------------------------------------- handles
+
+DWORD FileTree::OpenFolderHandle(std::string_view path, INT_PTR& handle) {
+  Located at = Find(path);
+  if (at.error != 0) return at.error;
+  if (!at.device.empty()) return ERROR_DIRECTORY;
+  if (!at.node) return ERROR_FILE_NOT_FOUND;
+  if (!at.node->folder) return ERROR_DIRECTORY;
+  // A link named by the path is followed, once: the handle holds its target.
+  std::shared_ptr<FsNode> folder = Content(at.node);
+  if (!folder) return ERROR_PATH_NOT_FOUND;
+  ++folder->pins;
+  handle = m_nextHandle++;
+  m_entryHandles.emplace(handle, EntryHandle{std::move(folder), true});
+  return 0;
+}
+
+DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& handle) {
+  auto it = m_entryHandles.find(folder);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const std::shared_ptr<FsNode>& parent = it->second.node;
+  if (!parent->folder) return ERROR_DIRECTORY;
+  if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
+  // Relative to the folder itself: a link opened as itself shows nothing of
+  // its target.
+  auto child = parent->children.find(FoldName(name));
+  if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
+  const std::shared_ptr<FsNode>& node = child->second;
+  // Delete access is refused while someone holds the entry without sharing it.
+  if (node->locked || node->pins > 0) return ERROR_SHARING_VIOLATION;
+  handle = m_nextHandle++;
+  m_entryHandles.emplace(handle, EntryHandle{node, false});
+  return 0;
+}
+
+DWORD FileTree::HandleAttributes(INT_PTR handle, DWORD& attributes) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  attributes = it->second.node->ReportedAttributes();
+  return 0;
+}
+
+DWORD FileTree::ListHandle(INT_PTR folder, std::vector<FolderEntry>& entries) const {
+  auto it = m_entryHandles.find(folder);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const FsNode& node = *it->second.node;
+  if (!node.folder) return ERROR_DIRECTORY;
+  entries.clear();
+  for (const auto& [key, child] : node.children) entries.push_back({CString(child->name), child->ReportedAttributes()});
+  return 0;
+}
+
+DWORD FileTree::DeleteByHandle(INT_PTR handle) {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  // A folder held without delete sharing was opened without delete access.
+  if (it->second.pinning) return ERROR_ACCESS_DENIED;
+  FsNode& node = *it->second.node;
+  if (!node.attached || node.parent == nullptr) return ERROR_ACCESS_DENIED;
+  const DriveInfo* drive = FindDrive(node.drive);
+  if (drive != nullptr && IsReadOnlyMedia(*drive)) return ERROR_ACCESS_DENIED;
+  if (node.attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+  if (node.folder) {
+    if (!node.link && !node.children.empty()) return ERROR_DIR_NOT_EMPTY;
+    if (IsCurrentFolder(FullPathOf(node))) return ERROR_SHARING_VIOLATION;
+  } else if (node.writers > 0) {
+    return ERROR_SHARING_VIOLATION;
+  }
+  Detach(node);
+  return 0;
+}
+
+std::string FileTree::HandlePath(INT_PTR handle) const {
+  auto it = m_entryHandles.find(handle);
+  return it == m_entryHandles.end() ? std::string() : PathOf(*it->second.node);
+}
+
+DWORD FileTree::CloseEntryHandle(INT_PTR handle) {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  if (it->second.pinning) --it->second.node->pins;
+  m_entryHandles.erase(it);
   return 0;
 }
 

@@ -46,6 +46,7 @@ struct FsNode {
   int readers = 0;       // open streams
   int writers = 0;
   bool locked = false;  // held open by someone else without sharing
+  int pins = 0;         // folder handles open without delete sharing: no rename, move or removal
 
   // The attributes as GetFileAttributesA reports them.
   DWORD ReportedAttributes() const;
@@ -119,6 +120,22 @@ class FileTree {
   // The pattern a search was started with (empty for a bad handle).
   std::string PatternOf(INT_PTR handle) const;
 
+  // ----- entries by handle (IFileSystem's handle calls); ids from the same
+  // counter as searches. A handle holds its entry itself, not a path: what
+  // is renamed or replaced after the open does not change what it reaches.
+  DWORD OpenFolderHandle(std::string_view path, INT_PTR& handle);
+  DWORD OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
+  DWORD HandleAttributes(INT_PTR handle, DWORD& attributes) const;
+  // A snapshot of the folder's entries, in the order a search gives them.
+  DWORD ListHandle(INT_PTR folder, std::vector<FolderEntry>& entries) const;
+  // The entry leaves its folder at once (the walk closes the handle next).
+  DWORD DeleteByHandle(INT_PTR handle);
+  DWORD CloseEntryHandle(INT_PTR handle);
+  int OpenEntryHandles() const { return static_cast<int>(m_entryHandles.size()); }
+  // The full path of the entry a handle holds, as it is now (for fault rules
+  // and messages; never used to reach the entry). Empty for a bad handle.
+  std::string HandlePath(INT_PTR handle) const;
+
   // ----- set-up and inspection: no read-only media, attribute or sharing
   // rules apply, missing parent folders are created.
   bool AddFolder(std::string_view path, DWORD attributes);
@@ -165,12 +182,18 @@ class FileTree {
   // The folder whose content a folder shows: itself, or a link's target
   // (null when the target is gone).
   static std::shared_ptr<FsNode> Content(const std::shared_ptr<FsNode>& folder);
+  static FullPath FullPathOf(const FsNode& node);
   std::string PathOf(const FsNode& node) const;
   void DumpNode(const FsNode& node, const std::string& indent, std::string& out) const;
 
   std::map<char, DriveInfo> m_drives;
   FullPath m_current;
   std::map<INT_PTR, Search> m_searches;
+  struct EntryHandle {
+    std::shared_ptr<FsNode> node;
+    bool pinning = false;  // a folder handle without delete sharing (and without delete access)
+  };
+  std::map<INT_PTR, EntryHandle> m_entryHandles;
   INT_PTR m_nextHandle = 0x100;
   unsigned m_nextUnnarrowable = 0;
   std::vector<RestartEntry> m_restart;

@@ -37,13 +37,25 @@ class Win32FileSystem : public IFileSystem {
   CString FormatMessageA(DWORD code) override;
 
   std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override;
+  INT_PTR OpenFolderHandle(const CString& path) override;
+  INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override;
+  DWORD GetHandleAttributes(INT_PTR entry) override;
+  BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override;
+  BOOL DeleteByHandle(INT_PTR entry) override;
+  BOOL CloseEntryHandle(INT_PTR handle) override;
 
   // How many searches are open (a search left open is a leak in the caller).
   std::size_t OpenSearches() const { return m_searches.size(); }
+  // How many entry handles are open.
+  std::size_t OpenEntryHandles() const { return m_entries.size(); }
 
  private:
   std::map<INT_PTR, win32::UniqueFindHandle> m_searches;
   INT_PTR m_nextSearch = 1;
+  std::map<INT_PTR, win32::UniqueFileHandle> m_entries;
+  INT_PTR m_nextEntry = 1;
+  INT_PTR Keep(win32::UniqueFileHandle handle);
+  HANDLE Entry(INT_PTR id) const;
 };
 
 namespace win32 {

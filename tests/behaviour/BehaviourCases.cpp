@@ -522,6 +522,123 @@ void FolderLink(Backend& b, const CString& dir, Checker& check) {
         "  ... and the target keeps its content");
 }
 
+// ---------------------------------------------------------------- handles
+
+// The names of a folder listed through its handle, each with "/" after a
+// folder's name.
+std::set<std::string> HandleListing(IFileSystem& files, INT_PTR folder) {
+  std::vector<FolderEntry> entries;
+  std::set<std::string> names;
+  if (!files.ListFolderHandle(folder, entries)) return {"(the listing failed)"};
+  for (const FolderEntry& e : entries) {
+    names.insert(e.name.str() + ((e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "/" : ""));
+  }
+  return names;
+}
+
+// Opens name in the folder and returns the error of the attempt (0: opened,
+// and the handle is closed again).
+DWORD OpenError(IFileSystem& files, INT_PTR folder, const char* name) {
+  files.SetLastError(0);
+  CEntryHandle entry(files, files.OpenEntryAt(folder, name));
+  return entry.IsOpen() ? 0 : files.GetLastError();
+}
+
+void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\f.txt", "f");
+  Write(files, dir + "\\ro.txt", "r");
+  files.SetFileAttributesA(dir + "\\ro.txt", FILE_ATTRIBUTE_READONLY);
+  files.CreateDirectoryA(dir + "\\sub");
+  Write(files, dir + "\\sub\\in.txt", "i");
+  files.CreateDirectoryA(dir + "\\empty");
+  files.SetLastError(0);
+  files.OpenFolderHandle(dir + "\\f.txt");
+  check.Number(files.GetLastError(), ERROR_DIRECTORY, "a file is no folder to hold open");
+
+  CEntryHandle top(files, files.OpenFolderHandle(dir));
+  if (!check(top.IsOpen(), "OpenFolderHandle of a folder")) return;
+  check(HandleListing(files, top.get()) == std::set<std::string>{"f.txt", "ro.txt", "sub/", "empty/"},
+        "the folder is listed through its handle");
+  const CString moved = dir + "-moved";
+  files.SetLastError(0);
+  check(files.MoveFileExA(dir, &moved, 0) == 0 && files.GetLastError() == ERROR_SHARING_VIOLATION,
+        "the folder held open cannot be renamed", "error " + std::to_string(files.GetLastError()));
+  check(files.DeleteByHandle(top.get()) == 0, "the folder held open is not deleted through its own handle");
+  check.Number(OpenError(files, top.get(), ".."), ERROR_INVALID_NAME, "\"..\" is no entry name");
+  check.Number(OpenError(files, top.get(), "sub\\in.txt"), ERROR_INVALID_NAME, "nor is a path");
+  check.Number(OpenError(files, top.get(), "missing"), ERROR_FILE_NOT_FOUND, "a missing entry");
+
+  {
+    CEntryHandle sub(files, files.OpenEntryAt(top.get(), "sub"));
+    check.Number(files.GetHandleAttributes(sub.get()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+                 FILE_ATTRIBUTE_DIRECTORY, "a folder's own handle says folder");
+    files.SetLastError(0);
+    check(files.DeleteByHandle(sub.get()) == 0 && files.GetLastError() == ERROR_DIR_NOT_EMPTY,
+          "a folder that is not empty is not deleted (ERROR_DIR_NOT_EMPTY)",
+          "error " + std::to_string(files.GetLastError()));
+  }
+  {
+    CEntryHandle ro(files, files.OpenEntryAt(top.get(), "ro.txt"));
+    files.SetLastError(0);
+    check(files.DeleteByHandle(ro.get()) == 0 && files.GetLastError() == ERROR_ACCESS_DENIED,
+          "a read-only file is not deleted (ERROR_ACCESS_DENIED)", "error " + std::to_string(files.GetLastError()));
+  }
+  {
+    CEntryHandle empty(files, files.OpenEntryAt(top.get(), "empty"));
+    check(files.DeleteByHandle(empty.get()) != 0 && empty.Close(), "an empty folder is deleted through its handle");
+  }
+  // The entry opened is the one deleted, whatever name it has by then.
+  CEntryHandle f(files, files.OpenEntryAt(top.get(), "f.txt"));
+  const CString renamed = dir + "\\f2.txt";
+  check(f.IsOpen() && files.MoveFileExA(dir + "\\f.txt", &renamed, 0) != 0 &&
+            Write(files, dir + "\\f.txt", "new"),
+        "an open file is renamed and another takes its name");
+  check(files.DeleteByHandle(f.get()) != 0 && f.Close(), "the open file is deleted through its handle");
+  const bool renamedGone = files.GetFileAttributesA(dir + "\\f2.txt") == INVALID_FILE_ATTRIBUTES;
+  const std::optional<std::string> newcomer = Read(files, dir + "\\f.txt");
+  check.Differs(renamedGone && newcomer == std::optional<std::string>("new"),
+                "  ... under its new name, and the file now named as it was stays",
+                std::string("f2.txt ") + (renamedGone ? "gone" : "still there") + ", f.txt " +
+                    (newcomer ? "holds \"" + *newcomer + "\"" : "gone"),
+                "Wine 8 deletes nothing when the file was renamed after the open");
+  check(HandleListing(files, top.get()).count("ro.txt") == 1 && HandleListing(files, top.get()).count("sub/") == 1,
+        "what was not deleted is still listed");
+}
+
+void LinkByHandle(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const CString target = dir + "\\target";
+  files.CreateDirectoryA(target);
+  if (!b.PlantLink(dir + "\\link", target)) {
+    check.Skip("a folder link by handle", "this backend cannot plant one");
+    return;
+  }
+  Write(files, target + "\\t.txt", "t");
+  {
+    CEntryHandle through(files, files.OpenFolderHandle(dir + "\\link"));
+    check(HandleListing(files, through.get()) == std::set<std::string>{"t.txt"},
+          "a folder opened by a path through a link is the target");
+  }
+  CEntryHandle top(files, files.OpenFolderHandle(dir));
+  std::vector<FolderEntry> entries;
+  files.ListFolderHandle(top.get(), entries);
+  DWORD listed = 0;
+  for (const FolderEntry& e : entries) {
+    if (e.name == "link") listed = e.attributes;
+  }
+  check.Number(listed & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+               FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, "the listing marks the link (0x410)");
+  CEntryHandle link(files, files.OpenEntryAt(top.get(), "link"));
+  const DWORD own = files.GetHandleAttributes(link.get());
+  check.Differs((own & FILE_ATTRIBUTE_REPARSE_POINT) != 0, "the link's own handle says link", "",
+                "Wine 8 follows a Unix symbolic link even with FILE_OPEN_REPARSE_POINT");
+  files.DeleteByHandle(link.get());
+  link.Close();
+  check(Read(files, target + "\\t.txt") == std::optional<std::string>("t"),
+        "deleting the link by its handle leaves the target's content");
+}
+
 // Built on first use: the unit tests ask for the list while static objects
 // are being initialised.
 const std::vector<Case>& Cases() {
@@ -539,7 +656,9 @@ const std::vector<Case>& Cases() {
     {"shortcut fields read back", "shortcut", ShortcutFields},
     {"device names", "devices", DeviceNames},
     {"a name with yen signs", "yen", YenSignName},
-      {"a folder link", "link", FolderLink},
+    {"a folder link", "link", FolderLink},
+    {"entries by handle", "handles", EntriesByHandle},
+    {"a folder link by handle", "handlelink", LinkByHandle},
   };
   return cases;
 }

@@ -120,6 +120,17 @@ class RecordingPlatform : public PlatformServices {
       }
       return TRUE;
     }
+    INT_PTR OpenFolderHandle(const CString& path) override {
+      m_owner.m_log.push_back("OpenFolderHandle " + path.str());
+      return m_fs.OpenFolderHandle(path);
+    }
+    INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override { return m_fs.OpenEntryAt(folder, name); }
+    DWORD GetHandleAttributes(INT_PTR entry) override { return m_fs.GetHandleAttributes(entry); }
+    BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override {
+      return m_fs.ListFolderHandle(folder, entries);
+    }
+    BOOL DeleteByHandle(INT_PTR entry) override { return m_fs.DeleteByHandle(entry); }
+    BOOL CloseEntryHandle(INT_PTR handle) override { return m_fs.CloseEntryHandle(handle); }
     BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) override {
       m_owner.m_log.push_back("MoveFileExA " + existing.str());
       return m_fs.MoveFileExA(existing, newName, flags);

@@ -78,6 +78,12 @@ class OpenOnlyFileSystem : public IFileSystem {
   BOOL SetFileAttributesA(const CString&, DWORD) override { return FALSE; }
   BOOL DeleteFileA(const CString&) override { return FALSE; }
   BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
+  INT_PTR OpenFolderHandle(const CString&) override { return -1; }
+  INT_PTR OpenEntryAt(INT_PTR, const CString&) override { return -1; }
+  DWORD GetHandleAttributes(INT_PTR) override { return INVALID_FILE_ATTRIBUTES; }
+  BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
+  BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
+  BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
   BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
   DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
   UINT GetWindowsDirectoryA(CString&) override { return 0; }

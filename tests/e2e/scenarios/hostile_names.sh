@@ -13,6 +13,8 @@ e2e_begin hostile_names
 scratch=$E2E_WORK/scratch
 mkdir -p "$scratch/link/target" "$scratch/yen/hostile/x¥..¥..¥canary" "$scratch/yen/canary"
 ln -s target "$scratch/link/link"
+mkdir -p "$scratch/handlelink/target"
+ln -s target "$scratch/handlelink/link"
 printf 'keep' >"$scratch/yen/canary/keep.txt"
 bin="$E2E_WORK/bin¥yen"
 mkdir -p "$bin"
@@ -35,6 +37,7 @@ expect "PASS case a folder link: a search lists the link as a folder and a repar
 expect "PASS case a folder link: GetFileAttributesA of the link"
 expect "PASS case a folder link: the target's content is seen through the link"
 expect "PASS case a folder link: DeleteFileA through the link deletes the target's file"
+expect "PASS case a folder link by handle: deleting the link by its handle leaves the target's content"
 expect "PASS GetModuleFileNameA of a path without an exact form gives nothing"
 expect "PASS GetCurrentDirectoryA fails there rather than give another path"
 if grep -q '^SKIP case' "$log"; then e2e_fail "a case was skipped: $(grep '^SKIP case' "$log")"; fi
@@ -44,4 +47,5 @@ if grep -q '^SKIP case' "$log"; then e2e_fail "a case was skipped: $(grep '^SKIP
 [ -d "$scratch/yen/hostile/x¥..¥..¥canary" ] || e2e_fail "the yen-named folder is gone"
 [ "$(cat "$scratch/yen/canary/keep.txt")" = keep ] || e2e_fail "the canary changed"
 [ -f "$scratch/link/target/t.txt" ] || e2e_fail "the link's target lost its file"
+[ -f "$scratch/handlelink/target/t.txt" ] || e2e_fail "the target of the link deleted by handle lost its file"
 e2e_log "hostile names read back as they are"
