@@ -232,6 +232,25 @@ std::unique_ptr<IFileStream> Win32FileSystem::OpenFile(const CString& path, File
 
 // ---------------------------------------------------------------- handles
 
+namespace {
+
+// The two native calls, found in ntdll.dll (always loaded) rather than
+// imported: an import library of ntdll would also offer its copies of the C
+// runtime's functions to the linker.
+using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
+                                        ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
+
+template <typename Fn>
+Fn NativeCall(const char* name) {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr) return nullptr;
+  // The cast through void (*)() is how a procedure address becomes the type it has.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, name)));
+}
+
+}  // namespace
+
 INT_PTR Win32FileSystem::Keep(win32::UniqueFileHandle handle) {
   const INT_PTR id = m_nextEntry++;
   m_entries.emplace(id, std::move(handle));
@@ -279,14 +298,20 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   objectName.MaximumLength = objectName.Length;
   OBJECT_ATTRIBUTES attributes{};
   InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, parent, nullptr);
+  static const auto ntCreateFile = NativeCall<NtCreateFileFn>("NtCreateFile");
+  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  if (ntCreateFile == nullptr || toDosError == nullptr) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return -1;
+  }
   IO_STATUS_BLOCK io{};
   HANDLE opened = nullptr;
   const NTSTATUS status =
-      ::NtCreateFile(&opened, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
+      ntCreateFile(&opened, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
                      nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                      FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
   if (status < 0) {
-    ::SetLastError(::RtlNtStatusToDosError(status));
+    ::SetLastError(toDosError(status));
     return -1;
   }
   return Keep(win32::UniqueFileHandle(opened));
