@@ -39,9 +39,14 @@ struct FolderEntry {
 // Whether a name read from a folder can be opened as one entry of it,
 // exactly as written: not empty, not "." or "..", and without a separator,
 // a wildcard or another character the system gives a meaning.
+// The bytes are Shift-JIS: a second byte 0x5C (ソ, 表) is no separator.
 inline bool IsSingleEntryName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of("\\/*?:\"<>|") == std::string_view::npos;
+  for (std::size_t i = 0; i < name.size(); i += CharLengthAt(name, i)) {
+    if (IsLeadByte(static_cast<unsigned char>(name[i]))) continue;
+    if (std::string_view("\\/*?:\"<>|").find(name[i]) != std::string_view::npos) return false;
+  }
+  return true;
 }
 
 // An open file, read or written as raw bytes. Closing happens when the

@@ -1,6 +1,7 @@
 #include "uninst/DeleteTree.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/framework/Afx.h"
 #include "shell/Names.h"
@@ -13,10 +14,77 @@ void ReportFailedRemoval(PlatformServices& platform, DWORD code) {
   AfxMessageBox(platform, ErrorText(platform.Files(), code), MB_OK);
 }
 
-// Removes a subfolder (or a link) and reports a failure.
-void RemoveSubfolder(PlatformServices& platform, const CString& path) {
+// Deletes an open subfolder (or link) and closes it; reports a failure.
+void RemoveOpenSubfolder(PlatformServices& platform, CEntryHandle& entry) {
   IFileSystem& files = platform.Files();
-  if (!files.RemoveDirectoryA(path)) ReportFailedRemoval(platform, files.GetLastError());
+  if (!files.DeleteByHandle(entry.get())) {
+    ReportFailedRemoval(platform, files.GetLastError());
+    return;
+  }
+  entry.Close();
+}
+
+bool StartsWithDot(const CString& name) { return name.GetLength() > 0 && name.GetAt(0) == '.'; }
+bool IsUninstaller(const CString& name) { return MbsICmp(name.view(), names::kUninstaller) == 0; }
+
+// Empties the open folder: every entry is opened relative to the folder's
+// handle without following a link, and deleted through its own handle, so
+// no rename anywhere can send a deletion elsewhere. Returns as DeleteTree.
+int EmptyFolder(PlatformServices& platform, INT_PTR folder) {
+  IFileSystem& files = platform.Files();
+  std::vector<FolderEntry> entries;
+  // A folder that cannot be listed yields no entry.
+  if (!files.ListFolderHandle(folder, entries)) return 1;
+  for (const FolderEntry& listed : entries) {
+    const CString& name = listed.name;
+    const bool listedAsFolder = (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Spared without being opened: folders whose names begin with a dot,
+    // and the uninstaller itself.
+    if (listedAsFolder ? StartsWithDot(name) : IsUninstaller(name)) continue;
+    // A name that cannot be used exactly never reaches the system: a folder
+    // is reported, a file stops the walk.
+    if (!IsExactEntryName(name)) {
+      if (listedAsFolder) {
+        ReportFailedRemoval(platform, ERROR_INVALID_NAME);
+        continue;
+      }
+      files.SetLastError(ERROR_INVALID_NAME);
+      return 0;
+    }
+    // What the entry is, the listing does not decide: it may have been
+    // replaced since. An entry that cannot be opened is handled like one
+    // that cannot be deleted.
+    CEntryHandle entry(files, files.OpenEntryAt(folder, name));
+    const DWORD own = entry.IsOpen() ? files.GetHandleAttributes(entry.get()) : INVALID_FILE_ATTRIBUTES;
+    if (own == INVALID_FILE_ATTRIBUTES) {
+      if (!listedAsFolder) return 0;
+      ReportFailedRemoval(platform, files.GetLastError());
+      continue;
+    }
+    if ((own & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      if (IsUninstaller(name)) continue;
+      if (!files.DeleteByHandle(entry.get())) return 0;
+      entry.Close();
+      continue;
+    }
+    if (StartsWithDot(name)) continue;
+    // A link to a folder is never entered: only the link goes. The listing
+    // may know it for a link where the handle does not: a handle that was
+    // given the target instead (Wine follows Unix links) is no way to the
+    // link, and nothing is deleted through it.
+    const bool linkByHandle = (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (linkByHandle || (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      if (linkByHandle) {
+        RemoveOpenSubfolder(platform, entry);
+      } else {
+        ReportFailedRemoval(platform, ERROR_NOT_A_REPARSE_POINT);
+      }
+      continue;
+    }
+    if (EmptyFolder(platform, entry.get()) == 0) return 0;
+    RemoveOpenSubfolder(platform, entry);
+  }
+  return 1;
 }
 
 }  // namespace
@@ -54,33 +122,10 @@ bool IsExactEntryName(const CString& name) {
 
 int DeleteTree(PlatformServices& platform, const CString& folder) {
   IFileSystem& files = platform.Files();
-  CFindFile find(files);
-  // Entries are deleted while this search is open; it closes on every return.
-  for (bool more = find.FindFirst(folder + "\\*.*"); more; more = find.FindNext()) {
-    const CString name = find.Name();
-    const CString path = folder + "\\" + name;
-    if (find.IsFolder()) {
-      // ".", ".." and every folder whose name begins with a dot stay untouched.
-      if (name.GetLength() > 0 && name.GetAt(0) == '.') continue;
-      if (!IsExactEntryName(name)) {
-        ReportFailedRemoval(platform, ERROR_INVALID_NAME);
-        continue;
-      }
-      // A link to a folder elsewhere: never entered, only the link goes.
-      if (find.IsReparsePoint()) {
-        RemoveSubfolder(platform, path);
-        continue;
-      }
-      if (DeleteTree(platform, path) == 0) return 0;
-      RemoveSubfolder(platform, path);
-    } else {
-      if (MbsICmp(name.view(), names::kUninstaller) == 0) continue;
-      if (!IsExactEntryName(name)) {
-        files.SetLastError(ERROR_INVALID_NAME);
-        return 0;
-      }
-      if (!files.DeleteFileA(path)) return 0;
-    }
-  }
-  return 1;
+  // Held open for the whole walk, without delete sharing: the folder cannot
+  // be renamed or replaced while it is emptied. One that cannot be opened
+  // yields no entry.
+  CEntryHandle top(files, files.OpenFolderHandle(folder));
+  if (!top.IsOpen()) return 1;
+  return EmptyFolder(platform, top.get());
 }

@@ -13,11 +13,22 @@
 // stays. A subfolder that cannot be removed is reported in a message box
 // with the system's text for the error, and the walk goes on.
 //
+// The walk holds the folder open for its whole length (it cannot be renamed
+// or replaced meanwhile), lists each folder through its handle, opens every
+// entry relative to its folder's handle without following a link, decides
+// file, folder or link on the entry's own handle, and deletes through that
+// handle: no path is resolved again, so no rename anywhere can send a
+// deletion elsewhere. An entry that cannot be opened fails as one that
+// cannot be deleted.
+//
 // A link (a junction or a symbolic link to a folder) is never entered: only
-// the link is removed. A name that cannot be used exactly as it was read
-// (it holds a separator, a wildcard or another character no name may hold,
-// or ends in a dot or a space, which Windows would strip) is never passed to
-// the system: it fails as an undeletable file or an unremovable folder.
+// the link is removed, through its own handle. One that the listing marks
+// as a link while its handle does not (a system that opened the target
+// instead) is reported with ERROR_NOT_A_REPARSE_POINT and left alone. A
+// name that cannot be used exactly as it was read (it holds a separator, a
+// wildcard or another character no name may hold, or ends in a dot or a
+// space, which Windows would strip) is never passed to the system: it fails
+// as an undeletable file or an unremovable folder.
 int DeleteTree(PlatformServices& platform, const CString& folder);
 
 // The system's text for an error code, or "エラー " and the code in decimal

@@ -16,7 +16,7 @@ const std::vector<std::string_view>& KnownOperations() {
       "findfirst", "findnext", "findclose", "CreateDirectoryA", "CopyFileA", "GetFileAttributesA",
       "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
-      "Write",
+      "Write", "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",
       // shell and COM

@@ -78,6 +78,10 @@ class MemoryUi : public IUserInterface {
   // ----- the script
   MemoryUi& ExpectDialog(UINT templateId, std::vector<UiAction> actions, Here where = Here::current());
   MemoryUi& ExpectMessageBox(CString text, int answer, Here where = Here::current());
+  // The same, and while the box waits for its answer, this runs: what
+  // another program (or a person) does meanwhile.
+  MemoryUi& ExpectMessageBox(CString text, int answer, std::function<void(MemoryUi&)> meanwhile,
+                             Here where = Here::current());
   // The folder picker: the chosen folder, or nullopt for Cancel.
   MemoryUi& ExpectFolderPicker(std::optional<CString> choice, Here where = Here::current());
   // At a moment when the program waits for the user outside any modal
@@ -303,6 +307,7 @@ class MemoryUi : public IUserInterface {
     int answer = 0;
     std::optional<CString> choice;
     std::function<void(MemoryUi&)> idle;
+    std::function<void(MemoryUi&)> meanwhile;  // a message box's: runs before it is answered
     std::source_location where;
     bool reported = false;  // named by a UiScriptError already
   };

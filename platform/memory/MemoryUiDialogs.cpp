@@ -161,6 +161,7 @@ int MemoryUi::MessageBoxA(HWND owner, const CString& text, const CString& captio
   // this loop leaves this one's marker in place.
   m_modalStack.push_back(nullptr);
   PumpUntilIdle();
+  if (step.meanwhile) step.meanwhile(*this);
   if (auto marker = std::find(m_modalStack.rbegin(), m_modalStack.rend(), nullptr);
       marker != m_modalStack.rend()) {
     m_modalStack.erase(std::next(marker).base());

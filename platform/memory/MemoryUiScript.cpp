@@ -100,6 +100,14 @@ MemoryUi& MemoryUi::ExpectMessageBox(CString text, int answer, Here where) {
   return *this;
 }
 
+MemoryUi& MemoryUi::ExpectMessageBox(CString text, int answer, std::function<void(MemoryUi&)> meanwhile,
+                                     Here where) {
+  Step step = MessageBoxStep(std::move(text), answer, where);
+  step.meanwhile = std::move(meanwhile);
+  AddStep(std::move(step));
+  return *this;
+}
+
 MemoryUi& MemoryUi::ExpectFolderPicker(std::optional<CString> choice, Here where) {
   Step s(Step::Kind::FolderPicker);
   s.choice = std::move(choice);

@@ -1,7 +1,7 @@
 // A platform for the flows' tests that stands in front of the memory
 // platform: it records, in one list, the file and registry calls that
-// change something or search (copies and attribute changes aside), and it can add entries of its own to a
-// folder's search results (a name the memory platform could never hold, or
+// change something, search or list (copies and attribute changes aside), and it can add entries of its own to a
+// folder's search results and listings (a name the memory platform could never hold, or
 // a link with any attribute bits). Operations on such an added entry are
 // recorded and succeed without reaching the memory platform; a search below
 // one is recorded and finds nothing.
@@ -23,12 +23,14 @@ class RecordingPlatform : public PlatformServices {
   IRegistry& Registry() override { return m_registry; }
   IUserInterface& Ui() override { return m_inner.Ui(); }
 
-  // Adds an entry to every search of folder (the pattern folder + "\\*.*"),
-  // after the entries the memory platform returns.
+  // Adds an entry to every search of folder (the pattern folder + "\\*.*")
+  // and every listing of it through a handle, after the memory platform's.
   void AddEntry(const CString& folder, const CString& name, unsigned attributes) {
     m_extra[folder.str() + "\\*.*"].push_back({name, attributes});
     m_virtual.push_back(folder.str() + "\\" + name.str());
   }
+  // Handles report what a link leads to, not the link (as Wine's do).
+  void HandlesFollowLinks() { m_handlesFollowLinks = true; }
   // RemoveDirectoryA on an added entry fails with this code.
   void FailRemoval(const CString& path, DWORD code) { m_failures[path.str()] = code; }
   // Lets a test mark a moment in the log ("dialog 103" ...).
@@ -122,15 +124,37 @@ class RecordingPlatform : public PlatformServices {
     }
     INT_PTR OpenFolderHandle(const CString& path) override {
       m_owner.m_log.push_back("OpenFolderHandle " + path.str());
-      return m_fs.OpenFolderHandle(path);
+      return Remember(m_fs.OpenFolderHandle(path), path.str());
     }
-    INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override { return m_fs.OpenEntryAt(folder, name); }
-    DWORD GetHandleAttributes(INT_PTR entry) override { return m_fs.GetHandleAttributes(entry); }
+    INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override {
+      const std::string path = PathOf(folder) + "\\" + name.str();
+      m_owner.m_log.push_back("OpenEntryAt " + path);
+      return Remember(m_fs.OpenEntryAt(folder, name), path);
+    }
+    DWORD GetHandleAttributes(INT_PTR entry) override {
+      const DWORD attributes = m_fs.GetHandleAttributes(entry);
+      // A system whose handles follow links reports the target's attributes.
+      if (attributes != INVALID_FILE_ATTRIBUTES && m_owner.m_handlesFollowLinks) {
+        return attributes & ~FILE_ATTRIBUTE_REPARSE_POINT;
+      }
+      return attributes;
+    }
     BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override {
-      return m_fs.ListFolderHandle(folder, entries);
+      m_owner.m_log.push_back("ListFolderHandle " + PathOf(folder));
+      if (!m_fs.ListFolderHandle(folder, entries)) return FALSE;
+      if (auto it = m_owner.m_extra.find(PathOf(folder) + "\\*.*"); it != m_owner.m_extra.end()) {
+        for (const FindData& extra : it->second) entries.push_back({extra.name, extra.attrib});
+      }
+      return TRUE;
     }
-    BOOL DeleteByHandle(INT_PTR entry) override { return m_fs.DeleteByHandle(entry); }
-    BOOL CloseEntryHandle(INT_PTR handle) override { return m_fs.CloseEntryHandle(handle); }
+    BOOL DeleteByHandle(INT_PTR entry) override {
+      m_owner.m_log.push_back("DeleteByHandle " + PathOf(entry));
+      return m_fs.DeleteByHandle(entry);
+    }
+    BOOL CloseEntryHandle(INT_PTR handle) override {
+      m_paths.erase(handle);
+      return m_fs.CloseEntryHandle(handle);
+    }
     BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) override {
       m_owner.m_log.push_back("MoveFileExA " + existing.str());
       return m_fs.MoveFileExA(existing, newName, flags);
@@ -161,10 +185,20 @@ class RecordingPlatform : public PlatformServices {
       return true;
     }
 
+    INT_PTR Remember(INT_PTR handle, std::string path) {
+      if (handle != -1) m_paths[handle] = std::move(path);
+      return handle;
+    }
+    std::string PathOf(INT_PTR handle) const {
+      auto it = m_paths.find(handle);
+      return it == m_paths.end() ? std::string("?") : it->second;
+    }
+
     RecordingPlatform& m_owner;
     MemoryFileSystem& m_fs;
     std::map<INT_PTR, Search> m_searches;
     INT_PTR m_next = 1;
+    std::map<INT_PTR, std::string> m_paths;  // what each open handle was opened as
   };
 
   class RecordingRegistry final : public IRegistry {
@@ -198,6 +232,7 @@ class RecordingPlatform : public PlatformServices {
   std::map<std::string, std::vector<FindData>> m_extra;
   std::vector<std::string> m_virtual;
   std::map<std::string, DWORD> m_failures;
+  bool m_handlesFollowLinks = false;
   std::vector<std::string> m_log;
   RecordingFiles m_files;
   RecordingRegistry m_registry;

@@ -122,7 +122,7 @@ TEST_F(DeleteTreeTest, LockedOrRefusedFilesStopTheWalk) {
   EXPECT_EQ(DeleteTree(platform, kFolder), 0);
   EXPECT_EQ(Left(), (Paths{"b.txt", "c.txt"}));
   fs.Lock(kFolder + "\\b.txt", false);
-  platform.Fail("DeleteFileA", ERROR_ACCESS_DENIED).OnPath("\\c.txt");
+  platform.Fail("DeleteByHandle", ERROR_ACCESS_DENIED).OnPath("\\c.txt");
   EXPECT_EQ(DeleteTree(platform, kFolder), 0);
   EXPECT_EQ(Left(), (Paths{"c.txt"}));
 }
@@ -137,7 +137,8 @@ TEST_F(DeleteTreeTest, AFailedRemovalShowsTheSystemsTextForTheCodeOrTheCodeItsel
                         Case{4321, "エラー 4321"}, Case{0xC0000022UL, "エラー 3221225506"}}) {
     Add({"a\\x", "b\\y", "c\\z"});
     platform.ClearFaults();
-    platform.Fail("RemoveDirectoryA", c.code).OnPath("\\b");
+    // The first deletion on that path is b\y's, the second b's own.
+    platform.Fail("DeleteByHandle", c.code).OnPath("\\b").OnCall(2);
     platform.Ui().ExpectMessageBox(c.text, IDOK);
     EXPECT_EQ(DeleteTree(platform, kFolder), 1) << c.code;
     EXPECT_EQ(Left(), Paths{"b\\"}) << c.code;
@@ -147,9 +148,9 @@ TEST_F(DeleteTreeTest, AFailedRemovalShowsTheSystemsTextForTheCodeOrTheCodeItsel
   }
 }
 
-TEST_F(DeleteTreeTest, AFolderThatCannotBeSearchedIsRemovedOrReported) {
+TEST_F(DeleteTreeTest, AFolderThatCannotBeListedIsRemovedOrReported) {
   Add({"a\\x", "b.txt"});
-  platform.Fail("findfirst", ERROR_ACCESS_DENIED).OnPath("\\a\\");
+  platform.Fail("ListFolderHandle", ERROR_ACCESS_DENIED).OnPath("\\a");
   platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK);
   EXPECT_EQ(DeleteTree(platform, kFolder), 1);
   EXPECT_EQ(Left(), (Paths{"a\\", "a\\x"}));
@@ -181,6 +182,53 @@ TEST_F(DeleteTreeTest, NamesWithoutAnExactFormFailInPlace) {
   ASSERT_TRUE(fs.AddUnnarrowable(kFolder + "\\r?sum?.txt", false));
   EXPECT_EQ(DeleteTree(platform, kFolder), 0) << "an undeletable file stops the walk, silently";
   EXPECT_EQ(Left(), (Paths{"r?sum?.txt", "x?..?..?Windows", "y.txt"}));
+}
+
+// Someone renames things while a message box holds the walk: a folder the
+// listing named is replaced by a link to a folder outside, at the entry
+// still to come or one level higher (the folder being walked). Every
+// deletion goes through handles opened before or after, never through the
+// link, so the folder outside keeps everything.
+TEST_F(DeleteTreeTest, ASwapWhileAMessageBoxWaitsNeverLeadsOutside) {
+  struct Case {
+    const char* name;
+    const char* stays;   // where the box comes from: holds the uninstaller
+    const char* swapped; // renamed away and replaced by a link to C:\outside
+  };
+  const Case cases[] = {
+      {"the entry still to come", "m", "z"},
+      {"the folder being walked", "a\\m", "a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform p;
+    p.Drives().Add('C', DRIVE_FIXED);
+    MemoryFileSystem& files = p.Files();
+    files.AddFile("C:\\outside\\canary.txt", "alive");
+    files.AddFile("C:\\outside\\deeper\\canary.txt", "alive");
+    const CString stays = kFolder + "\\" + c.stays;
+    const CString swapped = kFolder + "\\" + c.swapped;
+    files.AddFile(stays + "\\uninst.exe", "x");
+    files.AddFile(kFolder + "\\z\\inner.txt", "x");
+    files.AddFile(kFolder + "\\a\\z\\inner.txt", "x");
+    p.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK, [&](MemoryUi&) {
+      const CString away = swapped + "-old";
+      ASSERT_TRUE(files.MoveFileExA(swapped, &away, 0)) << files.GetLastError();
+      ASSERT_TRUE(files.AddLink(swapped, "C:\\outside"));
+    });
+    p.Ui().AnswerUnscriptedMessageBoxes(IDOK);
+    DeleteTree(p, kFolder);
+    EXPECT_EQ(files.Contents("C:\\outside\\canary.txt"), "alive") << p.Dump();
+    EXPECT_EQ(files.Contents("C:\\outside\\deeper\\canary.txt"), "alive");
+  }
+  // The folder given is held open: it cannot be swapped at all.
+  Add({"m\\uninst.exe", "z.txt"});
+  platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK, [&](MemoryUi&) {
+    const CString away = kFolder + "-old";
+    EXPECT_FALSE(fs.MoveFileExA(kFolder, &away, 0));
+    EXPECT_EQ(fs.GetLastError(), ERROR_SHARING_VIOLATION);
+  });
+  EXPECT_EQ(DeleteTree(platform, kFolder), 1);
 }
 
 TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
@@ -225,25 +273,44 @@ class DeleteTreeHostile : public DeleteTreeTest {
   RecordingPlatform recording{platform};
 };
 
-TEST_F(DeleteTreeHostile, ALinkToAFolderIsRemovedAsALinkNeverEntered) {
+TEST_F(DeleteTreeHostile, ALinkIsDeletedThroughItsOwnHandleNeverListed) {
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
   Add({"a.txt", "z.txt"});
-  recording.AddEntry(kFolder, "link", A_SUBDIR | A_REPARSE);
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\link", "C:\\outside"));
   EXPECT_EQ(DeleteTree(recording, kFolder), 1);
-  EXPECT_TRUE(recording.Logged("RemoveDirectoryA C:\\inst\\link"));
-  EXPECT_EQ(recording.IndexOf("findfirst C:\\inst\\link"), -1) << "the link was entered";
-  EXPECT_EQ(recording.OpenSearches(), 0);
+  EXPECT_TRUE(recording.Logged("DeleteByHandle C:\\inst\\link"));
+  EXPECT_EQ(recording.IndexOf("ListFolderHandle C:\\inst\\link"), -1) << "the link was entered";
+  EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
+  EXPECT_EQ(Left(), Paths{});
+}
+
+TEST_F(DeleteTreeHostile, ALinkWhoseHandleIsItsTargetIsReportedAndNothingGoesThroughIt) {
+  // Wine opens a Unix link's target even when asked for the link: only the
+  // listing still knows it for a link.
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
+  fs.AddFolder("C:\\outside\\empty");
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\link", "C:\\outside\\empty"));
+  Add({"z.txt"});
+  recording.HandlesFollowLinks();
+  platform.Ui().ExpectMessageBox(ErrorText(fs, ERROR_NOT_A_REPARSE_POINT), IDOK);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 1);
+  EXPECT_FALSE(recording.Logged("DeleteByHandle C:\\inst\\link"));
+  EXPECT_EQ(recording.IndexOf("ListFolderHandle C:\\inst\\link"), -1);
+  EXPECT_TRUE(fs.IsFolder("C:\\outside\\empty"));
+  EXPECT_EQ(Left(), Paths{"link\\"}) << "the walk went on past it";
 }
 
 TEST_F(DeleteTreeHostile, ALinkThatCannotBeRemovedIsReportedAndTheWalkGoesOn) {
-  Add({"a.txt", "z\\inner.txt"});
-  recording.AddEntry(kFolder, "link", A_SUBDIR | A_REPARSE | A_HIDDEN);
-  recording.AddEntry(kFolder, "later.txt", 0);
-  recording.FailRemoval(kFolder + "\\link", ERROR_ACCESS_DENIED);
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
+  Add({"a.txt", "later.txt"});
+  ASSERT_TRUE(fs.AddLink(kFolder + "\\link", "C:\\outside"));
+  platform.Fail("DeleteByHandle", ERROR_ACCESS_DENIED).OnPath("\\link");
   platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_ACCESS_DENIED), IDOK);
   EXPECT_EQ(DeleteTree(recording, kFolder), 1);
-  EXPECT_EQ(recording.IndexOf("findfirst C:\\inst\\link"), -1);
-  EXPECT_TRUE(recording.Logged("DeleteFileA C:\\inst\\later.txt")) << "the walk went on";
-  EXPECT_EQ(Left(), Paths{});
+  EXPECT_EQ(recording.IndexOf("ListFolderHandle C:\\inst\\link"), -1);
+  EXPECT_TRUE(recording.Logged("DeleteByHandle C:\\inst\\later.txt")) << "the walk went on";
+  EXPECT_EQ(Left(), Paths{"link\\"});
+  EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
 }
 
 TEST_F(DeleteTreeHostile, AFolderNameThatIsNotExactIsReportedNeverUsed) {
@@ -264,7 +331,7 @@ TEST_F(DeleteTreeHostile, AFolderNameThatIsNotExactIsReportedNeverUsed) {
 TEST_F(DeleteTreeHostile, AFileNameThatIsNotExactStopsTheWalkLikeAnUndeletableFile) {
   recording.AddEntry(kFolder, "..\\outside.txt", 0);
   EXPECT_EQ(DeleteTree(recording, kFolder), 0);
-  EXPECT_EQ(recording.IndexOf("DeleteFileA C:\\inst\\..\\"), -1);
+  EXPECT_EQ(recording.IndexOf("OpenEntryAt C:\\inst\\..\\"), -1);
   EXPECT_EQ(fs.GetLastError(), ERROR_INVALID_NAME);
 }
 

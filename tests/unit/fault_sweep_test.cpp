@@ -398,7 +398,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
     EXPECT_FALSE(clean.platform.Files().Exists(kStartMenu));
     EXPECT_EQ(clean.platform.Files().List(kDest), (std::vector<CString>{".keep", "uninst.exe"}));
   }
-  for (const char* op : {"findfirst", "findnext", "DeleteFileA", "RemoveDirectoryA", "RegDeleteKeyA",
+  for (const char* op : {"OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle",
+                         "DeleteByHandle", "DeleteFileA", "RemoveDirectoryA", "RegDeleteKeyA",
                          "SHGetPathFromIDListA", "MoveFileExA", "GetWindowsDirectoryA"}) {
     EXPECT_GT(calls[op], 0) << op;
   }

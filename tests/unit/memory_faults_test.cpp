@@ -77,6 +77,29 @@ const std::vector<OperationCase>& Cases() {
       {"GetWindowsDirectoryA", kCode, [](MemorySystem& s) { CString f = "x"; return s.Files().GetWindowsDirectoryA(f) == 0 && f == "x" && LastIs(s); }},
       {"SetCurrentDirectoryA", kCode, [](MemorySystem& s) { return !s.Files().SetCurrentDirectoryA("C:\\d") && LastIs(s) && s.Files().CurrentFolder() == "C:\\"; }},
       {"FormatMessageA", kCode, [](MemorySystem& s) { return s.Files().FormatMessageA(ERROR_ACCESS_DENIED).IsEmpty() && LastIs(s); }},
+      {"OpenFolderHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         return !top.IsOpen() && LastIs(s);
+       }},
+      {"OpenEntryAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !f.IsOpen() && LastIs(s);
+       }},
+      {"GetHandleAttributes", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         return s.Files().GetHandleAttributes(top.get()) == INVALID_FILE_ATTRIBUTES && LastIs(s);
+       }},
+      {"ListFolderHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         std::vector<FolderEntry> entries;
+         return !s.Files().ListFolderHandle(top.get(), entries) && LastIs(s);
+       }},
+      {"DeleteByHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() && s.Files().Exists("C:\\d\\f.txt");
+       }},
       {"OpenFile", kCode, [](MemorySystem& s) { return s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read) == nullptr && LastIs(s); }},
       {"Read", kCode, [](MemorySystem& s) {
          auto stream = s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read);

@@ -169,7 +169,7 @@ TEST_F(UninstDriver, StepsRunInOrderRegistryFilesShortcutsCompletionRestart) {
   const std::vector<int> order = {
       recording.IndexOf("dialog 101"),
       recording.IndexOf("RegDeleteKeyA VEVUVODIVERU1"),
-      recording.IndexOf("findfirst " + kDest.str() + "\\*.*"),
+      recording.IndexOf("OpenFolderHandle " + kDest.str()),
       recording.IndexOf("DeleteFileA " + kContentLink.str()),
       recording.IndexOf("DeleteFileA " + kUninstallLink.str()),
       recording.IndexOf("RemoveDirectoryA " + kStartMenu.str()),
@@ -185,7 +185,7 @@ TEST_F(UninstDriver, StepsRunInOrderRegistryFilesShortcutsCompletionRestart) {
   }
   // The shortcuts come after every file of the installation.
   for (std::size_t i = 0; i < recording.Log().size(); ++i) {
-    if (recording.Log()[i].rfind("DeleteFileA " + kDest.str(), 0) == 0) {
+    if (recording.Log()[i].rfind("DeleteByHandle " + kDest.str(), 0) == 0) {
       EXPECT_LT(static_cast<int>(i), order[3]) << recording.Log()[i];
     }
   }
