@@ -3,6 +3,8 @@
 // entries, tell the user, and ask the system to delete the program file and
 // the folder at the next restart. Each removal step undoes one step of the
 // installer's registration under the same names (shell/Names.h).
+#include <vector>
+
 #include "platform/framework/Afx.h"
 #include "shell/Names.h"
 #include "uninst/DeleteTree.h"
@@ -23,9 +25,21 @@ void UnregisterUninstall(IRegistry& registry) {
   registry.RegDeleteKeyA(parent.get(), names::kUninstallSubKey);
 }
 
+// Whether the listing of an open folder marks its entry name as a link.
+bool ListedAsLink(IFileSystem& files, INT_PTR folder, const CString& name) {
+  std::vector<FolderEntry> entries;
+  if (!files.ListFolderHandle(folder, entries)) return false;
+  for (const FolderEntry& e : entries) {
+    if (MbsICmp(e.name.view(), name.view()) == 0) return (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
+  return false;
+}
+
 // Deletes both shortcuts, then their Start-menu folder if nothing else is
-// left in it. Nothing is deleted when the Programs folder is unknown: no path
-// is ever built on an empty one.
+// left in it, all through handles opened below the Programs folder. A
+// Start-menu folder that is a link goes alone: nothing is deleted through
+// it. Nothing is deleted when the Programs folder is unknown: no path is
+// ever built on an empty one.
 void DeleteShortcuts(PlatformServices& platform) {
   IShell& shell = platform.Shell();
   ItemIdList programsList;
@@ -35,11 +49,29 @@ void DeleteShortcuts(PlatformServices& platform) {
   }
   CString programs;
   if (!shell.SHGetPathFromIDListA(programsList.get(), programs) || programs.IsEmpty()) return;
-  const CString folder = programs + "\\" + names::kStartMenuFolder;
   IFileSystem& files = platform.Files();
-  files.DeleteFileA(folder + "\\" + names::kContentShortcut);
-  files.DeleteFileA(folder + "\\" + names::kUninstallShortcut);
-  files.RemoveDirectoryA(folder);
+  CEntryHandle programsFolder(files, files.OpenFolderHandle(programs));
+  if (!programsFolder.IsOpen()) return;
+  CEntryHandle menu(files, files.OpenEntryAt(programsFolder.get(), names::kStartMenuFolder));
+  const DWORD own = menu.IsOpen() ? files.GetHandleAttributes(menu.get()) : INVALID_FILE_ATTRIBUTES;
+  if (own == INVALID_FILE_ATTRIBUTES || (own & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
+  if ((own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    files.DeleteByHandle(menu.get());
+    return;
+  }
+  // Listed as a link while the handle is not the link's (a system that
+  // opened the target instead): nothing goes through it.
+  if (ListedAsLink(files, programsFolder.get(), names::kStartMenuFolder)) return;
+  for (const char* name : {names::kContentShortcut, names::kUninstallShortcut}) {
+    CEntryHandle shortcut(files, files.OpenEntryAt(menu.get(), name));
+    if (!shortcut.IsOpen()) continue;
+    const DWORD attributes = files.GetHandleAttributes(shortcut.get());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      files.DeleteByHandle(shortcut.get());
+    }
+  }
+  // Only when empty: a file of the user's keeps the folder.
+  files.DeleteByHandle(menu.get());
 }
 
 // The program file and then its folder go at the next restart; the folder

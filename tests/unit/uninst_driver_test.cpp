@@ -170,9 +170,9 @@ TEST_F(UninstDriver, StepsRunInOrderRegistryFilesShortcutsCompletionRestart) {
       recording.IndexOf("dialog 101"),
       recording.IndexOf("RegDeleteKeyA VEVUVODIVERU1"),
       recording.IndexOf("OpenFolderHandle " + kDest.str()),
-      recording.IndexOf("DeleteFileA " + kContentLink.str()),
-      recording.IndexOf("DeleteFileA " + kUninstallLink.str()),
-      recording.IndexOf("RemoveDirectoryA " + kStartMenu.str()),
+      recording.IndexOf("DeleteByHandle " + kContentLink.str()),
+      recording.IndexOf("DeleteByHandle " + kUninstallLink.str()),
+      LastIndex(recording, "DeleteByHandle " + kStartMenu.str()),
       recording.IndexOf("dialog 103"),
       recording.IndexOf("MoveFileExA " + kDest.str() + "\\uninst.exe"),
       LastIndex(recording, "MoveFileExA " + kDest.str()),
@@ -204,6 +204,26 @@ TEST_F(UninstDriver, ASecondRunBeforeTheRestartAsksAgainAndFailsSilently) {
   EXPECT_EQ(RestartPaths(), (Paths{exe, kDest.str(), exe, kDest.str()}));
   platform.SimulateRestart();
   EXPECT_FALSE(fs.Exists(kDest));
+}
+
+// The Start-menu folder replaced by a link to a folder of someone else's:
+// only the link goes, and nothing in its target. Where the handle reaches
+// the target instead of the link (Wine), nothing goes at all.
+TEST_F(UninstDriver, AStartMenuFolderThatIsALinkGoesAloneNothingThroughIt) {
+  const CString other = "C:\\Users\\me\\Other";
+  fs.AddFile(other + "\\" + names::kContentShortcut, "theirs");
+  fs.AddFile(other + "\\" + names::kUninstallShortcut, "theirs");
+  ASSERT_TRUE(fs.DeleteFileA(kContentLink) && fs.DeleteFileA(kUninstallLink) && fs.RemoveDirectoryA(kStartMenu));
+  RecordingPlatform recording(platform);
+  for (const bool handlesFollow : {false, true}) {
+    SCOPED_TRACE(handlesFollow);
+    ASSERT_TRUE(fs.AddLink(kStartMenu, other));
+    if (handlesFollow) recording.HandlesFollowLinks();
+    platform.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
+    EXPECT_EQ(Run(recording), 0);
+    EXPECT_EQ(fs.List(other), (std::vector<CString>{names::kUninstallShortcut, names::kContentShortcut}));
+    EXPECT_EQ(fs.Exists(kStartMenu), handlesFollow) << "the link itself goes where its handle is its own";
+  }
 }
 
 TEST_F(UninstDriver, AStartMenuFolderWithAUsersFileKeepsItAndTheFile) {
