@@ -11,6 +11,30 @@ namespace {
 // system, the one for 32-bit programs).
 constexpr int kCsidlProgramFiles = 0x0026;
 constexpr int kCsidlProgramFilesX86 = 0x002A;
+constexpr int kCsidlProfile = 0x0028;
+
+// The system's and the user's own folders, asked of the shell: a folder
+// that is one of them, or holds one, is never emptied. Program Files and
+// Common Files (both kinds), ProgramData, the user's profile, Public's
+// documents, the user's Desktop, Documents, AppData (roaming and local),
+// Start menu and Programs, and the same for all users.
+constexpr int kGuardedFolders[] = {
+    kCsidlProgramFiles, kCsidlProgramFilesX86,
+    0x002B,  // CSIDL_PROGRAM_FILES_COMMON
+    0x002C,  // CSIDL_PROGRAM_FILES_COMMONX86
+    0x0023,  // CSIDL_COMMON_APPDATA (ProgramData)
+    kCsidlProfile,
+    0x002E,  // CSIDL_COMMON_DOCUMENTS (Public's Documents)
+    0x0010,  // CSIDL_DESKTOPDIRECTORY
+    0x0005,  // CSIDL_PERSONAL (Documents)
+    0x001A,  // CSIDL_APPDATA
+    0x001C,  // CSIDL_LOCAL_APPDATA
+    0x000B,  // CSIDL_STARTMENU
+    0x0002,  // CSIDL_PROGRAMS
+    0x0019,  // CSIDL_COMMON_DESKTOPDIRECTORY
+    0x0016,  // CSIDL_COMMON_STARTMENU
+    0x0017,  // CSIDL_COMMON_PROGRAMS
+};
 
 // A path taken apart for comparison: the "\\?\" and "\\.\" prefixes are
 // dropped ("\\?\UNC\" becoming "\\"), then it is split at every backslash
@@ -83,16 +107,12 @@ bool StartsWithParts(const PathParts& path, const PathParts& prefix) {
   return true;
 }
 
-bool SameFolder(const PathParts& a, const PathParts& b) {
-  return a.parts.size() == b.parts.size() && StartsWithParts(a, b);
-}
-
-// The Program Files folders a refusal covers: the shell's, and on the
+// The folders a refusal covers: the shell's guarded folders, and on the
 // program's own volume "Program Files" and "Program Files (x86)" whatever the
 // shell says.
-std::vector<PathParts> ProgramFilesFolders(PlatformServices& platform, const PathParts& folder) {
+std::vector<PathParts> GuardedFolders(PlatformServices& platform, const PathParts& folder) {
   std::vector<PathParts> found;
-  for (const int csidl : {kCsidlProgramFiles, kCsidlProgramFilesX86}) {
+  for (const int csidl : kGuardedFolders) {
     CString path;
     if (platform.Shell().SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) && !path.IsEmpty()) {
       found.push_back(Split(path));
@@ -132,10 +152,25 @@ InstallationFolder FindInstallationFolder(PlatformServices& platform) {
     result.refusal = kFolderRefusal;
     return result;
   }
-  for (const PathParts& programFiles : ProgramFilesFolders(platform, folder)) {
-    if (SameFolder(folder, programFiles)) {
+  // A guarded folder itself, or one that holds it (C:\Users holds every
+  // profile), is refused; what is inside one (a program's own folder in
+  // Program Files or in Documents) is not.
+  for (const PathParts& guarded : GuardedFolders(platform, folder)) {
+    if (IsPlainFullPath(guarded) && StartsWithParts(guarded, folder)) {
       result.refusal = kFolderRefusal;
       return result;
+    }
+  }
+  // Every profile: the folders beside the user's own in the Users folder.
+  CString profile;
+  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, kCsidlProfile, FALSE) && !profile.IsEmpty()) {
+    PathParts users = Split(profile);
+    if (IsPlainFullPath(users) && users.parts.size() > VolumeParts(users) + 1) {
+      users.parts.pop_back();
+      if (folder.parts.size() == users.parts.size() + 1 && StartsWithParts(folder, users)) {
+        result.refusal = kFolderRefusal;
+        return result;
+      }
     }
   }
   return result;

@@ -3,8 +3,12 @@
 // programs, from a console in another folder or through a shortcut with
 // another working folder must not empty that folder). Some folders are
 // refused outright, since a copy of the program started there would empty
-// them: a drive root, the Windows folder and every folder inside it, and the
-// Program Files folders themselves.
+// them: a drive root, the Windows folder and every folder inside it, and
+// every folder that is or holds one of the system's or the user's own
+// folders (Program Files, Common Files, ProgramData, the Users folder and
+// every profile in it, Public, the user's Desktop, Documents, AppData,
+// Start menu and Programs). A folder inside Program Files or Documents is
+// accepted.
 #pragma once
 
 #include "platform/CString.h"

@@ -90,6 +90,23 @@ class UninstDriver : public ::testing::Test {
 
 using Paths = std::vector<std::string>;
 
+// The user's and the system's own folders, as a Windows system names them.
+void SetUserFolders(MemoryShell& shell) {
+  const std::pair<int, const char*> folders[] = {
+      {0x0028, "C:\\Users\\me"},
+      {0x0005, "C:\\Users\\me\\Documents"},
+      {0x0010, "C:\\Users\\me\\Desktop"},
+      {0x001A, "C:\\Users\\me\\AppData\\Roaming"},
+      {0x001C, "C:\\Users\\me\\AppData\\Local"},
+      {0x000B, "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"},
+      {0x0002, "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+      {0x002E, "C:\\Users\\Public\\Documents"},
+      {0x0023, "C:\\ProgramData"},
+      {0x002B, "C:\\Program Files\\Common Files"},
+  };
+  for (const auto& [csidl, path] : folders) shell.SetSpecialFolder(csidl, path);
+}
+
 // The whole state of a system but the last error code, which the lookups of
 // the refused folders may set.
 std::string StateOf(const MemoryPlatform& p) {
@@ -338,6 +355,19 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"C:\\x.\\uninst.exe", kFolderRefusal},
       {"C:\\x \\uninst.exe", kFolderRefusal},
       {"C:\\x\\.\\uninst.exe", kFolderRefusal},
+      // The system's and the user's own folders, or a folder holding one.
+      {"C:\\Users\\uninst.exe", kFolderRefusal},
+      {"C:\\Users\\me\\uninst.exe", kFolderRefusal},
+      {"C:\\users\\Other\\uninst.exe", kFolderRefusal},  // another profile
+      {"C:\\Users\\Public\\uninst.exe", kFolderRefusal},
+      {"C:\\Users\\me\\Documents\\uninst.exe", kFolderRefusal},
+      {"C:\\Users\\me\\Desktop\\uninst.exe", kFolderRefusal},
+      {"C:\\Users\\me\\AppData\\uninst.exe", kFolderRefusal},  // holds Roaming and Local
+      {"C:\\Users\\me\\AppData\\Roaming\\uninst.exe", kFolderRefusal},
+      {"C:\\ProgramData\\uninst.exe", kFolderRefusal},
+      {"C:\\Program Files\\Common Files\\uninst.exe", kFolderRefusal},
+      {"C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\uninst.exe",
+       kFolderRefusal},
   };
   for (const Case& c : cases) {
     const CString folder = ModuleFolder(c.module);
@@ -346,6 +376,7 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
     other.Drives().Add('D', DRIVE_FIXED);
     other.Ui().AddResources(UninstResources());
     other.Shell().SetSpecialFolder(0x0026, "D:\\Apps");
+    SetUserFolders(other.Shell());
     other.Files().AddFile("C:\\Windows\\Temp\\x\\kept.txt", "k");
     other.Files().AddFile("D:\\Apps\\kept.txt", "k");
     other.Files().AddFile("C:\\Program Files\\Harborlit\\Drama1\\kept.txt", "k");
@@ -366,11 +397,13 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
 
 TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAccepted) {
   platform.Shell().SetSpecialFolder(0x0026, "C:\\Program Files");
+  SetUserFolders(platform.Shell());
   for (const char* module : {"C:\\Program Files\\Harborlit\\Drama1\\uninst.exe", "C:\\WindowsApps\\uninst.exe",
                              "C:\\Program Files\\Windows\\uninst.exe", "C:\\Program Files (x86)\\H\\uninst.exe",
                              "D:\\Windows\\uninst.exe", "\\\\server\\share\\inst\\uninst.exe",
                              "z:\\Games\\uninst.exe", "\\\\?\\UNC\\server\\share\\inst\\uninst.exe",
-                             "C:\\ソ\\uninst.exe"}) {
+                             "C:\\ソ\\uninst.exe", "C:\\Users\\me\\Documents\\My Game\\uninst.exe",
+                             "C:\\Users\\me\\Other\\uninst.exe", "C:\\Program Files\\Common\\uninst.exe"}) {
     platform.Ui().SetModuleFileName(module);
     const InstallationFolder found = FindInstallationFolder(platform);
     EXPECT_EQ(found.refusal, nullptr) << module;
