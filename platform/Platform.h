@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ struct FindData {
 struct FolderEntry {
   CString name;
   DWORD attributes = 0;
+  // The file system's number for the entry (0 when it has none): the same
+  // as its handle's (GetHandleFileId) as long as the entry was not replaced.
+  std::uint64_t fileId = 0;
 };
 
 // Whether a name read from a folder can be opened as one entry of it,
@@ -130,6 +134,9 @@ class IFileSystem {
   // The open entry's own attributes (GetFileInformationByHandle): a link
   // has FILE_ATTRIBUTE_REPARSE_POINT. INVALID_FILE_ATTRIBUTES on failure.
   virtual DWORD GetHandleAttributes(INT_PTR entry) = 0;
+  // The open entry's number on its volume (GetFileInformationByHandle's
+  // file index); 0 when the file system has none.
+  virtual BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) = 0;
   // The entries of an open folder as they are now, without "." and ".."
   // (GetFileInformationByHandleEx with FileIdBothDirectoryInfo).
   virtual BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) = 0;

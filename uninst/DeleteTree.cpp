@@ -24,14 +24,40 @@ void RemoveOpenSubfolder(PlatformServices& platform, CEntryHandle& entry) {
   entry.Close();
 }
 
+// The open entry's own attributes, or INVALID_FILE_ATTRIBUTES with
+// ERROR_FILE_NOT_FOUND when it is not the entry the listing gave: another
+// took its name since (a system whose handles follow links gives the
+// target's number for a link put there).
+DWORD OwnAttributes(IFileSystem& files, INT_PTR entry, const FolderEntry& listed) {
+  const DWORD own = files.GetHandleAttributes(entry);
+  if (own == INVALID_FILE_ATTRIBUTES) return own;
+  std::uint64_t id = 0;
+  if (listed.fileId != 0 && files.GetHandleFileId(entry, id) && id != 0 && id != listed.fileId) {
+    files.SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return own;
+}
+
 bool StartsWithDot(const CString& name) { return name.GetLength() > 0 && name.GetAt(0) == '.'; }
 bool IsUninstaller(const CString& name) { return MbsICmp(name.view(), names::kUninstaller) == 0; }
+
+// How deep the walk goes below the folder given. Opened relative to their
+// folders, entries have no path length to stop at; a tree deeper than any
+// path the installer could make (MAX_PATH allows about 130 levels) is
+// someone's doing, and the walk stops there as at a file it cannot delete
+// instead of running out of stack.
+constexpr int kMaxDepth = 200;
 
 // Empties the open folder: every entry is opened relative to the folder's
 // handle without following a link, and deleted through its own handle, so
 // no rename anywhere can send a deletion elsewhere. Returns as DeleteTree.
-int EmptyFolder(PlatformServices& platform, INT_PTR folder) {
+int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
   IFileSystem& files = platform.Files();
+  if (depth > kMaxDepth) {
+    files.SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return 0;
+  }
   std::vector<FolderEntry> entries;
   // A folder that cannot be listed yields no entry.
   if (!files.ListFolderHandle(folder, entries)) return 1;
@@ -55,7 +81,7 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder) {
     // replaced since. An entry that cannot be opened is handled like one
     // that cannot be deleted.
     CEntryHandle entry(files, files.OpenEntryAt(folder, name));
-    const DWORD own = entry.IsOpen() ? files.GetHandleAttributes(entry.get()) : INVALID_FILE_ATTRIBUTES;
+    const DWORD own = entry.IsOpen() ? OwnAttributes(files, entry.get(), listed) : INVALID_FILE_ATTRIBUTES;
     if (own == INVALID_FILE_ATTRIBUTES) {
       if (!listedAsFolder) return 0;
       ReportFailedRemoval(platform, files.GetLastError());
@@ -81,7 +107,7 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder) {
       }
       continue;
     }
-    if (EmptyFolder(platform, entry.get()) == 0) return 0;
+    if (EmptyFolder(platform, entry.get(), depth + 1) == 0) return 0;
     RemoveOpenSubfolder(platform, entry);
   }
   return 1;
@@ -127,5 +153,5 @@ int DeleteTree(PlatformServices& platform, const CString& folder) {
   // yields no entry.
   CEntryHandle top(files, files.OpenFolderHandle(folder));
   if (!top.IsOpen()) return 1;
-  return EmptyFolder(platform, top.get());
+  return EmptyFolder(platform, top.get(), 1);
 }

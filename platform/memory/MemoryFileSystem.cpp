@@ -229,6 +229,11 @@ DWORD MemoryFileSystem::GetHandleAttributes(INT_PTR entry) {
   return attributes;
 }
 
+BOOL MemoryFileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
+  if (DWORD error = m_core->files.HandleFileId(entry, fileId); error != 0) return Fail(error);
+  return TRUE;
+}
+
 BOOL MemoryFileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) {
   if (auto code = Fault("ListFolderHandle", m_core->files.HandlePath(folder))) return Fail(*code);
   if (DWORD error = m_core->files.ListHandle(folder, entries); error != 0) return Fail(error);

@@ -127,6 +127,7 @@ std::shared_ptr<FsNode> FileTree::NewNode(std::string name, bool folder, char dr
   node->name = std::move(name);
   node->folder = folder;
   node->drive = drive;
+  node->id = m_nextId++;
   return node;
 }
 
@@ -560,13 +561,22 @@ DWORD FileTree::HandleAttributes(INT_PTR handle, DWORD& attributes) const {
   return 0;
 }
 
+DWORD FileTree::HandleFileId(INT_PTR handle, std::uint64_t& fileId) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  fileId = it->second.node->id;
+  return 0;
+}
+
 DWORD FileTree::ListHandle(INT_PTR folder, std::vector<FolderEntry>& entries) const {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const FsNode& node = *it->second.node;
   if (!node.folder) return ERROR_DIRECTORY;
   entries.clear();
-  for (const auto& [key, child] : node.children) entries.push_back({CString(child->name), child->ReportedAttributes()});
+  for (const auto& [key, child] : node.children) {
+    entries.push_back({CString(child->name), child->ReportedAttributes(), child->id});
+  }
   return 0;
 }
 

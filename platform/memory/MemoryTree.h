@@ -46,7 +46,8 @@ struct FsNode {
   int readers = 0;       // open streams
   int writers = 0;
   bool locked = false;  // held open by someone else without sharing
-  int pins = 0;         // folder handles open without delete sharing: no rename, move or removal
+  int pins = 0;
+  std::uint64_t id = 0;  // its number on the volume, never used again         // folder handles open without delete sharing: no rename, move or removal
 
   // The attributes as GetFileAttributesA reports them.
   DWORD ReportedAttributes() const;
@@ -126,6 +127,7 @@ class FileTree {
   DWORD OpenFolderHandle(std::string_view path, INT_PTR& handle);
   DWORD OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
   DWORD HandleAttributes(INT_PTR handle, DWORD& attributes) const;
+  DWORD HandleFileId(INT_PTR handle, std::uint64_t& fileId) const;
   // A snapshot of the folder's entries, in the order a search gives them.
   DWORD ListHandle(INT_PTR folder, std::vector<FolderEntry>& entries) const;
   // The entry leaves its folder at once (the walk closes the handle next).
@@ -196,6 +198,7 @@ class FileTree {
   std::map<INT_PTR, EntryHandle> m_entryHandles;
   INT_PTR m_nextHandle = 0x100;
   unsigned m_nextUnnarrowable = 0;
+  std::uint64_t m_nextId = 1;
   std::vector<RestartEntry> m_restart;
 };
 

@@ -328,6 +328,18 @@ DWORD Win32FileSystem::GetHandleAttributes(INT_PTR entry) {
   return info.dwFileAttributes;
 }
 
+BOOL Win32FileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle, &info)) return FALSE;
+  fileId = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  return TRUE;
+}
+
 BOOL Win32FileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) {
   const HANDLE handle = Entry(folder);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -345,7 +357,9 @@ BOOL Win32FileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>&
     while (true) {
       const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
       const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-      if (name != L"." && name != L"..") entries.push_back({Narrow(name), info->FileAttributes});
+      if (name != L"." && name != L"..") {
+        entries.push_back({Narrow(name), info->FileAttributes, static_cast<std::uint64_t>(info->FileId.QuadPart)});
+      }
       if (info->NextEntryOffset == 0) break;
       at += info->NextEntryOffset;
     }

@@ -40,6 +40,7 @@ class Win32FileSystem : public IFileSystem {
   INT_PTR OpenFolderHandle(const CString& path) override;
   INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override;
   DWORD GetHandleAttributes(INT_PTR entry) override;
+  BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override;
   BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override;
   BOOL DeleteByHandle(INT_PTR entry) override;
   BOOL CloseEntryHandle(INT_PTR handle) override;

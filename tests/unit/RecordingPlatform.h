@@ -7,6 +7,7 @@
 // one is recorded and finds nothing.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ class RecordingPlatform : public PlatformServices {
     m_extra[folder.str() + "\\*.*"].push_back({name, attributes});
     m_virtual.push_back(folder.str() + "\\" + name.str());
   }
+  // Runs action just before the entry at path is opened relative to its
+  // folder's handle (after the folder was listed): another program's move.
+  void BeforeOpening(const std::string& path, std::function<void()> action) { m_beforeOpening[path] = std::move(action); }
   // Handles report what a link leads to, not the link (as Wine's do).
   void HandlesFollowLinks() { m_handlesFollowLinks = true; }
   // RemoveDirectoryA on an added entry fails with this code.
@@ -129,6 +133,7 @@ class RecordingPlatform : public PlatformServices {
     INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) override {
       const std::string path = PathOf(folder) + "\\" + name.str();
       m_owner.m_log.push_back("OpenEntryAt " + path);
+      if (auto it = m_owner.m_beforeOpening.find(path); it != m_owner.m_beforeOpening.end()) it->second();
       return Remember(m_fs.OpenEntryAt(folder, name), path);
     }
     DWORD GetHandleAttributes(INT_PTR entry) override {
@@ -139,6 +144,7 @@ class RecordingPlatform : public PlatformServices {
       }
       return attributes;
     }
+    BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override { return m_fs.GetHandleFileId(entry, fileId); }
     BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override {
       m_owner.m_log.push_back("ListFolderHandle " + PathOf(folder));
       if (!m_fs.ListFolderHandle(folder, entries)) return FALSE;
@@ -233,6 +239,7 @@ class RecordingPlatform : public PlatformServices {
   std::vector<std::string> m_virtual;
   std::map<std::string, DWORD> m_failures;
   bool m_handlesFollowLinks = false;
+  std::map<std::string, std::function<void()>> m_beforeOpening;
   std::vector<std::string> m_log;
   RecordingFiles m_files;
   RecordingRegistry m_registry;

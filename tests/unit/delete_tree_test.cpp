@@ -116,6 +116,26 @@ TEST_F(DeleteTreeTest, AFileThatCannotBeDeletedStopsEveryLevel) {
   EXPECT_TRUE(platform.Ui().MessageBoxes().empty()) << "a file that stays is not reported";
 }
 
+TEST_F(DeleteTreeTest, ATreeDeeperThanAnyPathStopsTheWalkInsteadOfTheProgram) {
+  // 250 levels, built by moving a short path into a new folder each time:
+  // no path names the deepest ones, but handles reach them.
+  const CString deep = "C:\\deep";
+  const CString holder = "C:\\holder";
+  const CString inside = holder + "\\d";
+  ASSERT_TRUE(fs.AddFile(deep + "\\x.txt", "x"));
+  for (int level = 0; level < 250; ++level) {
+    ASSERT_TRUE(fs.AddFolder(holder));
+    ASSERT_TRUE(fs.MoveFileExA(deep, &inside, 0));
+    ASSERT_TRUE(fs.MoveFileExA(holder, &deep, 0));
+  }
+  const CString into = kFolder + "\\a";
+  ASSERT_TRUE(fs.MoveFileExA(deep, &into, 0));
+  Add({"z.txt"});
+  EXPECT_EQ(DeleteTree(platform, kFolder), 0);
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILENAME_EXCED_RANGE);
+  EXPECT_TRUE(fs.Exists(kFolder + "\\z.txt")) << "the walk stopped at the deep folder";
+}
+
 TEST_F(DeleteTreeTest, LockedOrRefusedFilesStopTheWalk) {
   Add({"a.txt", "b.txt", "c.txt"});
   fs.Lock(kFolder + "\\b.txt");
@@ -311,6 +331,37 @@ TEST_F(DeleteTreeHostile, ALinkThatCannotBeRemovedIsReportedAndTheWalkGoesOn) {
   EXPECT_TRUE(recording.Logged("DeleteByHandle C:\\inst\\later.txt")) << "the walk went on";
   EXPECT_EQ(Left(), Paths{"link\\"});
   EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
+}
+
+// Between the listing and the opening of an entry, another program puts
+// something else under its name: a folder of its own or a link to a folder
+// outside. The entry opened is not the one listed, so it is reported and
+// left alone, whatever it is.
+TEST_F(DeleteTreeHostile, AnEntryReplacedAfterTheListingIsReportedAndLeft) {
+  fs.AddFile("C:\\outside\\canary.txt", "alive");
+  // y is replaced by a folder of the other program's, z by a link outside.
+  Add({"y\\inner.txt", "z\\inner.txt"});
+  for (const char* name : {"y", "z"}) {
+    const CString entry = kFolder + "\\" + name;
+    recording.BeforeOpening(entry.str(), [this, entry] {
+      const CString away = entry + "-old";
+      ASSERT_TRUE(fs.MoveFileExA(entry, &away, 0));
+      if (entry.Right(1) == "z") {
+        ASSERT_TRUE(fs.AddLink(entry, "C:\\outside"));
+      } else {
+        ASSERT_TRUE(fs.AddFile(entry + "\\theirs.txt", "theirs"));
+      }
+    });
+  }
+  const CString notFound = MemoryFileSystem::SystemText(ERROR_FILE_NOT_FOUND);
+  platform.Ui().ExpectMessageBox(notFound, IDOK).ExpectMessageBox(notFound, IDOK);
+  EXPECT_EQ(DeleteTree(recording, kFolder), 1);
+  for (const char* gone : {"DeleteByHandle C:\\inst\\y", "DeleteByHandle C:\\inst\\z",
+                           "ListFolderHandle C:\\inst\\y", "ListFolderHandle C:\\inst\\z"}) {
+    EXPECT_FALSE(recording.Logged(gone)) << gone;
+  }
+  EXPECT_EQ(fs.Contents("C:\\outside\\canary.txt"), "alive");
+  EXPECT_EQ(fs.Contents(kFolder + "\\y\\theirs.txt"), "theirs");
 }
 
 TEST_F(DeleteTreeHostile, AFolderNameThatIsNotExactIsReportedNeverUsed) {

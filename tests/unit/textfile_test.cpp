@@ -81,6 +81,7 @@ class OpenOnlyFileSystem : public IFileSystem {
   INT_PTR OpenFolderHandle(const CString&) override { return -1; }
   INT_PTR OpenEntryAt(INT_PTR, const CString&) override { return -1; }
   DWORD GetHandleAttributes(INT_PTR) override { return INVALID_FILE_ATTRIBUTES; }
+  BOOL GetHandleFileId(INT_PTR, std::uint64_t&) override { return FALSE; }
   BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
   BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
