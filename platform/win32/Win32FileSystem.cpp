@@ -306,15 +306,25 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   }
   IO_STATUS_BLOCK io{};
   HANDLE opened = nullptr;
-  const NTSTATUS status =
-      ntCreateFile(&opened, DELETE | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
-                     nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                     FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
+  const auto open = [&](ACCESS_MASK access) {
+    return ntCreateFile(&opened, access | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
+                        nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                        FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
+                        nullptr, 0);
+  };
+  NTSTATUS status = open(DELETE);
+  // Held by someone without delete sharing (a folder that is a program's
+  // current folder): opened all the same, to be emptied, but not deletable.
+  constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L);
+  const bool withoutDelete = status == kSharingViolation;
+  if (withoutDelete) status = open(0);
   if (status < 0) {
     ::SetLastError(toDosError(status));
     return -1;
   }
-  return Keep(win32::UniqueFileHandle(opened));
+  const INT_PTR id = Keep(win32::UniqueFileHandle(opened));
+  if (withoutDelete) m_withoutDelete.insert(id);
+  return id;
 }
 
 DWORD Win32FileSystem::GetHandleAttributes(INT_PTR entry) {
@@ -373,6 +383,25 @@ BOOL Win32FileSystem::DeleteByHandle(INT_PTR entry) {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  if (m_withoutDelete.count(entry) != 0) {
+    // Opened without delete access, since someone holds it without sharing
+    // deletion: what removing it by name used to report.
+    ::SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
+  // The name goes at once where the system can (POSIX semantics, Windows 10
+  // and later), as DeleteFileW does there: a file that another program
+  // still holds open (an indexer, a virus scanner) no longer keeps its
+  // folder from being removed. Elsewhere, the classic delete on close.
+  FILE_DISPOSITION_INFO_EX posix{};
+  posix.Flags = FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS;
+  // FileDispositionInfoEx, which the headers name only for Windows 10 builds.
+  constexpr auto kDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+  if (::SetFileInformationByHandle(handle, kDispositionInfoEx, &posix, sizeof posix)) return TRUE;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION) {
+    return FALSE;
+  }
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
   return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
@@ -386,5 +415,6 @@ BOOL Win32FileSystem::CloseEntryHandle(INT_PTR handle) {
   }
   const HANDLE h = it->second.release();
   m_entries.erase(it);
+  m_withoutDelete.erase(handle);
   return ::CloseHandle(h);
 }

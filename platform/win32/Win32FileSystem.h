@@ -5,6 +5,7 @@
 #include "platform/win32/Win.h"
 
 #include <map>
+#include <set>
 #include <memory>
 
 #include "platform/Platform.h"
@@ -54,6 +55,7 @@ class Win32FileSystem : public IFileSystem {
   std::map<INT_PTR, win32::UniqueFindHandle> m_searches;
   INT_PTR m_nextSearch = 1;
   std::map<INT_PTR, win32::UniqueFileHandle> m_entries;
+  std::set<INT_PTR> m_withoutDelete;  // entries opened without delete access
   INT_PTR m_nextEntry = 1;
   INT_PTR Keep(win32::UniqueFileHandle handle);
   HANDLE Entry(INT_PTR id) const;
