@@ -161,6 +161,11 @@ class CEntryHandle {
   ~CEntryHandle() { Close(); }
   INT_PTR get() const { return m_handle; }
   bool IsOpen() const { return m_handle != -1; }
+  // Closes what it holds and takes another handle.
+  void Reset(INT_PTR handle) {
+    Close();
+    m_handle = handle;
+  }
   // Closes it now; the deletion of an entry marked with DeleteByHandle
   // happens here. False when the close failed.
   bool Close() {

@@ -24,21 +24,6 @@ void RemoveOpenSubfolder(PlatformServices& platform, CEntryHandle& entry) {
   entry.Close();
 }
 
-// The open entry's own attributes, or INVALID_FILE_ATTRIBUTES with
-// ERROR_FILE_NOT_FOUND when it is not the entry the listing gave: another
-// took its name since (a system whose handles follow links gives the
-// target's number for a link put there).
-DWORD OwnAttributes(IFileSystem& files, INT_PTR entry, const FolderEntry& listed) {
-  const DWORD own = files.GetHandleAttributes(entry);
-  if (own == INVALID_FILE_ATTRIBUTES) return own;
-  std::uint64_t id = 0;
-  if (listed.fileId != 0 && files.GetHandleFileId(entry, id) && id != 0 && id != listed.fileId) {
-    files.SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_FILE_ATTRIBUTES;
-  }
-  return own;
-}
-
 bool StartsWithDot(const CString& name) { return name.GetLength() > 0 && name.GetAt(0) == '.'; }
 bool IsUninstaller(const CString& name) { return MbsICmp(name.view(), names::kUninstaller) == 0; }
 
@@ -80,31 +65,28 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
     // What the entry is, the listing does not decide: it may have been
     // replaced since. An entry that cannot be opened is handled like one
     // that cannot be deleted.
-    CEntryHandle entry(files, files.OpenEntryAt(folder, name));
-    const DWORD own = entry.IsOpen() ? OwnAttributes(files, entry.get(), listed) : INVALID_FILE_ATTRIBUTES;
-    if (own == INVALID_FILE_ATTRIBUTES) {
+    CEntryHandle entry(files, -1);
+    const OpenedAs opened = OpenListedEntry(files, folder, listed, entry);
+    if (opened == OpenedAs::Failed) {
       if (!listedAsFolder) return 0;
       ReportFailedRemoval(platform, files.GetLastError());
       continue;
     }
-    if ((own & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (opened == OpenedAs::File) {
       if (IsUninstaller(name)) continue;
       if (!files.DeleteByHandle(entry.get())) return 0;
       entry.Close();
       continue;
     }
     if (StartsWithDot(name)) continue;
-    // A link to a folder is never entered: only the link goes. The listing
-    // may know it for a link where the handle does not: a handle that was
-    // given the target instead (Wine follows Unix links) is no way to the
-    // link, and nothing is deleted through it.
-    const bool linkByHandle = (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (linkByHandle || (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-      if (linkByHandle) {
-        RemoveOpenSubfolder(platform, entry);
-      } else {
-        ReportFailedRemoval(platform, ERROR_NOT_A_REPARSE_POINT);
-      }
+    // A link to a folder is never entered: only the link goes, and only
+    // through a handle that is the link's.
+    if (opened == OpenedAs::Link) {
+      RemoveOpenSubfolder(platform, entry);
+      continue;
+    }
+    if (opened == OpenedAs::LinkNotReached) {
+      ReportFailedRemoval(platform, ERROR_NOT_A_REPARSE_POINT);
       continue;
     }
     if (EmptyFolder(platform, entry.get(), depth + 1) == 0) return 0;
@@ -121,23 +103,32 @@ CString ErrorText(IFileSystem& files, DWORD code) {
   return text;
 }
 
+OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& listed, CEntryHandle& entry) {
+  entry.Reset(files.OpenEntryAt(folder, listed.name));
+  if (!entry.IsOpen()) return OpenedAs::Failed;
+  const DWORD own = files.GetHandleAttributes(entry.get());
+  if (own == INVALID_FILE_ATTRIBUTES) return OpenedAs::Failed;
+  // Another entry took the name since the listing (a system whose handles
+  // follow links gives the target's number for a link put there).
+  std::uint64_t id = 0;
+  if (listed.fileId != 0 && files.GetHandleFileId(entry.get(), id) && id != 0 && id != listed.fileId) {
+    files.SetLastError(ERROR_FILE_NOT_FOUND);
+    return OpenedAs::Failed;
+  }
+  if ((own & FILE_ATTRIBUTE_DIRECTORY) == 0) return OpenedAs::File;
+  if ((own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::Link;
+  return (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? OpenedAs::LinkNotReached : OpenedAs::Folder;
+}
+
 bool IsExactEntryName(const CString& name) {
   const std::string_view s = name.view();
-  if (s.empty()) return false;
+  // No separator, wildcard or other reserved character, no dot entry.
+  if (!IsSingleEntryName(s)) return false;
   for (std::size_t i = 0; i < s.size(); i += CharLengthAt(s, i)) {
     const auto c = static_cast<unsigned char>(s[i]);
-    if (IsLeadByte(c)) {
-      // A lead byte without its second byte is no character.
-      if (i + 1 >= s.size()) return false;
-      continue;
-    }
+    // A lead byte without its second byte is no character.
+    if (IsLeadByte(c) && i + 1 >= s.size()) return false;
     if (c < 0x20) return false;
-    switch (c) {
-      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-        return false;
-      default:
-        break;
-    }
   }
   // Windows drops trailing dots and spaces from a path's last component, so
   // such a name would address another entry (or the folder itself). Neither

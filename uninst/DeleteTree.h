@@ -31,6 +31,22 @@
 // as an undeletable file or an unremovable folder.
 int DeleteTree(PlatformServices& platform, const CString& folder);
 
+// What an entry listed in an open folder turned out to be when opened
+// relative to the folder's handle (never through a link).
+enum class OpenedAs {
+  Failed,          // not opened, or not the entry listed (replaced since):
+                   // GetLastError says why (ERROR_FILE_NOT_FOUND for a newcomer)
+  File,
+  Folder,
+  Link,            // a link to a folder, its handle its own: delete it alone
+  LinkNotReached,  // listed as a link, but the handle is not the link's (a
+                   // system that opened the target): use it for nothing
+};
+
+// Opens listed into entry and says what it is, deciding on the entry's own
+// handle and file number, with the listing's link mark kept in mind.
+OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& listed, CEntryHandle& entry);
+
 // The system's text for an error code, or "エラー " and the code in decimal
 // when the system has none.
 CString ErrorText(IFileSystem& files, DWORD code);

@@ -3,6 +3,7 @@
 // entries, tell the user, and ask the system to delete the program file and
 // the folder at the next restart. Each removal step undoes one step of the
 // installer's registration under the same names (shell/Names.h).
+#include <algorithm>
 #include <vector>
 
 #include "platform/framework/Afx.h"
@@ -25,16 +26,6 @@ void UnregisterUninstall(IRegistry& registry) {
   registry.RegDeleteKeyA(parent.get(), names::kUninstallSubKey);
 }
 
-// Whether the listing of an open folder marks its entry name as a link.
-bool ListedAsLink(IFileSystem& files, INT_PTR folder, const CString& name) {
-  std::vector<FolderEntry> entries;
-  if (!files.ListFolderHandle(folder, entries)) return false;
-  for (const FolderEntry& e : entries) {
-    if (MbsICmp(e.name.view(), name.view()) == 0) return (e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  }
-  return false;
-}
-
 // Deletes both shortcuts, then their Start-menu folder if nothing else is
 // left in it, all through handles opened below the Programs folder. A
 // Start-menu folder that is a link goes alone: nothing is deleted through
@@ -52,16 +43,22 @@ void DeleteShortcuts(PlatformServices& platform) {
   IFileSystem& files = platform.Files();
   CEntryHandle programsFolder(files, files.OpenFolderHandle(programs));
   if (!programsFolder.IsOpen()) return;
-  CEntryHandle menu(files, files.OpenEntryAt(programsFolder.get(), names::kStartMenuFolder));
-  const DWORD own = menu.IsOpen() ? files.GetHandleAttributes(menu.get()) : INVALID_FILE_ATTRIBUTES;
-  if (own == INVALID_FILE_ATTRIBUTES || (own & FILE_ATTRIBUTE_DIRECTORY) == 0) return;
-  if ((own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    files.DeleteByHandle(menu.get());
-    return;
+  std::vector<FolderEntry> entries;
+  if (!files.ListFolderHandle(programsFolder.get(), entries)) return;
+  const auto listed = std::find_if(entries.begin(), entries.end(), [](const FolderEntry& e) {
+    return MbsICmp(e.name.view(), names::kStartMenuFolder) == 0;
+  });
+  if (listed == entries.end()) return;
+  CEntryHandle menu(files, -1);
+  switch (OpenListedEntry(files, programsFolder.get(), *listed, menu)) {
+    case OpenedAs::Link:
+      files.DeleteByHandle(menu.get());
+      return;
+    case OpenedAs::Folder:
+      break;
+    default:
+      return;
   }
-  // Listed as a link while the handle is not the link's (a system that
-  // opened the target instead): nothing goes through it.
-  if (ListedAsLink(files, programsFolder.get(), names::kStartMenuFolder)) return;
   for (const char* name : {names::kContentShortcut, names::kUninstallShortcut}) {
     CEntryHandle shortcut(files, files.OpenEntryAt(menu.get(), name));
     if (!shortcut.IsOpen()) continue;

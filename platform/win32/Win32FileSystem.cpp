@@ -259,7 +259,14 @@ INT_PTR Win32FileSystem::Keep(win32::UniqueFileHandle handle) {
 
 HANDLE Win32FileSystem::Entry(INT_PTR id) const {
   auto it = m_entries.find(id);
-  return it == m_entries.end() ? INVALID_HANDLE_VALUE : it->second.get();
+  if (it != m_entries.end()) return it->second.get();
+  ::SetLastError(ERROR_INVALID_HANDLE);
+  return INVALID_HANDLE_VALUE;
+}
+
+bool Win32FileSystem::HandleInfo(INT_PTR id, BY_HANDLE_FILE_INFORMATION& info) const {
+  const HANDLE handle = Entry(id);
+  return handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info);
 }
 
 INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
@@ -281,10 +288,7 @@ INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
 
 INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   const HANDLE parent = Entry(folder);
-  if (parent == INVALID_HANDLE_VALUE) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return -1;
-  }
+  if (parent == INVALID_HANDLE_VALUE) return -1;
   // The native call takes the name as it is (no trailing dots or spaces
   // dropped, no "." or ".." resolved): only single names get this far.
   if (!IsSingleEntryName(name.view())) {
@@ -328,34 +332,20 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
 }
 
 DWORD Win32FileSystem::GetHandleAttributes(INT_PTR entry) {
-  const HANDLE handle = Entry(entry);
-  if (handle == INVALID_HANDLE_VALUE) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return INVALID_FILE_ATTRIBUTES;
-  }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info)) return INVALID_FILE_ATTRIBUTES;
-  return info.dwFileAttributes;
+  return HandleInfo(entry, info) ? info.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL Win32FileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
-  const HANDLE handle = Entry(entry);
-  if (handle == INVALID_HANDLE_VALUE) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(handle, &info)) return FALSE;
+  if (!HandleInfo(entry, info)) return FALSE;
   fileId = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
   return TRUE;
 }
 
 BOOL Win32FileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) {
   const HANDLE handle = Entry(folder);
-  if (handle == INVALID_HANDLE_VALUE) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
   entries.clear();
   // 64 KiB of 8-byte aligned room per call; the first call starts over.
   std::vector<LONGLONG> buffer(8192);
@@ -379,10 +369,7 @@ BOOL Win32FileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>&
 
 BOOL Win32FileSystem::DeleteByHandle(INT_PTR entry) {
   const HANDLE handle = Entry(entry);
-  if (handle == INVALID_HANDLE_VALUE) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
   if (m_withoutDelete.count(entry) != 0) {
     // Opened without delete access, since someone holds it without sharing
     // deletion: what removing it by name used to report.

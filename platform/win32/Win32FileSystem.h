@@ -58,7 +58,10 @@ class Win32FileSystem : public IFileSystem {
   std::set<INT_PTR> m_withoutDelete;  // entries opened without delete access
   INT_PTR m_nextEntry = 1;
   INT_PTR Keep(win32::UniqueFileHandle handle);
+  // The handle kept under id; INVALID_HANDLE_VALUE and ERROR_INVALID_HANDLE
+  // for an id that is not open.
   HANDLE Entry(INT_PTR id) const;
+  bool HandleInfo(INT_PTR id, BY_HANDLE_FILE_INFORMATION& info) const;
 };
 
 namespace win32 {
