@@ -57,6 +57,8 @@ class PosixFiles : public IFileSystem {
   BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
   BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
+  DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
+  DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
   BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD) override {
     return newName != nullptr && std::rename(existing.c_str(), newName->c_str()) == 0;
   }

@@ -101,6 +101,11 @@ class IFileSystem {
   // Like GetWindowsDirectoryA: the length of the Windows folder's path (no
   // trailing backslash unless a drive root), 0 on failure (folder unchanged).
   virtual UINT GetWindowsDirectoryA(CString& folder) = 0;
+  // Like GetFullPathNameA: path made full against the current folder, "."
+  // and ".." levels resolved by the text alone, trailing dots and spaces
+  // dropped as the system drops them. The length of the result, 0 on
+  // failure (full unchanged). Nothing is looked up on the disk.
+  virtual DWORD GetFullPathNameA(const CString& path, CString& full) = 0;
 
   // The code of the last failed call, and the system's text for a code in
   // the user's language (empty when the system has none). The text buffer
@@ -145,6 +150,13 @@ class IFileSystem {
   // (ERROR_DIR_NOT_EMPTY), a read-only file never (ERROR_ACCESS_DENIED), a
   // link by itself, whatever its target holds.
   virtual BOOL DeleteByHandle(INT_PTR entry) = 0;
+  // The path the system reaches the open entry by, however it was opened:
+  // long names, every link and mapped drive on the way resolved
+  // (GetFinalPathNameByHandleW, normalized, with the DOS volume name), so
+  // "\\?\C:\..." or "\\?\UNC\server\share\...". The length of the
+  // result, 0 on failure (path unchanged); a name without an exact
+  // Shift-JIS form is a failure (ERROR_NO_UNICODE_TRANSLATION).
+  virtual DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) = 0;
   virtual BOOL CloseEntryHandle(INT_PTR handle) = 0;
 };
 

@@ -144,5 +144,7 @@ int DeleteTree(PlatformServices& platform, const CString& folder) {
   // yields no entry.
   CEntryHandle top(files, files.OpenFolderHandle(folder));
   if (!top.IsOpen()) return 1;
-  return EmptyFolder(platform, top.get(), 1);
+  return DeleteTree(platform, top.get());
 }
+
+int DeleteTree(PlatformServices& platform, INT_PTR folder) { return EmptyFolder(platform, folder, 1); }

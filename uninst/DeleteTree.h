@@ -30,6 +30,8 @@
 // space, which Windows would strip) is never passed to the system: it fails
 // as an undeletable file or an unremovable folder.
 int DeleteTree(PlatformServices& platform, const CString& folder);
+// The same for a folder already held open (OpenFolderHandle).
+int DeleteTree(PlatformServices& platform, INT_PTR folder);
 
 // What an entry listed in an open folder turned out to be when opened
 // relative to the folder's handle (never through a link).

@@ -1,177 +1,39 @@
 #include "uninst/InstallationFolder.h"
 
-#include <string_view>
-#include <vector>
-
-#include "platform/framework/Afx.h"
-
-namespace {
-
-// The shell's Program Files folders (the native one and, on a 64-bit
-// system, the one for 32-bit programs).
-constexpr int kCsidlProgramFiles = 0x0026;
-constexpr int kCsidlProgramFilesX86 = 0x002A;
-constexpr int kCsidlProfile = 0x0028;
-
-// The system's and the user's own folders, asked of the shell: a folder
-// that is one of them, or holds one, is never emptied. Program Files and
-// Common Files (both kinds), ProgramData, the user's profile, Public's
-// documents, the user's Desktop, Documents, AppData (roaming and local),
-// Start menu and Programs, and the same for all users.
-constexpr int kGuardedFolders[] = {
-    kCsidlProgramFiles, kCsidlProgramFilesX86,
-    0x002B,  // CSIDL_PROGRAM_FILES_COMMON
-    0x002C,  // CSIDL_PROGRAM_FILES_COMMONX86
-    0x0023,  // CSIDL_COMMON_APPDATA (ProgramData)
-    kCsidlProfile,
-    0x002E,  // CSIDL_COMMON_DOCUMENTS (Public's Documents)
-    0x0010,  // CSIDL_DESKTOPDIRECTORY
-    0x0005,  // CSIDL_PERSONAL (Documents)
-    0x001A,  // CSIDL_APPDATA
-    0x001C,  // CSIDL_LOCAL_APPDATA
-    0x000B,  // CSIDL_STARTMENU
-    0x0002,  // CSIDL_PROGRAMS
-    0x0019,  // CSIDL_COMMON_DESKTOPDIRECTORY
-    0x0016,  // CSIDL_COMMON_STARTMENU
-    0x0017,  // CSIDL_COMMON_PROGRAMS
-};
-
-// A path taken apart for comparison: the "\\?\" and "\\.\" prefixes are
-// dropped ("\\?\UNC\" becoming "\\"), then it is split at every backslash
-// or slash, double-byte characters kept whole, empty parts dropped. A drive
-// path starts with its "X:", a network path with its server and share.
-struct PathParts {
-  bool network = false;
-  std::vector<CString> parts;
-};
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && MbsICmp(s.substr(0, prefix.size()), prefix) == 0;
-}
-
-PathParts Split(const CString& path) {
-  std::string_view s = path.view();
-  PathParts result;
-  if (StartsWithNoCase(s, "\\\\?\\") || StartsWithNoCase(s, "\\\\.\\")) {
-    s.remove_prefix(4);
-    if (StartsWithNoCase(s, "UNC\\")) {
-      s.remove_prefix(4);
-      result.network = true;
-    }
-  } else if (s.size() >= 2 && (s[0] == '\\' || s[0] == '/') && (s[1] == '\\' || s[1] == '/')) {
-    result.network = true;
-  }
-  std::string part;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = CharLengthAt(s, i);
-    if (n == 1 && (s[i] == '\\' || s[i] == '/')) {
-      if (!part.empty()) result.parts.emplace_back(part);
-      part.clear();
-    } else {
-      part.append(s.substr(i, n));
-    }
-    i += n;
-  }
-  if (!part.empty()) result.parts.emplace_back(part);
-  return result;
-}
-
-bool IsDriveSpec(const CString& part) {
-  const std::string_view s = part.view();
-  return s.size() == 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
-}
-
-// How many leading parts name the volume: "X:", or a server and its share.
-std::size_t VolumeParts(const PathParts& p) { return p.network ? 2 : 1; }
-
-// A full path the comparisons can rely on: a drive or a network share first,
-// no "." or ".." parts and no part that Windows would shorten (a trailing dot
-// or space).
-bool IsPlainFullPath(const PathParts& p) {
-  if (!p.network && (p.parts.empty() || !IsDriveSpec(p.parts.front()))) return false;
-  for (std::size_t i = p.network ? 0 : 1; i < p.parts.size(); ++i) {
-    const std::string_view s = p.parts[i].view();
-    if (s == "." || s == ".." || s.back() == '.' || s.back() == ' ') return false;
-  }
-  return true;
-}
-
-// True when every part of prefix equals the same part of path, ignoring case.
-bool StartsWithParts(const PathParts& path, const PathParts& prefix) {
-  if (prefix.parts.empty() || path.network != prefix.network || path.parts.size() < prefix.parts.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < prefix.parts.size(); ++i) {
-    if (MbsICmp(path.parts[i].view(), prefix.parts[i].view()) != 0) return false;
-  }
-  return true;
-}
-
-// The folders a refusal covers: the shell's guarded folders, and on the
-// program's own volume "Program Files" and "Program Files (x86)" whatever the
-// shell says.
-std::vector<PathParts> GuardedFolders(PlatformServices& platform, const PathParts& folder) {
-  std::vector<PathParts> found;
-  for (const int csidl : kGuardedFolders) {
-    CString path;
-    if (platform.Shell().SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) && !path.IsEmpty()) {
-      found.push_back(Split(path));
-    }
-  }
-  for (const char* name : {"Program Files", "Program Files (x86)"}) {
-    PathParts p;
-    p.network = folder.network;
-    p.parts.assign(folder.parts.begin(), folder.parts.begin() + static_cast<std::ptrdiff_t>(VolumeParts(folder)));
-    p.parts.emplace_back(name);
-    found.push_back(std::move(p));
-  }
-  return found;
-}
-
-}  // namespace
+#include "platform/framework/UserInterface.h"
+#include "shell/FolderGuard.h"
 
 CString ModuleFolder(const CString& modulePath) {
   const int slash = modulePath.ReverseFind('\\');
   return slash < 0 ? CString() : modulePath.Left(slash);
 }
 
-InstallationFolder FindInstallationFolder(PlatformServices& platform) {
+InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHandle& held) {
   InstallationFolder result;
   result.path = ModuleFolder(platform.Ui().GetModuleFileNameA());
-  const PathParts folder = Split(result.path);
-  if (!IsPlainFullPath(folder)) {
+  IFileSystem& files = platform.Files();
+  // "X:" alone would open the current folder of that drive, not its root
+  // ("\\?\X:" the volume itself).
+  const bool drive = !result.path.IsEmpty() && result.path.view().back() == ':';
+  const CString spelled = drive ? result.path + "\\" : result.path;
+  held.Reset(result.path.IsEmpty() ? -1 : files.OpenFolderHandle(spelled));
+  CString final;
+  if (!held.IsOpen() || !FinalFolderPath(files, held.get(), final)) {
+    held.Close();
     result.refusal = kFolderRefusal;
     return result;
   }
-  if (folder.parts.size() <= VolumeParts(folder)) {
-    result.refusal = kRootRefusal;
-    return result;
-  }
-  CString windows;
-  if (platform.Files().GetWindowsDirectoryA(windows) != 0 && StartsWithParts(folder, Split(windows))) {
-    result.refusal = kFolderRefusal;
-    return result;
-  }
-  // A guarded folder itself, or one that holds it (C:\Users holds every
-  // profile), is refused; what is inside one (a program's own folder in
-  // Program Files or in Documents) is not.
-  for (const PathParts& guarded : GuardedFolders(platform, folder)) {
-    if (IsPlainFullPath(guarded) && StartsWithParts(guarded, folder)) {
+  result.path = final;
+  switch (JudgeFolder(platform, final)) {
+    case FolderVerdict::Allowed:
+      break;
+    case FolderVerdict::DriveRoot:
+      result.refusal = kRootRefusal;
+      break;
+    case FolderVerdict::Guarded:
       result.refusal = kFolderRefusal;
-      return result;
-    }
+      break;
   }
-  // Every profile: the folders beside the user's own in the Users folder.
-  CString profile;
-  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, kCsidlProfile, FALSE) && !profile.IsEmpty()) {
-    PathParts users = Split(profile);
-    if (IsPlainFullPath(users) && users.parts.size() > VolumeParts(users) + 1) {
-      users.parts.pop_back();
-      if (folder.parts.size() == users.parts.size() + 1 && StartsWithParts(folder, users)) {
-        result.refusal = kFolderRefusal;
-        return result;
-      }
-    }
-  }
+  if (result.refusal != nullptr) held.Close();
   return result;
 }

@@ -1,14 +1,12 @@
 // The folder the uninstaller empties: the one that holds its own program
 // file, never the current folder (a start from the list of installed
 // programs, from a console in another folder or through a shortcut with
-// another working folder must not empty that folder). Some folders are
-// refused outright, since a copy of the program started there would empty
-// them: a drive root, the Windows folder and every folder inside it, and
-// every folder that is or holds one of the system's or the user's own
-// folders (Program Files, Common Files, ProgramData, the Users folder and
-// every profile in it, Public, the user's Desktop, Documents, AppData,
-// Start menu and Programs). A folder inside Program Files or Documents is
-// accepted.
+// another working folder must not empty that folder). The folder is opened
+// once and held for the whole run, so it cannot be renamed or replaced
+// between the check, the confirmation and the walk; its final path (long
+// names, links and mapped drives resolved) is the one judged, shown and
+// scheduled for deletion. A drive root, and every folder shell/FolderGuard.h
+// refuses, is never emptied.
 #pragma once
 
 #include "platform/CString.h"
@@ -18,8 +16,9 @@ inline constexpr char kRootRefusal[] = "ドライブのルートからはアン�
 inline constexpr char kFolderRefusal[] = "このフォルダからはアンインストールできません。";
 
 struct InstallationFolder {
-  // The program file's folder as the system named it, without a trailing
-  // backslash (a drive root keeps only its "X:").
+  // The folder's final path, without a trailing backslash (a drive root
+  // keeps only its "X:"); the module's folder as named when it could not
+  // be resolved.
   CString path;
   // The message shown instead of uninstalling; null when the folder may be
   // emptied.
@@ -30,5 +29,6 @@ struct InstallationFolder {
 // empty when there is none.
 CString ModuleFolder(const CString& modulePath);
 
-// The running program's folder, checked against the refused folders.
-InstallationFolder FindInstallationFolder(PlatformServices& platform);
+// The running program's folder, opened into held and checked against the
+// refused folders. A folder that cannot be opened or resolved is refused.
+InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHandle& held);

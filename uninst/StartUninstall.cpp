@@ -82,7 +82,11 @@ void ScheduleRestartDeletion(IFileSystem& files, const CString& folder) {
 
 LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) {
   PlatformServices& platform = Platform();
-  const InstallationFolder folder = FindInstallationFolder(platform);
+  // Held from before the question to the end of the walk: what the user
+  // agrees to empty is the folder that is emptied, whatever is renamed or
+  // replaced meanwhile.
+  CEntryHandle held(platform.Files(), -1);
+  const InstallationFolder folder = FindInstallationFolder(platform, held);
   if (folder.refusal != nullptr) {
     AfxMessageBox(platform, folder.refusal, MB_OK);
     PostMessage(WM_CLOSE);
@@ -100,7 +104,8 @@ LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) {
 
   UnregisterUninstall(platform.Registry());
   // A file that cannot be deleted stops the walk; the flow goes on all the same.
-  DeleteTree(platform, folder.path);
+  DeleteTree(platform, held.get());
+  held.Close();
   DeleteShortcuts(platform);
   done.DoModal();
   ScheduleRestartDeletion(platform.Files(), folder.path);

@@ -246,6 +246,36 @@ BOOL MemoryFileSystem::DeleteByHandle(INT_PTR entry) {
   return TRUE;
 }
 
+DWORD MemoryFileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
+  std::string final;
+  const std::optional<DWORD> fault = Fault("GetFinalPathNameByHandleA", m_core->files.HandlePath(entry));
+  if (const DWORD error = fault ? *fault : m_core->files.FinalPath(entry, final); error != 0) {
+    Fail(error);
+    return 0;
+  }
+  path = final;
+  return static_cast<DWORD>(path.GetLength());
+}
+
+DWORD MemoryFileSystem::GetFullPathNameA(const CString& path, CString& full) {
+  std::string resolved;
+  const std::optional<DWORD> fault = Fault("GetFullPathNameA", path.view());
+  if (const DWORD error = fault ? *fault : m_core->files.FullPathName(path.view(), resolved); error != 0) {
+    Fail(error);
+    return 0;
+  }
+  full = resolved;
+  return static_cast<DWORD>(full.GetLength());
+}
+
+bool MemoryFileSystem::AddShortName(const CString& path, const CString& shortName) {
+  return m_core->files.AddShortName(path.view(), shortName.view());
+}
+
+bool MemoryFileSystem::AddDriveAlias(char letter, const CString& target) {
+  return m_core->files.AddDriveAlias(letter, target.view());
+}
+
 BOOL MemoryFileSystem::CloseEntryHandle(INT_PTR handle) {
   if (DWORD error = m_core->files.CloseEntryHandle(handle); error != 0) return Fail(error);
   return TRUE;

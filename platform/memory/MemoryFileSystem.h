@@ -38,6 +38,7 @@ class MemoryFileSystem final : public IFileSystem {
   DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
   BOOL SetCurrentDirectoryA(const CString& folder) override;
   UINT GetWindowsDirectoryA(CString& folder) override;
+  DWORD GetFullPathNameA(const CString& path, CString& full) override;
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
   CString FormatMessageA(DWORD code) override;
@@ -48,6 +49,7 @@ class MemoryFileSystem final : public IFileSystem {
   BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override;
   BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override;
   BOOL DeleteByHandle(INT_PTR entry) override;
+  DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override;
   BOOL CloseEntryHandle(INT_PTR handle) override;
 
   // ----- set-up: missing parent folders are created; read-only media,
@@ -71,6 +73,13 @@ class MemoryFileSystem final : public IFileSystem {
   // '?' in names, so it never resolves to another entry. False unless the
   // last component holds a '?' (and no '*').
   bool AddUnnarrowable(const CString& path, bool folder);
+  // A short (8.3) name for the existing entry at path: a path may spell
+  // the entry either way; listings and final paths give the long name.
+  bool AddShortName(const CString& path, const CString& shortName);
+  // The drive letter as a second name for the existing folder target, as a
+  // mapped or substituted drive: letter + ":\\x" reaches target\\x, whose
+  // final path keeps the target's own drive. False when the letter is taken.
+  bool AddDriveAlias(char letter, const CString& target);
   // The process's current folder (an existing folder).
   bool SetCurrentFolder(const CString& path);
   // What GetWindowsDirectoryA reports (C:\Windows unless set).

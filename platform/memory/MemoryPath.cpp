@@ -159,6 +159,12 @@ ResolvedPath ResolvePath(std::string_view path, const FullPath& current, bool pa
   }
 
   std::string_view rest = path;
+  // "\\?\X:\..." and "\\.\X:\..." name a drive's path as well (the
+  // literal rules of the long-path prefix are not modelled).
+  if (rest.size() >= 6 && (rest.substr(0, 4) == "\\\\?\\" || rest.substr(0, 4) == "\\\\.\\") &&
+      IsAsciiLetter(rest[4]) && rest[5] == ':') {
+    rest.remove_prefix(4);
+  }
   if (rest.size() >= 2 && IsAsciiLetter(rest[0]) && rest[1] == ':') {
     result.path.drive = UpperAscii(rest[0]);
     rest.remove_prefix(2);

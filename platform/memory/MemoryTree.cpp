@@ -206,18 +206,26 @@ FileTree::Located FileTree::Locate(const FullPath& path) {
     return result;
   }
   for (std::size_t i = 0; i + 1 < path.parts.size(); ++i) {
-    auto it = folder->children.find(FoldName(path.parts[i]));
+    const std::shared_ptr<FsNode> child = Child(*folder, path.parts[i]);
     // A link on the way leads into its target's content.
-    folder = it == folder->children.end() || !it->second->folder ? nullptr : Content(it->second);
+    folder = !child || !child->folder ? nullptr : Content(child);
     if (!folder) {
       result.error = ERROR_PATH_NOT_FOUND;
       return result;
     }
   }
   result.parent = folder;
-  auto it = folder->children.find(FoldName(path.Leaf()));
-  if (it != folder->children.end()) result.node = it->second;
+  result.node = Child(*folder, path.Leaf());
   return result;
+}
+
+std::shared_ptr<FsNode> FileTree::Child(const FsNode& folder, std::string_view name) {
+  const std::string key = FoldName(name);
+  if (auto it = folder.children.find(key); it != folder.children.end()) return it->second;
+  for (const auto& [childKey, child] : folder.children) {
+    if (!child->shortName.empty() && FoldName(child->shortName) == key) return child;
+  }
+  return nullptr;
 }
 
 FileTree::Located FileTree::Find(std::string_view path, bool pattern) {
@@ -605,6 +613,25 @@ std::string FileTree::HandlePath(INT_PTR handle) const {
   return it == m_entryHandles.end() ? std::string() : PathOf(*it->second.node);
 }
 
+DWORD FileTree::FinalPath(INT_PTR handle, std::string& path) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const FsNode& node = *it->second.node;
+  if (!node.attached) return ERROR_FILE_NOT_FOUND;
+  for (const FsNode* at = &node; at != nullptr; at = at->parent) {
+    if (at->unnarrowable) return ERROR_NO_UNICODE_TRANSLATION;
+  }
+  path = "\\\\?\\" + PathOf(node);
+  return 0;
+}
+
+DWORD FileTree::FullPathName(std::string_view path, std::string& full) const {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  full = resolved.path.Text();
+  return 0;
+}
+
 DWORD FileTree::CloseEntryHandle(INT_PTR handle) {
   auto it = m_entryHandles.find(handle);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
@@ -701,15 +728,15 @@ std::shared_ptr<FsNode> FileTree::MakeFolders(const FullPath& path) {
   if (drive == nullptr) return nullptr;
   std::shared_ptr<FsNode> folder = drive->root;
   for (const std::string& part : path.parts) {
-    auto it = folder->children.find(FoldName(part));
-    if (it == folder->children.end()) {
+    const std::shared_ptr<FsNode> child = Child(*folder, part);
+    if (!child) {
       auto created = NewNode(part, true, path.drive);
       Attach(folder, created);
       folder = created;
-    } else if (!it->second->folder) {
+    } else if (!child->folder) {
       return nullptr;
     } else {
-      folder = Content(it->second);
+      folder = Content(child);
       if (!folder) return nullptr;
     }
   }
@@ -743,6 +770,24 @@ bool FileTree::AddFile(std::string_view path, std::string_view bytes, DWORD attr
   node->data.assign(bytes);
   node->attributes = attributes & kStoredAttributes;
   Attach(parent, node);
+  return true;
+}
+
+bool FileTree::AddShortName(std::string_view path, std::string_view shortName) {
+  const std::shared_ptr<FsNode> node = Lookup(path);
+  if (!node || node->parent == nullptr) return false;
+  node->shortName = std::string(shortName);
+  return true;
+}
+
+bool FileTree::AddDriveAlias(char letter, std::string_view target) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  const std::shared_ptr<FsNode> folder = Content(Lookup(target));
+  if (letter < 'A' || letter > 'Z' || m_drives.count(letter) != 0 || !folder || !folder->folder) return false;
+  DriveInfo drive;
+  drive.root = folder;
+  drive.alias = true;
+  m_drives.emplace(letter, std::move(drive));
   return true;
 }
 
@@ -800,9 +845,8 @@ std::shared_ptr<FsNode> FileTree::Lookup(std::string_view path) const {
   for (const std::string& part : resolved.path.parts) {
     node = node->folder ? Content(node) : nullptr;  // a link on the way leads into its target
     if (!node) return nullptr;
-    auto it = node->children.find(FoldName(part));
-    if (it == node->children.end()) return nullptr;
-    node = it->second;
+    node = Child(*node, part);
+    if (!node) return nullptr;
   }
   return node;
 }
@@ -847,6 +891,10 @@ void FileTree::CarryOutRestart() {
 std::string FileTree::Dump() const {
   std::string out = "Current folder: " + Cp932ToReadable(m_current.Text()) + "\n";
   for (const auto& [letter, drive] : m_drives) {
+    if (drive.alias) {
+      out += std::string("Drive ") + letter + ": the folder " + Cp932ToReadable(PathOf(*drive.root)) + "\n";
+      continue;
+    }
     out += std::string("Drive ") + letter + ": " + DriveTypeName(drive.type) + ", label \"" +
            Cp932ToReadable(drive.label) + "\", " + (drive.medium ? "medium present" : "NO MEDIUM") +
            ", " + std::to_string(drive.used) + " bytes used";

@@ -35,6 +35,8 @@ struct FsNode {
   // A name without an exact Shift-JIS form, held as the system's narrowing
   // gives it: '?' where such a character stands. No path can name it.
   bool unnarrowable = false;
+  // Its short (8.3) name, a second spelling a path may use; empty for none.
+  std::string shortName;
   // The null device: reads nothing, takes every byte written and keeps none.
   bool nullDevice = false;
   DWORD attributes = 0;  // kStoredAttributes bits only
@@ -60,6 +62,9 @@ struct DriveInfo {
   std::optional<std::uint64_t> capacity;  // bytes of file data the drive holds at most
   std::uint64_t used = 0;
   std::shared_ptr<FsNode> root;
+  // A letter mapped onto a folder of another drive (subst, a mapped drive):
+  // root is that folder, and its entries keep their own drive.
+  bool alias = false;
 };
 
 // One request made with MoveFileExA(..., MOVEFILE_DELAY_UNTIL_REBOOT).
@@ -133,6 +138,10 @@ class FileTree {
   // The entry leaves its folder at once (the walk closes the handle next).
   DWORD DeleteByHandle(INT_PTR handle);
   DWORD CloseEntryHandle(INT_PTR handle);
+  // "\\?\" and the entry's path from its own drive's root, long names.
+  DWORD FinalPath(INT_PTR handle, std::string& path) const;
+  // The path made full as the system's normaliser makes it (nothing is looked up).
+  DWORD FullPathName(std::string_view path, std::string& full) const;
   int OpenEntryHandles() const { return static_cast<int>(m_entryHandles.size()); }
   // The full path of the entry a handle holds, as it is now (for fault rules
   // and messages; never used to reach the entry). Empty for a bad handle.
@@ -146,6 +155,10 @@ class FileTree {
   // An entry whose name has no exact Shift-JIS form: the last component of
   // path is its narrowed form, with '?' where those characters stand.
   bool AddUnnarrowable(std::string_view path, bool folder);
+  // A short name for the existing entry at path.
+  bool AddShortName(std::string_view path, std::string_view shortName);
+  // The drive letter as another name for the existing folder target.
+  bool AddDriveAlias(char letter, std::string_view target);
   bool AddFile(std::string_view path, std::string_view bytes, DWORD attributes);
   bool SetLocked(std::string_view path, bool locked);
   bool ForceCurrent(std::string_view path);
@@ -187,6 +200,8 @@ class FileTree {
   static FullPath FullPathOf(const FsNode& node);
   std::string PathOf(const FsNode& node) const;
   void DumpNode(const FsNode& node, const std::string& indent, std::string& out) const;
+  // The child of folder named name, by its name or its short name.
+  static std::shared_ptr<FsNode> Child(const FsNode& folder, std::string_view name);
 
   std::map<char, DriveInfo> m_drives;
   FullPath m_current;

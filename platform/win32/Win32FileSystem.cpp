@@ -199,6 +199,21 @@ UINT Win32FileSystem::GetWindowsDirectoryA(CString& folder) {
   return static_cast<UINT>(narrow.GetLength());
 }
 
+DWORD Win32FileSystem::GetFullPathNameA(const CString& path, CString& full) {
+  const std::wstring wide = Widen(path.view());
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+  }
+  if (length == 0 || length >= buffer.size()) return 0;
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
+  full = narrow;
+  return static_cast<DWORD>(narrow.GetLength());
+}
+
 DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
 
 void Win32FileSystem::SetLastError(DWORD code) { ::SetLastError(code); }
@@ -392,6 +407,23 @@ BOOL Win32FileSystem::DeleteByHandle(INT_PTR entry) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = TRUE;
   return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+DWORD Win32FileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), kFlags);
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), kFlags);
+  }
+  if (length == 0 || length >= buffer.size()) return 0;
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
+  path = narrow;
+  return static_cast<DWORD>(narrow.GetLength());
 }
 
 BOOL Win32FileSystem::CloseEntryHandle(INT_PTR handle) {

@@ -32,6 +32,7 @@ class Win32FileSystem : public IFileSystem {
   DWORD GetCurrentDirectoryA(DWORD bufferLength, CString& folder) override;
   BOOL SetCurrentDirectoryA(const CString& folder) override;
   UINT GetWindowsDirectoryA(CString& folder) override;
+  DWORD GetFullPathNameA(const CString& path, CString& full) override;
 
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
@@ -44,6 +45,7 @@ class Win32FileSystem : public IFileSystem {
   BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override;
   BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override;
   BOOL DeleteByHandle(INT_PTR entry) override;
+  DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override;
   BOOL CloseEntryHandle(INT_PTR handle) override;
 
   // How many searches are open (a search left open is a leak in the caller).

@@ -170,6 +170,10 @@ class RecordingPlatform : public PlatformServices {
     }
     BOOL SetCurrentDirectoryA(const CString& folder) override { return m_fs.SetCurrentDirectoryA(folder); }
     UINT GetWindowsDirectoryA(CString& folder) override { return m_fs.GetWindowsDirectoryA(folder); }
+    DWORD GetFullPathNameA(const CString& path, CString& full) override { return m_fs.GetFullPathNameA(path, full); }
+    DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override {
+      return m_fs.GetFinalPathNameByHandleA(entry, path);
+    }
     DWORD GetLastError() override { return m_fs.GetLastError(); }
     void SetLastError(DWORD code) override { m_fs.SetLastError(code); }
     CString FormatMessageA(DWORD code) override { return m_fs.FormatMessageA(code); }

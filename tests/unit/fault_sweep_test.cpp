@@ -27,6 +27,7 @@
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/SweepSupport.h"
 #include "tests/unit/TestSupport.h"
+#include "uninst/InstallationFolder.h"
 #include "uninst/UninstApp.h"
 #include "uninst/resource.h"
 
@@ -398,7 +399,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
     EXPECT_FALSE(clean.platform.Files().Exists(kStartMenu));
     EXPECT_EQ(clean.platform.Files().List(kDest), (std::vector<CString>{".keep", "uninst.exe"}));
   }
-  for (const char* op : {"OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle",
+  for (const char* op : {"OpenFolderHandle", "GetFinalPathNameByHandleA", "OpenEntryAt", "GetHandleAttributes",
+                         "ListFolderHandle",
                          "DeleteByHandle", "RegDeleteKeyA",
                          "SHGetPathFromIDListA", "MoveFileExA", "GetWindowsDirectoryA"}) {
     EXPECT_GT(calls[op], 0) << op;
@@ -413,7 +415,16 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
     EXPECT_EQ(fault.Fired(), 1);
     const MemoryUi& ui = run.platform.Ui();
 
-    for (std::size_t i = run.boxesBefore; i < ui.MessageBoxes().size(); ++i) {
+    // A folder that cannot be opened or resolved is refused before the
+    // question, and nothing is removed.
+    const bool refused =
+        ui.MessageBoxes().size() > run.boxesBefore && ui.MessageBoxes()[run.boxesBefore].text == kFolderRefusal;
+    if (refused) {
+      EXPECT_EQ(ui.MessageBoxes().size(), run.boxesBefore + 1);
+      EXPECT_TRUE(run.platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
+      EXPECT_TRUE(run.platform.Files().Exists(kStartMenu));
+    }
+    for (std::size_t i = run.boxesBefore + (refused ? 1 : 0); i < ui.MessageBoxes().size(); ++i) {
       const auto& box = ui.MessageBoxes()[i];
       EXPECT_TRUE(OneOf(box.text.str(), messages)) << testing::PrintToString(box.text);
       EXPECT_EQ(box.caption, "uninst");
@@ -424,7 +435,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
     for (std::size_t i = run.dialogsBefore; i < ui.Dialogs().size(); ++i) {
       dialogs.emplace_back(ui.Dialogs()[i].templateId, ui.Dialogs()[i].result);
     }
-    EXPECT_EQ(dialogs, (std::vector<std::pair<UINT, INT_PTR>>{{IDD_CONFIRM, IDOK}, {IDD_DONE, IDOK}}));
+    using Shown = std::vector<std::pair<UINT, INT_PTR>>;
+    EXPECT_EQ(dialogs, refused ? Shown{} : Shown({{IDD_CONFIRM, IDOK}, {IDD_DONE, IDOK}}));
 
     // What is left of the installation folder is as it was: nothing is
     // rewritten, the user's dot-folder and the program file stay.

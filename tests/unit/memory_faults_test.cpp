@@ -100,6 +100,15 @@ const std::vector<OperationCase>& Cases() {
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() && s.Files().Exists("C:\\d\\f.txt");
        }},
+      {"GetFinalPathNameByHandleA", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CString path = "kept";
+         return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
+       }},
+      {"GetFullPathNameA", kCode, [](MemorySystem& s) {
+         CString full = "kept";
+         return s.Files().GetFullPathNameA("d\\..\\e", full) == 0 && LastIs(s) && full == "kept";
+       }},
       {"OpenFile", kCode, [](MemorySystem& s) { return s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read) == nullptr && LastIs(s); }},
       {"Read", kCode, [](MemorySystem& s) {
          auto stream = s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read);

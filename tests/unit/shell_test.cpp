@@ -272,6 +272,8 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
       // The uninstaller's flow asks first; cancelling closes the program.
       platform.Ui().AddResources(UninstResources());
       platform.Ui().SetModuleFileName("C:\\inst\\uninst.exe");
+      platform.Drives().Add('C', DRIVE_FIXED);
+      platform.Files().AddFolder("C:\\inst");
       platform.Ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()});
     }
     int code = -1;

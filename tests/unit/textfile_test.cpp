@@ -85,6 +85,8 @@ class OpenOnlyFileSystem : public IFileSystem {
   BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
   BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
+  DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
+  DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
   BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
   DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
   UINT GetWindowsDirectoryA(CString&) override { return 0; }

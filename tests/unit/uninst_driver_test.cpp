@@ -176,17 +176,24 @@ int LastIndex(const RecordingPlatform& r, const std::string& entry) {
 }
 
 TEST_F(UninstDriver, StepsRunInOrderRegistryFilesShortcutsCompletionRestart) {
+  fs.SetCurrentFolder("C:\\");  // the folder is held by the program alone
   RecordingPlatform recording(platform);
   platform.Ui()
-      .ExpectDialog(IDD_CONFIRM, {UiAction::Check([&](MemoryUi&, HWND) { recording.Note("dialog 101"); }),
+      .ExpectDialog(IDD_CONFIRM, {UiAction::Check([&](MemoryUi&, HWND) {
+                                    recording.Note("dialog 101");
+                                    // Held while the question is open: it cannot be swapped for another.
+                                    const CString away = kDest + "-old";
+                                    EXPECT_FALSE(fs.MoveFileExA(kDest, &away, 0));
+                                  }),
                                   UiAction::Click(IDC_NEXT)})
       .ExpectDialog(IDD_DONE, {UiAction::Check([&](MemoryUi&, HWND) { recording.Note("dialog 103"); }),
                                UiAction::Click(IDOK)});
   EXPECT_EQ(Run(recording), 0);
   const std::vector<int> order = {
+      recording.IndexOf("OpenFolderHandle " + kDest.str()),  // held from before the question
       recording.IndexOf("dialog 101"),
       recording.IndexOf("RegDeleteKeyA VEVUVODIVERU1"),
-      recording.IndexOf("OpenFolderHandle " + kDest.str()),
+      recording.IndexOf("ListFolderHandle " + kDest.str()),
       recording.IndexOf("DeleteByHandle " + kContentLink.str()),
       recording.IndexOf("DeleteByHandle " + kUninstallLink.str()),
       LastIndex(recording, "DeleteByHandle " + kStartMenu.str()),
@@ -203,7 +210,7 @@ TEST_F(UninstDriver, StepsRunInOrderRegistryFilesShortcutsCompletionRestart) {
   // The shortcuts come after every file of the installation.
   for (std::size_t i = 0; i < recording.Log().size(); ++i) {
     if (recording.Log()[i].rfind("DeleteByHandle " + kDest.str(), 0) == 0) {
-      EXPECT_LT(static_cast<int>(i), order[3]) << recording.Log()[i];
+      EXPECT_LT(static_cast<int>(i), order[4]) << recording.Log()[i];
     }
   }
 }
@@ -323,7 +330,7 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"D:\\uninst.exe", kRootRefusal},
       {"C:\\uninst.exe", kRootRefusal},
       {"\\\\?\\D:\\uninst.exe", kRootRefusal},
-      {"\\\\server\\share\\uninst.exe", kRootRefusal},
+      {"\\\\server\\share\\uninst.exe", kFolderRefusal},  // a share, root or not
       {"C:\\Windows\\uninst.exe", kFolderRefusal},
       {"c:\\WINDOWS\\System32\\uninst.exe", kFolderRefusal},
       {"C:\\Windows/Temp\\x\\uninst.exe", kFolderRefusal},  // either separator
@@ -340,9 +347,9 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"", kFolderRefusal},
       // Device and long-path prefixes name the same folders.
       {"\\\\.\\C:\\Windows\\uninst.exe", kFolderRefusal},
-      {"\\\\?\\UNC\\server\\share\\uninst.exe", kRootRefusal},
-      {"\\\\?\\unc\\server\\share\\uninst.exe", kRootRefusal},
-      {"//server/share\\uninst.exe", kRootRefusal},
+      {"\\\\?\\UNC\\server\\share\\uninst.exe", kFolderRefusal},
+      {"\\\\?\\unc\\server\\share\\inst\\uninst.exe", kFolderRefusal},
+      {"//server/share/inst\\uninst.exe", kFolderRefusal},
       // No drive letter, or a folder Windows would name differently.
       {"1:\\x\\uninst.exe", kFolderRefusal},
       {"_:\\x\\uninst.exe", kFolderRefusal},  // between the capitals and the small letters
@@ -368,6 +375,14 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"C:\\Program Files\\Common Files\\uninst.exe", kFolderRefusal},
       {"C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\uninst.exe",
        kFolderRefusal},
+      // Other spellings of refused folders: a short name, a link on the
+      // way, a drive letter mapped onto the Windows folder; and a folder
+      // that does not exist cannot be resolved.
+      {"C:\\PROGRA~1\\uninst.exe", kFolderRefusal},
+      {"D:\\Apps\\Windows\\Temp\\uninst.exe", kFolderRefusal},
+      {"W:\\Temp\\uninst.exe", kFolderRefusal},
+      {"W:\\uninst.exe", kFolderRefusal},
+      {"C:\\Nowhere\\uninst.exe", kFolderRefusal},
   };
   for (const Case& c : cases) {
     const CString folder = ModuleFolder(c.module);
@@ -381,6 +396,9 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
     other.Files().AddFile("D:\\Apps\\kept.txt", "k");
     other.Files().AddFile("C:\\Program Files\\Harborlit\\Drama1\\kept.txt", "k");
     other.Files().AddFile("D:\\kept.txt", "k");
+    other.Files().AddShortName("C:\\Program Files", "PROGRA~1");
+    other.Files().AddLink("D:\\Apps\\Windows", "C:\\Windows");
+    other.Files().AddDriveAlias('W', "C:\\Windows");
     other.Ui().SetModuleFileName(c.module);
     other.Ui().ExpectMessageBox(c.message, IDOK);
     const std::string before = StateOf(other);
@@ -395,19 +413,44 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
   }
 }
 
-TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAccepted) {
+TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAcceptedUnderTheirFinalPaths) {
   platform.Shell().SetSpecialFolder(0x0026, "C:\\Program Files");
   SetUserFolders(platform.Shell());
-  for (const char* module : {"C:\\Program Files\\Harborlit\\Drama1\\uninst.exe", "C:\\WindowsApps\\uninst.exe",
-                             "C:\\Program Files\\Windows\\uninst.exe", "C:\\Program Files (x86)\\H\\uninst.exe",
-                             "D:\\Windows\\uninst.exe", "\\\\server\\share\\inst\\uninst.exe",
-                             "z:\\Games\\uninst.exe", "\\\\?\\UNC\\server\\share\\inst\\uninst.exe",
-                             "C:\\ソ\\uninst.exe", "C:\\Users\\me\\Documents\\My Game\\uninst.exe",
-                             "C:\\Users\\me\\Other\\uninst.exe", "C:\\Program Files\\Common\\uninst.exe"}) {
-    platform.Ui().SetModuleFileName(module);
-    const InstallationFolder found = FindInstallationFolder(platform);
-    EXPECT_EQ(found.refusal, nullptr) << module;
-    EXPECT_EQ(found.path, ModuleFolder(module)) << module;
+  platform.Drives().Add('Z', DRIVE_FIXED);
+  fs.AddShortName("C:\\Program Files", "PROGRA~1");
+  fs.AddFolder("C:\\Games\\Drama");
+  fs.AddLink("C:\\Users\\me\\Documents\\Linked", "C:\\Games");
+  fs.AddDriveAlias('G', "C:\\Games");
+  struct Case {
+    const char* module;
+    const char* final;  // null: the module's folder as spelled
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Harborlit\\Drama1\\uninst.exe", nullptr},
+      {"C:\\WindowsApps\\uninst.exe", nullptr},
+      {"C:\\Program Files\\Windows\\uninst.exe", nullptr},
+      {"C:\\Program Files (x86)\\H\\uninst.exe", nullptr},
+      {"D:\\Windows\\uninst.exe", nullptr},
+      {"z:\\Games\\uninst.exe", "Z:\\Games"},
+      {"C:\\ソ\\uninst.exe", nullptr},
+      {"C:\\Users\\me\\Documents\\My Game\\uninst.exe", nullptr},
+      {"C:\\Users\\me\\Other\\uninst.exe", nullptr},
+      {"C:\\Program Files\\Common\\uninst.exe", nullptr},
+      // Other spellings of an allowed folder: judged, shown and walked as
+      // the folder they reach.
+      {"c:\\PROGRA~1\\harborlit\\drama1\\uninst.exe", "C:\\Program Files\\Harborlit\\Drama1"},
+      {"C:\\Users\\me\\Documents\\Linked\\Drama\\uninst.exe", "C:\\Games\\Drama"},
+      {"G:\\Drama\\uninst.exe", "C:\\Games\\Drama"},
+  };
+  for (const Case& c : cases) {
+    const CString folder = ModuleFolder(c.module);
+    fs.AddFolder(folder);
+    platform.Ui().SetModuleFileName(c.module);
+    CEntryHandle held(fs, -1);
+    const InstallationFolder found = FindInstallationFolder(platform, held);
+    EXPECT_EQ(found.refusal, nullptr) << c.module;
+    EXPECT_EQ(found.path, c.final != nullptr ? CString(c.final) : folder) << c.module;
+    EXPECT_TRUE(held.IsOpen()) << c.module;
   }
   EXPECT_EQ(ModuleFolder("C:\\ソ\\uninst.exe"), "C:\\ソ");  // the trail byte 0x5C is no separator
 }

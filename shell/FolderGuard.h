@@ -1,0 +1,32 @@
+// The folders neither program may fill or empty, and the one spelling every
+// folder is judged by. Both programs run elevated and take a folder from
+// someone else (the folder a copy of the uninstaller was started in, the
+// destination typed into the setup dialog), so a folder is first resolved
+// to the path the system finally reaches it by: short names made long, every
+// link and mapped drive on the way followed. Only that path is judged, and
+// the system's own folders are resolved the same way before the comparison,
+// which goes by whole components and ignores case.
+//
+// Refused: a drive root; a network path; the Windows folder and everything
+// in it; every folder that is or holds one of the system's or the user's
+// own folders (Program Files, Common Files, ProgramData, the Users folder and
+// every profile in it, Public, the user's Desktop, Documents, AppData, Start
+// menu and Programs). A folder inside Program Files or Documents is allowed.
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Platform.h"
+
+enum class FolderVerdict {
+  Allowed,
+  DriveRoot,  // a drive's root
+  Guarded,    // any other refused folder, or one whose path cannot be judged
+};
+
+// The path the open folder is finally reached by, without the "\\?\" the
+// system puts before it ("\\?\UNC\server\share" becomes "\\server\share").
+// False when the system cannot say or the path has no exact Shift-JIS form.
+bool FinalFolderPath(IFileSystem& files, INT_PTR folder, CString& path);
+
+// Judges a folder's final path.
+FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath);
