@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "installer/HeldFolders.h"
 #include "installer/InstallList.h"
 #include "installer/PageLinks.h"
 #include "installer/Registration.h"
@@ -127,8 +128,9 @@ bool CCopyDlg::CopyOneFile(CopyDisplay& display, const CString& source, const CS
   display.ShowFile(source, destination);
 
   IFileSystem& files = Platform().Files();
-  // A destination that climbs out of the installation folder is never
-  // written: it fails as a copy would.
+  // A destination that climbs out of the installation folder, or lies in a
+  // folder reached through a link, is never written: it fails as a copy
+  // would.
   if (unsafe || !files.CopyFileA(source, destination, FALSE)) {
     // The message names no file: the dialog shows which one failed.
     display.Flush();
@@ -180,6 +182,16 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
 
   IFileSystem& files = Platform().Files();
   CopyDisplay display(Ui(), *this, *bar, count);
+  // The destination folder, and every folder below it that is written
+  // into, is held open for the whole copy, and only when the system reaches
+  // it by its own path: nothing is written through a link put into the
+  // destination, and nothing can be swapped after the check.
+  HeldFolders held(files);
+  if (!held.Hold(m_dest)) {
+    AfxMessageBox(Platform(), kCopyFailed, MB_OK);
+    EndDialog(IDCANCEL);
+    return 0;
+  }
   CString prefix;
   while (!list->IsEmpty()) {
     const InstallAction action = MapInstallEntry(list->RemoveHead(), m_drive, m_dest, prefix);
@@ -190,12 +202,15 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
       case InstallEntryKind::Folder:
         // Whether it was created shows at the copies into it. A folder that
         // would lie outside the installation folder is not created at all.
-        if (!action.folder.IsEmpty() && !action.unsafe) files.CreateDirectoryA(action.folder);
+        if (!action.folder.IsEmpty() && !action.unsafe && held.HoldBelow(m_dest, FolderOf(action.folder))) {
+          files.CreateDirectoryA(action.folder);
+        }
         break;
       case InstallEntryKind::File:
       case InstallEntryKind::CopyAs:
       case InstallEntryKind::Outside:
-        if (!CopyOneFile(display, action.source, action.destination, action.unsafe)) {
+        if (!CopyOneFile(display, action.source, action.destination,
+                         action.unsafe || !held.HoldBelow(m_dest, FolderOf(action.destination)))) {
           EndDialog(IDCANCEL);
           return 0;
         }

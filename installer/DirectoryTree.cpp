@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "installer/HeldFolders.h"
 #include "installer/InstallList.h"
+#include "shell/FolderGuard.h"
 
 namespace {
 
@@ -21,11 +23,14 @@ bool IsDrive(std::string_view part) {
 }
 
 // Looks up one level (the path up to its end) and creates it when missing.
-// rest is what follows the level in the path.
-bool EnsureFolder(IFileSystem& files, const CString& level, std::string_view rest) {
+// rest is what follows the level in the path. The level is then held open
+// for the rest of the walk, and only when the system reaches it by that
+// very path: a level that is (or was just replaced by) a link stops the
+// walk, so no folder is ever made through one.
+bool EnsureFolder(IFileSystem& files, HeldFolders& held, const CString& level, std::string_view rest) {
   switch (LookUpPath(files, level)) {
     case PathKind::Folder:
-      return true;
+      return held.Hold(level);
     case PathKind::File:
       return false;
     case PathKind::Missing:
@@ -35,7 +40,7 @@ bool EnsureFolder(IFileSystem& files, const CString& level, std::string_view res
   // folder the path names: for "C:\new\..\dest" only C:\dest is made.
   // The system resolves ".." by the text alone, so the walk goes on without it.
   if (ClimbsAboveStart(rest)) return true;
-  return files.CreateDirectoryA(level) != FALSE;
+  return files.CreateDirectoryA(level) != FALSE && held.Hold(level);
 }
 
 }  // namespace
@@ -51,11 +56,12 @@ PathKind LookUpPath(IFileSystem& files, const CString& path) {
 
 int CreateDirectoryTree(IFileSystem& files, const CString& path) {
   const std::string_view p = path.view();
+  HeldFolders held(files);
   // The part before the first backslash: normally the drive (letter and
   // colon), which is never looked up or created. Anything else there is a
   // folder relative to the current one, and is checked like the others.
   std::size_t end = LevelEnd(p, 0);
-  if (end > 0 && !IsDrive(p.substr(0, end)) && !EnsureFolder(files, CString(p.substr(0, end)), p.substr(end))) {
+  if (end > 0 && !IsDrive(p.substr(0, end)) && !EnsureFolder(files, held, CString(p.substr(0, end)), p.substr(end))) {
     return 0;
   }
   while (end < p.size()) {
@@ -64,7 +70,39 @@ int CreateDirectoryTree(IFileSystem& files, const CString& path) {
     // Two backslashes in a row: the empty level between them names the
     // folder just walked, which is not looked up again.
     if (end == start + 1) continue;
-    if (!EnsureFolder(files, CString(p.substr(0, end)), p.substr(end))) return 0;
+    if (!EnsureFolder(files, held, CString(p.substr(0, end)), p.substr(end))) return 0;
   }
   return 1;
+}
+
+bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resolved, CEntryHandle& held) {
+  held.Close();
+  CString full;
+  if (files.GetFullPathNameA(typed, full) == 0) return false;
+  const std::string_view f = full.view();
+  if (f.size() < 3 || !IsDrive(f.substr(0, 2)) || (f[2] != '\\' && f[2] != '/')) return false;
+  // From the whole path upwards, the first folder that opens is the part
+  // that exists.
+  CString candidate = full;
+  CString rest;
+  for (;;) {
+    // "X:" alone would be the drive's current folder, not its root.
+    held.Reset(files.OpenFolderHandle(candidate.GetLength() == 2 ? candidate + "\\" : candidate));
+    if (held.IsOpen()) break;
+    const CString parent = FolderOf(candidate);
+    if (parent.IsEmpty()) {
+      resolved = full;
+      return true;
+    }
+    const CString leaf = candidate.Mid(parent.GetLength() + 1);
+    rest = rest.IsEmpty() ? leaf : leaf + "\\" + rest;
+    candidate = parent;
+  }
+  CString final;
+  if (!FinalFolderPath(files, held.get(), final)) {
+    held.Close();
+    return false;
+  }
+  resolved = rest.IsEmpty() ? final : final + "\\" + rest;
+  return true;
 }

@@ -7,6 +7,7 @@
 #include "installer/FinishDlg.h"
 #include "installer/InstallerApp.h"
 #include "installer/SetupDlg.h"
+#include "shell/FolderGuard.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ constexpr char kOverwriteQuestion[] = "インストール先のフォルダは�
 constexpr char kFileInTheWay[] =
     "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
 constexpr char kNotComplete[] = "インストールは完了していません。";
+constexpr char kGuardedDestination[] = "このフォルダにはインストールできません。";
 
 enum class SetupResult { Install, Quit };
 
@@ -32,8 +34,11 @@ bool AskYes(PlatformServices& platform, const char* question) {
 }
 
 // Shows the setup dialog until the user either gives up or names a folder
-// that exists (and may be written into) or has just been created.
-SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup) {
+// that exists (and may be written into) or has just been created. dest is
+// then the folder as the system reaches it (see ResolveDestination), and
+// held holds the part of it that existed before.
+SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup, CString& dest, CEntryHandle& held) {
+  IFileSystem& files = platform.Files();
   for (;;) {
     // Only the dialog's OK goes on: a dialog that could not even be shown
     // is no consent to install, and is handled like Cancel.
@@ -41,17 +46,25 @@ SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup) {
       if (AskYes(platform, kQuitQuestion)) return SetupResult::Quit;
       continue;
     }
-    const CString dest = setup.GetDest();
     // An empty field would pass the checks below as a folder to create that
     // needs no creating, and the copy would then write below a bare "\".
-    if (dest.IsEmpty()) {
+    if (setup.GetDest().IsEmpty()) {
       AfxMessageBox(platform, kNoDestination, MB_OK);
       continue;
     }
-    switch (LookUpPath(platform.Files(), dest)) {
+    // Judged as the system reaches it, before any question: a short name,
+    // a link or a mapped drive cannot make a system folder, a profile or a
+    // drive root look like another folder.
+    if (!ResolveDestination(files, setup.GetDest(), dest, held) ||
+        JudgeFolder(platform, dest) != FolderVerdict::Allowed) {
+      held.Close();
+      AfxMessageBox(platform, kGuardedDestination, MB_OK);
+      continue;
+    }
+    switch (LookUpPath(files, dest)) {
       case PathKind::Missing:
         if (!AskYes(platform, kCreateQuestion)) continue;
-        if (!CreateDirectoryTree(platform.Files(), setup.GetDest())) {
+        if (!CreateDirectoryTree(files, dest)) {
           AfxMessageBox(platform, kCreateFailed, MB_OK);
           return SetupResult::Quit;
         }
@@ -77,8 +90,11 @@ LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) {
   CFinishDlg finish(platform);
   setup.SetReadmeName(kReadmeName);
 
-  if (ChooseDestination(platform, setup) == SetupResult::Install) {
-    copy.SetPaths(setup.GetDrive(), setup.GetDest());
+  CString dest;
+  // The destination's existing part, held until the installation ends.
+  CEntryHandle held(platform.Files(), -1);
+  if (ChooseDestination(platform, setup, dest, held) == SetupResult::Install) {
+    copy.SetPaths(setup.GetDrive(), dest);
     // Only a copy that ended with OK is complete: a copy dialog that could
     // not be shown has installed nothing.
     if (copy.DoModal() == IDOK) {

@@ -183,3 +183,9 @@ FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath) 
   }
   return FolderVerdict::Allowed;
 }
+
+bool SameFolderPath(const CString& a, const CString& b) {
+  const PathParts x = Split(a);
+  const PathParts y = Split(b);
+  return x.parts.size() == y.parts.size() && StartsWithParts(x, y);
+}

@@ -30,3 +30,7 @@ bool FinalFolderPath(IFileSystem& files, INT_PTR folder, CString& path);
 
 // Judges a folder's final path.
 FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath);
+
+// True when both paths name the same folder by the same components,
+// ignoring case and the kind of separator (no look-up on the disk).
+bool SameFolderPath(const CString& a, const CString& b);

@@ -626,8 +626,10 @@ DWORD FileTree::FinalPath(INT_PTR handle, std::string& path) const {
 }
 
 DWORD FileTree::FullPathName(std::string_view path, std::string& full) const {
-  const ResolvedPath resolved = Resolve(path, false);
-  if (resolved.error != 0) return resolved.error;
+  // Text only: a wildcard in the last name and a path longer than the
+  // other calls take are made full all the same.
+  const ResolvedPath resolved = Resolve(path, true);
+  if (resolved.error != 0 && resolved.error != ERROR_FILENAME_EXCED_RANGE) return resolved.error;
   full = resolved.path.Text();
   return 0;
 }

@@ -504,18 +504,27 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
     const char* name;
     const char* list;
     const char* outside;  // where the copy would have gone
+    const char* linked = nullptr;  // a folder of the destination that is a link to C:\outside
   };
   const Case cases[] = {
       {"file line climbing out", "sub\\..\\..\\..\\evil.txt\n", "C:\\Program Files\\evil.txt"},
       {"copy-as line climbing out", "a.html\t..\\..\\evil.txt\n", "C:\\Program Files\\evil.txt"},
       {"copy-as line into a sibling folder", "a.html\t..\\Drama1x\\a.html\n",
        "C:\\Program Files\\Harborlit\\Drama1x\\a.html"},
+      {"file line into a linked folder", "*\\images\nt.png\n", "C:\\outside\\t.png", "images"},
+      {"folder line below a linked folder", "*\\images\\icons\nt.png\n", "C:\\outside\\icons", "images"},
+      {"copy-as line through a link deeper down", "a.html\tsub\\deep/a.html\n", "C:\\outside\\a.html",
+       "sub\\deep"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform fresh;
     SetUpSystem(fresh, c.list);
     fresh.Files().AddFolder(CString(kDest) + "\\sub");
+    fresh.Files().AddFile("C:\\outside\\top.jpg", "canary");
+    if (c.linked != nullptr) fresh.Files().AddLink(CString(kDest) + "\\" + c.linked, "C:\\outside");
+    fresh.Files().AddFile("Q:\\HTML\\images\\t.png", "T");
+    fresh.Files().AddFile("Q:\\HTML\\images\\icons\\t.png", "T");
     fresh.Files().AddFile("Q:\\HTML\\a.html", "A");
     fresh.Files().AddFolder("C:\\Program Files\\Harborlit\\Drama1x");
     fresh.Files().AddFile("Q:\\evil.txt", "EVIL");
@@ -523,6 +532,8 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
     EXPECT_EQ(RunCopyOn(fresh), IDCANCEL);
     fresh.Ui().CheckScriptDone();
     EXPECT_FALSE(fresh.Files().Exists(c.outside)) << fresh.Dump();
+    EXPECT_EQ(fresh.Files().List("C:\\outside"), std::vector<CString>{"top.jpg"});
+    EXPECT_EQ(fresh.Files().Contents("C:\\outside\\top.jpg"), "canary");
     EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
   }
 }

@@ -87,6 +87,18 @@ TEST(CreateDirectoryTreeTest, FailureLeavesTheLevelsAlreadyMade) {
   EXPECT_FALSE(sys.Files().Exists("C:\\a\\b\\c"));
 }
 
+TEST(CreateDirectoryTreeTest, NothingIsMadeThroughALevelThatIsALink) {
+  for (const char* path : {"C:\\a\\link\\new", "C:\\a\\link", "C:\\a\\LINK\\.\\new\\deeper"}) {
+    SCOPED_TRACE(path);
+    MemorySystem sys;
+    ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(sys.Files().AddFolder("C:\\outside"));
+    ASSERT_TRUE(sys.Files().AddLink("C:\\a\\link", "C:\\outside"));
+    EXPECT_EQ(CreateDirectoryTree(sys.Files(), path), 0);
+    EXPECT_TRUE(sys.Files().List("C:\\outside").empty());
+  }
+}
+
 // A fixed drive C: whose current folder is C:\work.
 void WorkInC(MemorySystem& sys) {
   ASSERT_TRUE(sys.Drives().Add('C', DRIVE_FIXED));

@@ -54,6 +54,7 @@ const std::vector<std::string> kInstallerNotices = {
     kNoDest,
     kCreateFailed,
     kFileInTheWay,
+    kGuardedDest,
     kNotComplete,
     kNoInstallDat,
     kNoProgressBar,

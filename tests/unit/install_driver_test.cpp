@@ -9,6 +9,7 @@
 #include "installer/InstallerApp.h"
 #include "installer/resource.h"
 #include "platform/memory/MemoryPlatform.h"
+#include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/TestSupport.h"
 
@@ -217,17 +218,71 @@ TEST_F(InstallDriverTest, ASetupDialogThatCannotBeShownIsHandledAsCancel) {
   EXPECT_FALSE(platform.Files().Exists("C:\\Program Files"));
 }
 
-TEST_F(InstallDriverTest, ABareDriveRootLosesItsBackslashAndIsInstalledInto) {
-  ASSERT_TRUE(platform.Drives().Add('D', DRIVE_FIXED));
-  // The search finds nothing for "D:", so the folder counts as missing; its
-  // creation has nothing to create.
-  ui().ExpectDialog(101, {TypeDest("D:\\"), UiAction::Return()})
-      .ExpectMessageBox(kStart, IDYES)
-      .ExpectMessageBox(kCreate, IDYES)
-      .ExpectDialog(102, {})
-      .ExpectDialog(103, {UiAction::Return()});
-  EXPECT_EQ(Run(), 0);
-  EXPECT_TRUE(platform.Files().Exists("D:\\index.html")) << platform.Dump();
+// The destination is judged as the system reaches it, before any question:
+// no spelling makes a drive root, a system folder or a profile look like an
+// ordinary folder. An allowed one is installed into under its final path.
+TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQuestion) {
+  struct Case {
+    const char* typed;
+    const char* installedInto;  // null: refused
+  };
+  const Case cases[] = {
+      {"D:\\", nullptr},
+      {"C:\\Windows\\Temp\\Game", nullptr},
+      {"C:\\PROGRA~1", nullptr},
+      {"D:\\win\\Temp", nullptr},  // a link to the Windows folder on the way
+      {"W:\\Temp\\New\\Game", nullptr},  // a drive mapped onto it
+      {"C:\\Users", nullptr},
+      {"C:\\Users\\taro\\AppData\\Roaming", nullptr},
+      {"\\\\server\\share\\Game", nullptr},
+      {"c:\\PROGRA~1\\harborlit\\Drama1", "C:\\Program Files\\Harborlit\\Drama1"},
+      {"D:\\win2\\..\\Games\\.\\Drama1", "D:\\Games\\Drama1"},
+      {"D:\\Apps\\Drama1", "D:\\Games\\Drama1"},  // a link chosen as the way is followed once
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    MemoryPlatform p;
+    p.Ui().AddResources(InstallerResources());
+    p.Ui().SetModuleFileName("Q:\\installer.exe");
+    ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED) && p.Drives().Add('D', DRIVE_FIXED));
+    ASSERT_TRUE(p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
+    MemoryFileSystem& fs = p.Files();
+    fs.AddFile("Q:\\install.dat", "index.html\r\n");
+    fs.AddFile("Q:\\HTML\\index.html", "<html>");
+    fs.AddFile("Q:\\uninst.dat", "MZ");
+    fs.SetCurrentFolder("Q:\\");
+    fs.AddFolder("C:\\Windows\\Temp");
+    fs.AddFolder("C:\\Program Files\\Harborlit");
+    fs.AddFolder("C:\\Users\\taro\\AppData\\Roaming");
+    fs.AddFolder("D:\\Games");
+    fs.AddShortName("C:\\Program Files", "PROGRA~1");
+    fs.AddLink("D:\\win", "C:\\Windows");
+    fs.AddLink("D:\\Apps", "D:\\Games");
+    fs.AddDriveAlias('W', "C:\\Windows");
+    p.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\taro\\AppData\\Roaming");
+    p.Shell().SetSpecialFolder(CSIDL_PROGRAMS, "C:\\Users\\taro\\AppData\\Roaming\\Programs");
+    p.Shell().SetSpecialFolder(0x0028, "C:\\Users\\taro");
+    // The files, drives and registry (the last error is no state of the system).
+    auto state = [&] { return p.Dump().substr(0, p.Dump().find("Last error:")); };
+    const std::string before = state();
+    p.Ui().ExpectDialog(101, {TypeDest(c.typed), UiAction::Return()}).ExpectMessageBox(kStart, IDYES);
+    if (c.installedInto == nullptr) {
+      p.Ui().ExpectMessageBox(kGuardedDest, IDOK)
+          .ExpectDialog(101, {UiAction::Escape()})
+          .ExpectMessageBox(kQuit, IDYES);
+    } else {
+      p.Ui().ExpectMessageBox(kCreate, IDYES).ExpectDialog(102, {}).ExpectDialog(103, {UiAction::Return()});
+    }
+    CInstallerApp app;
+    EXPECT_EQ(app.Run(p, SW_SHOWNORMAL), 0);
+    p.Ui().CheckScriptDone();
+    if (c.installedInto == nullptr) {
+      EXPECT_EQ(state(), before);
+    } else {
+      EXPECT_EQ(fs.Contents(CString(c.installedInto) + "\\index.html"), "<html>") << p.Dump();
+      EXPECT_TRUE(p.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
+    }
+  }
 }
 
 }  // namespace
