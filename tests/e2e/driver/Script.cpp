@@ -36,6 +36,7 @@ constexpr CommandSpec kCommands[] = {
     {"expect-no-window", Op::ExpectNoWindow, {Arg::Caption}, 1, kOptTimeout},
     {"sleep", Op::Sleep, {Arg::Millis}, 1, 0},
     {"run", Op::Run, {Arg::CommandLine}, 1, kOptTimeout},
+    {"wait-file", Op::WaitFile, {Arg::File}, 1, kOptTimeout},
     {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
     {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
     {"measure-texts", Op::MeasureTexts, {Arg::Caption, Arg::Text, Arg::Points}, 3, 0},
@@ -309,6 +310,7 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::Allow:
     case Op::Sleep:
     case Op::Run:
+    case Op::WaitFile:
     case Op::Mark:
     case Op::Elapsed:
     case Op::ExpectNoWindow: continue;

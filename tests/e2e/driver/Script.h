@@ -35,6 +35,8 @@ enum class Op {
   Sleep,           // sleep <ms>
   Run,             // run <command-line> [timeout=]: runs a program (output
                    // to NUL) and waits for it; fails unless it ends with 0
+  WaitFile,        // wait-file <path> [timeout=]: waits until a file exists
+                   // (a sign from the scenario's own shell that it has acted)
   Mark,            // mark <name>: notes the time under a name
   Elapsed,         // elapsed <name>: logs the milliseconds since that mark as
                    // a line "elapsed<TAB>name<TAB>ms"; the mark must be set
