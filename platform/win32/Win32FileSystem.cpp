@@ -326,17 +326,23 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   IO_STATUS_BLOCK io{};
   HANDLE opened = nullptr;
   const auto open = [&](ACCESS_MASK access) {
-    return ntCreateFile(&opened, access | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
+    return ntCreateFile(&opened, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io,
                         nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
                         FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
                         nullptr, 0);
   };
-  NTSTATUS status = open(DELETE);
+  // Listing a folder needs FILE_LIST_DIRECTORY, which for a file is the
+  // right to read it. An entry that grants delete but not read is opened
+  // without it, as DeleteFileW opens what it deletes: a file goes all the
+  // same, a folder cannot be listed (and so is not emptied).
+  constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
+  NTSTATUS status = open(DELETE | FILE_LIST_DIRECTORY);
+  if (status == kAccessDenied) status = open(DELETE);
   // Held by someone without delete sharing (a folder that is a program's
   // current folder): opened all the same, to be emptied, but not deletable.
   constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L);
   const bool withoutDelete = status == kSharingViolation;
-  if (withoutDelete) status = open(0);
+  if (withoutDelete) status = open(FILE_LIST_DIRECTORY);
   if (status < 0) {
     ::SetLastError(toDosError(status));
     return -1;
