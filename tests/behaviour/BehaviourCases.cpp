@@ -565,6 +565,16 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
   check(files.MoveFileExA(dir, &moved, 0) == 0 && files.GetLastError() == ERROR_SHARING_VIOLATION,
         "the folder held open cannot be renamed", "error " + std::to_string(files.GetLastError()));
   check(files.DeleteByHandle(top.get()) == 0, "the folder held open is not deleted through its own handle");
+  {
+    // The path the system reaches a folder by, however it was spelled:
+    // "." resolved, each name as created.
+    CString topPath;
+    CString subPath;
+    CEntryHandle sub(files, files.OpenFolderHandle(dir + "\\.\\SUB"));
+    check(files.GetFinalPathNameByHandleA(top.get(), topPath) != 0 && topPath.view().starts_with("\\\\?\\") &&
+              files.GetFinalPathNameByHandleA(sub.get(), subPath) != 0 && subPath == topPath + "\\sub",
+          "the final path of a folder", topPath.str() + " / " + subPath.str());
+  }
   check.Number(OpenError(files, top.get(), ".."), ERROR_INVALID_NAME, "\"..\" is no entry name");
   check.Number(OpenError(files, top.get(), "sub\\in.txt"), ERROR_INVALID_NAME, "nor is a path");
   check.Number(OpenError(files, top.get(), "missing"), ERROR_FILE_NOT_FOUND, "a missing entry");
