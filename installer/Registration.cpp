@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "installer/HeldFolders.h"
 #include "platform/framework/Afx.h"
 #include "shell/Names.h"
 
@@ -60,6 +61,14 @@ void CreateStartMenuEntries(PlatformServices& platform, const CString& dest, con
   }
   const CString folder = *programs + "\\" + names::kStartMenuFolder;
   platform.Files().CreateDirectoryA(folder);  // it may exist already
+  // Written into only when the system reaches the folder by its own path,
+  // and held meanwhile: a link put in its place (the Programs folder is the
+  // user's own) never receives the shortcuts.
+  HeldFolders held(platform.Files());
+  if (!held.Hold(folder)) {
+    AfxMessageBox(platform, kStartMenuFailed, MB_OK);
+    return;
+  }
 
   IShell& shell = platform.Shell();
   if (CreateShortcut(shell, dest + "\\" + kContentPage, folder + "\\" + names::kContentShortcut, "", "",

@@ -207,7 +207,6 @@ TEST_F(RegistrationTest, EachShortcutThatFailsIsReportedOnceAndTheResultStaysOk)
       {"success without a persist interface", "QueryPersistFile", 0, nullptr, 1, 1, false, true},
       {"COM cannot be initialised", "CoInitialize", kFailBits, nullptr, 2, 2, false, false},
       {"name cannot be converted", "MultiByteToWideChar", 1113, nullptr, 1, 1, false, true},
-      {"the folder cannot be created", "CreateDirectoryA", ERROR_ACCESS_DENIED, nullptr, 1, 2, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -231,7 +230,7 @@ TEST_F(RegistrationTest, EachShortcutThatFailsIsReportedOnceAndTheResultStaysOk)
   }
 }
 
-TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsReportedOnce) {
+TEST_F(RegistrationTest, StartMenuFolderThatCannotBeFoundOrUsedGetsNothingAndIsReportedOnce) {
   struct Case {
     const char* name;
     std::function<void(MemoryPlatform&)> arrange;
@@ -242,6 +241,10 @@ TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsRepor
       {"no path for the item list", [](MemoryPlatform& p) { p.Fail("SHGetPathFromIDListA", 0); }},
       {"an empty path for the item list",
        [](MemoryPlatform& p) { p.Shell().SetSpecialFolderText(CSIDL_PROGRAMS, ""); }},
+      {"the folder cannot be created", [](MemoryPlatform& p) { p.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED); }},
+      // A link in its place (the Programs folder is the user's own) receives nothing.
+      {"the folder is a link",
+       [](MemoryPlatform& p) { p.Files().AddLink(CString(kPrograms) + "\\Harborlit", "D:\\Drama"); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -266,7 +269,7 @@ TEST_F(RegistrationTest, ProgramsFolderThatCannotBeFoundCreatesNothingAndIsRepor
     EXPECT_EQ(fresh.Shell().Counters().coInitializeCalls, 0);
     EXPECT_EQ(fresh.Shell().Counters().liveItemLists, 0);
     EXPECT_EQ(harborlits(), before) << fresh.Dump();
-    EXPECT_TRUE(fresh.Files().Exists("D:\\Drama\\uninst.exe"));
+    EXPECT_EQ(fresh.Files().List("D:\\Drama"), std::vector<CString>{"uninst.exe"});
   }
 }
 
