@@ -8,6 +8,14 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// True when the last character is a separator (never the second byte of
+// ソ or 表, which is 0x5C).
+bool EndsWithSeparator(std::string_view s) {
+  bool separator = false;
+  for (std::size_t i = 0; i < s.size(); i += CharLengthAt(s, i)) separator = IsSeparator(s[i]);
+  return separator;
+}
+
 }  // namespace
 
 bool HeldFolders::Hold(const CString& path) {
@@ -36,7 +44,8 @@ bool HeldFolders::HoldBelow(const CString& base, const CString& path) {
   const std::string_view p = full.view();
   std::size_t i = fullBase.view().size();
   // Below the base: its path, then a separator (a root ends in one already).
-  if (MbsICmp(p.substr(0, i), fullBase.view()) != 0 || (i < p.size() && !IsSeparator(p[i]) && !IsSeparator(p[i - 1]))) {
+  if (MbsICmp(p.substr(0, i), fullBase.view()) != 0 ||
+      (i < p.size() && !IsSeparator(p[i]) && !EndsWithSeparator(fullBase.view()))) {
     m_files.SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }

@@ -225,6 +225,7 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
   struct Case {
     const char* typed;
     const char* installedInto;  // null: refused
+    const char* held = nullptr;  // the part that existed, which cannot be renamed while asked
   };
   const Case cases[] = {
       {"D:\\", nullptr},
@@ -235,9 +236,10 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
       {"C:\\Users", nullptr},
       {"C:\\Users\\taro\\AppData\\Roaming", nullptr},
       {"\\\\server\\share\\Game", nullptr},
-      {"c:\\PROGRA~1\\harborlit\\Drama1", "C:\\Program Files\\Harborlit\\Drama1"},
-      {"D:\\win2\\..\\Games\\.\\Drama1", "D:\\Games\\Drama1"},
-      {"D:\\Apps\\Drama1", "D:\\Games\\Drama1"},  // a link chosen as the way is followed once
+      {"c:\\PROGRA~1\\harborlit\\Drama1", "C:\\Program Files\\Harborlit\\Drama1",
+       "C:\\Program Files\\Harborlit"},
+      {"D:\\win2\\..\\Games\\.\\Drama1", "D:\\Games\\Drama1", "D:\\Games"},
+      {"D:\\Apps\\Drama1", "D:\\Games\\Drama1", "D:\\Games"},  // a link chosen as the way is followed once
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -271,7 +273,14 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
           .ExpectDialog(101, {UiAction::Escape()})
           .ExpectMessageBox(kQuit, IDYES);
     } else {
-      p.Ui().ExpectMessageBox(kCreate, IDYES).ExpectDialog(102, {}).ExpectDialog(103, {UiAction::Return()});
+      p.Ui()
+          .ExpectMessageBox(kCreate, IDYES,
+                            [&](MemoryUi&) {
+                              const CString away = CString(c.held) + "-old";
+                              EXPECT_FALSE(fs.MoveFileExA(c.held, &away, 0)) << "not held";
+                            })
+          .ExpectDialog(102, {})
+          .ExpectDialog(103, {UiAction::Return()});
     }
     CInstallerApp app;
     EXPECT_EQ(app.Run(p, SW_SHOWNORMAL), 0);

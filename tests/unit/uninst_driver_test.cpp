@@ -399,6 +399,10 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
     other.Files().AddShortName("C:\\Program Files", "PROGRA~1");
     other.Files().AddLink("D:\\Apps\\Windows", "C:\\Windows");
     other.Files().AddDriveAlias('W', "C:\\Windows");
+    // The shell may name its folders another way too: they are resolved alike.
+    other.Files().AddFolder("C:\\ProgramData");
+    other.Files().AddLink("D:\\PD", "C:\\ProgramData");
+    other.Shell().SetSpecialFolder(0x0023, "D:\\PD");
     other.Ui().SetModuleFileName(c.module);
     other.Ui().ExpectMessageBox(c.message, IDOK);
     const std::string before = StateOf(other);
