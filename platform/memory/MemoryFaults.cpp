@@ -49,6 +49,16 @@ FaultRule& FaultRule::Times(int k) {
   return *this;
 }
 
+FaultRule& FaultRule::Before(std::function<void()> move) {
+  m_move = std::move(move);
+  return *this;
+}
+
+FaultRule& FaultRule::RecordPaths() {
+  m_recordPaths = true;
+  return *this;
+}
+
 bool FaultRule::IsKnownOperation() const {
   const auto& names = KnownOperations();
   return std::find(names.begin(), names.end(), m_operation) != names.end();
@@ -63,6 +73,7 @@ bool FaultRule::Check(std::string_view operation, std::initializer_list<std::str
     if (!any) return false;
   }
   ++m_seen;
+  if (m_recordPaths) m_pathsSeen.emplace_back(paths.begin(), paths.end());
   if (!mayFire) return false;
   if (m_from && m_seen < *m_from) return false;
   if (m_times && m_fired >= *m_times) return false;
@@ -112,9 +123,16 @@ std::string FaultPlan::Unfired() const {
 std::optional<DWORD> FaultPlan::Check(std::string_view operation,
                                       std::initializer_list<std::string_view> paths) {
   std::optional<DWORD> result;
+  std::vector<const FaultRule*> moves;
   for (auto& rule : m_rules) {
-    if (rule->Check(operation, paths, !result.has_value())) result = rule->Code();
+    if (!rule->Check(operation, paths, !result.has_value())) continue;
+    if (rule->IsMove()) {
+      moves.push_back(rule.get());
+    } else {
+      result = rule->Code();
+    }
   }
+  for (const FaultRule* move : moves) move->RunMove();
   return result;
 }
 

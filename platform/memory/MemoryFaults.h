@@ -19,6 +19,7 @@
 // goes away (ExpectationReport.h).
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -41,12 +42,21 @@ class FaultRule {
   FaultRule& OnCall(int n);
   // At most k failures; alone: the next k matching calls.
   FaultRule& Times(int k);
+  // Instead of failing the call, runs move just before it, and the call
+  // then goes on: another program's step between two calls.
+  FaultRule& Before(std::function<void()> move);
+  // Keeps the paths each matching call names (for a sweep that aims at them).
+  FaultRule& RecordPaths();
 
   const std::string& Operation() const { return m_operation; }
   DWORD Code() const { return m_code; }
   // Matching calls seen, and how many of them were made to fail.
   int Seen() const { return m_seen; }
   int Fired() const { return m_fired; }
+  bool IsMove() const { return static_cast<bool>(m_move); }
+  void RunMove() const { m_move(); }
+  // With RecordPaths: for each matching call, the paths it named.
+  const std::vector<std::vector<std::string>>& PathsSeen() const { return m_pathsSeen; }
   bool IsKnownOperation() const;
   const std::source_location& Where() const { return m_where; }
 
@@ -63,6 +73,9 @@ class FaultRule {
   std::optional<int> m_from;
   std::optional<int> m_times;
   std::source_location m_where;
+  std::function<void()> m_move;
+  bool m_recordPaths = false;
+  std::vector<std::vector<std::string>> m_pathsSeen;
   int m_seen = 0;
   int m_fired = 0;
 };
@@ -86,6 +99,7 @@ class FaultPlan {
   // The rules that have not fired yet, one per line; empty when all have.
   std::string Unfired() const;
   // Every rule counts the call; the first one that fires gives the code.
+  // The moves of rules that fire run before this returns.
   std::optional<DWORD> Check(std::string_view operation, std::initializer_list<std::string_view> paths);
   std::string Describe() const;
   bool Empty() const { return m_rules.empty(); }

@@ -268,6 +268,20 @@ DWORD MemoryFileSystem::GetFullPathNameA(const CString& path, CString& full) {
   return static_cast<DWORD>(full.GetLength());
 }
 
+DWORD MemoryFileSystem::UserRename(const CString& from, const CString& to) {
+  return m_core->files.Move(from.view(), to.view(), 0);
+}
+
+DWORD MemoryFileSystem::UserDelete(const CString& path) {
+  const std::shared_ptr<mem::FsNode> node = m_core->files.Lookup(path.view());
+  if (!node) return ERROR_FILE_NOT_FOUND;
+  return node->folder ? m_core->files.RemoveFolder(path.view()) : m_core->files.DeleteFile(path.view());
+}
+
+bool MemoryFileSystem::Watch(const CString& folder) { return m_core->files.Watch(folder.view()); }
+
+const std::vector<std::string>& MemoryFileSystem::Touches() const { return m_core->files.Touches(); }
+
 bool MemoryFileSystem::AddShortName(const CString& path, const CString& shortName) {
   return m_core->files.AddShortName(path.view(), shortName.view());
 }

@@ -80,6 +80,15 @@ class MemoryFileSystem final : public IFileSystem {
   // mapped or substituted drive: letter + ":\\x" reaches target\\x, whose
   // final path keeps the target's own drive. False when the letter is taken.
   bool AddDriveAlias(char letter, const CString& target);
+  // Another program's steps, as an ordinary user takes them: the system's
+  // rules apply (an entry held open without sharing is neither renamed nor
+  // deleted), no failure rule does, and no call is counted. 0 or the error.
+  DWORD UserRename(const CString& from, const CString& to);
+  DWORD UserDelete(const CString& path);  // a file, or an empty folder
+  // Every access below the folder from now on, and every listing of it, is
+  // kept in Touches: a canary that must never be reached.
+  bool Watch(const CString& folder);
+  const std::vector<std::string>& Touches() const;
   // The process's current folder (an existing folder).
   bool SetCurrentFolder(const CString& path);
   // What GetWindowsDirectoryA reports (C:\Windows unless set).

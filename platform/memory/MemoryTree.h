@@ -47,6 +47,7 @@ struct FsNode {
   bool attached = true;  // false once removed from its folder
   int readers = 0;       // open streams
   int writers = 0;
+  bool watched = false;  // a canary folder: every access below it is recorded (FileTree::Watch)
   bool locked = false;  // held open by someone else without sharing
   int pins = 0;
   std::uint64_t id = 0;  // its number on the volume, never used again         // folder handles open without delete sharing: no rename, move or removal
@@ -155,6 +156,11 @@ class FileTree {
   // An entry whose name has no exact Shift-JIS form: the last component of
   // path is its narrowed form, with '?' where those characters stand.
   bool AddUnnarrowable(std::string_view path, bool folder);
+  // From now on every access to an entry below the existing folder at path,
+  // and every listing of it, is recorded in Touches (opening the folder
+  // itself is not). False when there is no such folder.
+  bool Watch(std::string_view folder);
+  const std::vector<std::string>& Touches() const { return m_touches; }
   // A short name for the existing entry at path.
   bool AddShortName(std::string_view path, std::string_view shortName);
   // The drive letter as another name for the existing folder target.
@@ -200,6 +206,8 @@ class FileTree {
   static FullPath FullPathOf(const FsNode& node);
   std::string PathOf(const FsNode& node) const;
   void DumpNode(const FsNode& node, const std::string& indent, std::string& out) const;
+  // Records an access when node lies in a watched folder (or is one, with itself).
+  void NoteAccess(const FsNode* node, std::string_view what, bool itself) const;
   // The child of folder named name, by its name or its short name.
   static std::shared_ptr<FsNode> Child(const FsNode& folder, std::string_view name);
 
@@ -215,6 +223,7 @@ class FileTree {
   unsigned m_nextUnnarrowable = 0;
   std::uint64_t m_nextId = 1;
   std::vector<RestartEntry> m_restart;
+  mutable std::vector<std::string> m_touches;
 };
 
 }  // namespace mem

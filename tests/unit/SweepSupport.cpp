@@ -5,9 +5,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "installer/resource.h"
 #include "installer/tool/Encoding.h"
 #include "platform/memory/MemoryFaults.h"
 #include "platform/memory/MemoryPath.h"
+#include "shell/Names.h"
+#include "tests/unit/InstallerTexts.h"
+
+std::string_view InstallerResources();
 
 namespace sweep {
 
@@ -64,6 +69,53 @@ bool BelowAny(std::string_view path, const std::vector<std::string>& places) {
 }
 
 }  // namespace
+
+void SetUpSystem(MemoryPlatform& platform) {
+  // Pixels are not what a sweep looks at.
+  platform.Ui().RenderPixels(false);
+  platform.Drives().Add('C', DRIVE_FIXED);
+  platform.Drives().Add('P', DRIVE_CDROM, "OTHER_CD");
+  platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
+  AddSampleCd(platform.Files(), 'Q');
+  platform.Files().AddFile("P:\\install.dat", "index.html\r\n", FILE_ATTRIBUTE_READONLY);
+  platform.Files().SetCurrentFolder("Q:\\");
+  platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
+  platform.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\me\\AppData\\Roaming");
+  platform.Files().AddFolder("C:\\Windows\\System32");
+  platform.Files().AddFile("C:\\canary.txt", "root");
+  platform.Files().AddFile("C:\\Program Files\\canary.txt", "grandparent");
+  platform.Files().AddFile("C:\\Program Files\\Harborlit\\other.txt", "beside");
+  platform.Files().AddFile("C:\\Program Files\\Harborlit\\Drama1-old\\keep.txt", "a look-alike neighbour");
+  platform.Files().AddFile("C:\\Users\\me\\Documents\\canary.txt", "elsewhere");
+  platform.Files().AddFile("C:\\Users\\me\\Documents\\sub\\deep.txt", "elsewhere");
+  platform.Files().AddFile(kPrograms + "\\Other\\other.lnk", "another program's shortcut");
+  platform.Files().AddFile(kPrograms + "\\loose.lnk", "a shortcut beside the folder");
+  CRegKey other(platform.Registry());
+  other.Create(HKEY_LOCAL_MACHINE, std::string(names::kUninstallParentKey) + "\\Other", 0, KEY_ALL_ACCESS);
+  other.SetValue("DisplayName", "another program");
+  other.Close();
+  platform.Registry().AddKey(HKEY_LOCAL_MACHINE, names::UninstallKey() + "-old");
+}
+
+const std::vector<std::string>& InstallerQuestions() {
+  using namespace installer_texts;
+  static const std::vector<std::string> questions = {kStart, kQuit, kCreate, kOverwrite};
+  return questions;
+}
+
+void AnswerAsTheInstallersUser(MemoryUi& ui, const char* dest) {
+  ui.AddResources(InstallerResources());
+  ui.SetModuleFileName("Q:\\installer.exe");
+  std::vector<UiAction> setup;
+  if (dest != nullptr) setup.push_back(UiAction::Type(IDC_SETUP_DEST, dest));
+  setup.push_back(UiAction::Return());
+  ui.AlwaysAnswerDialog(IDD_SETUP, setup)
+      .AlwaysAnswerDialog(IDD_COPY, {})
+      .AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
+  for (const std::string& question : InstallerQuestions()) ui.AlwaysAnswerMessageBox(question, IDYES);
+  ui.AnswerUnscriptedMessageBoxes(IDNO);
+  ui.LimitUserSteps(kMaxUserSteps);
+}
 
 void AddSampleCd(MemoryFileSystem& files, char drive) {
   const CString root = CString(drive) + ":\\";

@@ -4,6 +4,8 @@
 // places a flow may write to.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,6 +14,38 @@
 #include "platform/memory/MemoryPlatform.h"
 
 namespace sweep {
+
+inline const std::string kPrograms = "C:\\Users\\me\\Start Menu\\Programs";
+// More than any run of these flows needs: the dialogs, their Returns and a
+// few notices.
+constexpr int kMaxUserSteps = 60;
+
+// A system holding the sample CD in Q:, with neighbours that must stay as
+// they are: beside the default installation folder, in its parents,
+// elsewhere on C:, another program's Start-menu folder and uninstall key,
+// and another CD.
+void SetUpSystem(MemoryPlatform& platform);
+
+// The installer's questions that lead on (answered Yes by its user).
+const std::vector<std::string>& InstallerQuestions();
+
+// The user of the whole installation: Return in each dialog (after typing
+// dest into the destination field, when given), Yes to the questions that
+// lead on, OK to every notice.
+void AnswerAsTheInstallersUser(MemoryUi& ui, const char* dest = nullptr);
+
+// Runs a program to its end; a script error (a window nobody expected, a
+// dialog waiting for nothing, a run past the step limit) fails the test.
+template <typename App>
+void RunProgram(MemoryPlatform& platform) {
+  try {
+    App app;
+    EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
+  } catch (const UiScriptError& e) {
+    ADD_FAILURE() << "the run did not end as a user could end it: " << e.what();
+  }
+  EXPECT_EQ(platform.Ui().MainFrame(), nullptr) << "the program has ended";
+}
 
 // The CD's files (read once from the source tree) as read-only files below
 // drive:\, "uninst.dat" among them.

@@ -39,17 +39,13 @@ namespace {
 using sweep::Snapshot;
 
 const std::string kDest = "C:\\Program Files\\Harborlit\\Drama1";
-const std::string kPrograms = "C:\\Users\\me\\Start Menu\\Programs";
-const std::string kStartMenu = kPrograms + "\\" + names::kStartMenuFolder;
+const std::string kStartMenu = sweep::kPrograms + "\\" + names::kStartMenuFolder;
 const std::string kPages[] = {kDest + "\\01.html", kDest + "\\05.html"};
-// More than any run of these flows needs: the dialogs, their Returns and a
-// few notices.
-constexpr int kMaxUserSteps = 60;
+using sweep::kMaxUserSteps;
 // The drives a flow could write to: the CDs in P: and Q: are read-only.
 constexpr char kFixedDrives[] = "C";
 
 using namespace installer_texts;
-const std::vector<std::string> kInstallerQuestions = {kStart, kQuit, kCreate, kOverwrite};
 const std::vector<std::string> kInstallerNotices = {
     kNoDest,
     kCreateFailed,
@@ -71,61 +67,9 @@ bool OneOf(const std::string& text, const std::vector<std::string>& texts) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
-// A system holding the sample CD in Q:, with neighbours that must stay as
-// they are: beside the installation folder, in its parents, elsewhere on C:,
-// another program's Start-menu folder and uninstall key, and another CD.
-void SetUpSystem(MemoryPlatform& platform) {
-  // Pixels are not what a sweep looks at.
-  platform.Ui().RenderPixels(false);
-  platform.Drives().Add('C', DRIVE_FIXED);
-  platform.Drives().Add('P', DRIVE_CDROM, "OTHER_CD");
-  platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1");
-  sweep::AddSampleCd(platform.Files(), 'Q');
-  platform.Files().AddFile("P:\\install.dat", "index.html\r\n", FILE_ATTRIBUTE_READONLY);
-  platform.Files().SetCurrentFolder("Q:\\");
-  platform.Shell().SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
-  platform.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\me\\AppData\\Roaming");
-  platform.Files().AddFolder("C:\\Windows\\System32");
-  platform.Files().AddFile("C:\\canary.txt", "root");
-  platform.Files().AddFile("C:\\Program Files\\canary.txt", "grandparent");
-  platform.Files().AddFile("C:\\Program Files\\Harborlit\\other.txt", "beside");
-  platform.Files().AddFile("C:\\Program Files\\Harborlit\\Drama1-old\\keep.txt", "a look-alike neighbour");
-  platform.Files().AddFile("C:\\Users\\me\\Documents\\canary.txt", "elsewhere");
-  platform.Files().AddFile("C:\\Users\\me\\Documents\\sub\\deep.txt", "elsewhere");
-  platform.Files().AddFile(kPrograms + "\\Other\\other.lnk", "another program's shortcut");
-  platform.Files().AddFile(kPrograms + "\\loose.lnk", "a shortcut beside the folder");
-  CRegKey other(platform.Registry());
-  other.Create(HKEY_LOCAL_MACHINE, std::string(names::kUninstallParentKey) + "\\Other", 0, KEY_ALL_ACCESS);
-  other.SetValue("DisplayName", "another program");
-  other.Close();
-  platform.Registry().AddKey(HKEY_LOCAL_MACHINE, names::UninstallKey() + "-old");
-}
-
-// The user of the whole installation: Return in each dialog, Yes to the
-// questions that lead on, OK to every notice.
-void AnswerAsTheInstallersUser(MemoryUi& ui) {
-  ui.AddResources(InstallerResources());
-  ui.SetModuleFileName("Q:\\installer.exe");
-  ui.AlwaysAnswerDialog(IDD_SETUP, {UiAction::Return()})
-      .AlwaysAnswerDialog(IDD_COPY, {})
-      .AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
-  for (const std::string& question : kInstallerQuestions) ui.AlwaysAnswerMessageBox(question, IDYES);
-  ui.AnswerUnscriptedMessageBoxes(IDNO);
-  ui.LimitUserSteps(kMaxUserSteps);
-}
-
-// Runs a program to its end; a script error (a window nobody expected, a
-// dialog waiting for nothing, a run past the step limit) fails the test.
-template <typename App>
-void RunProgram(MemoryPlatform& platform) {
-  try {
-    App app;
-    EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
-  } catch (const UiScriptError& e) {
-    ADD_FAILURE() << "the run did not end as a user could end it: " << e.what();
-  }
-  EXPECT_EQ(platform.Ui().MainFrame(), nullptr) << "the program has ended";
-}
+using sweep::AnswerAsTheInstallersUser;
+using sweep::RunProgram;
+using sweep::SetUpSystem;
 
 // Everything opened is closed, except what a failing close left open.
 void ExpectAllClosed(MemoryPlatform& platform, const std::string& failedOp) {
@@ -292,7 +236,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
     std::vector<std::string> notices;
     for (const auto& box : ui.MessageBoxes()) {
       const std::string text = box.text.str();
-      const bool question = OneOf(text, kInstallerQuestions);
+      const bool question = OneOf(text, sweep::InstallerQuestions());
       EXPECT_TRUE(question || OneOf(text, kInstallerNotices)) << testing::PrintToString(box.text);
       EXPECT_EQ(box.caption, "installer");
       EXPECT_EQ(box.type & MB_TYPEMASK, question ? UINT{MB_YESNO} : UINT{MB_OK}) << testing::PrintToString(box.text);
