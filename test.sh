@@ -9,6 +9,8 @@
 #                                   (options: tests/mutation/mutate.py --help)
 #   ./test.sh --fuzz-long [seconds] every fuzz target for long (default 600 s each)
 #   ./test.sh --coverage            line and branch coverage under the unit tests
+#   ./test.sh --adversary           the adversary sweep with every two moves at
+#                                   one call tried together, besides each alone
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,6 +20,10 @@ case "${1:-}" in
   --mutation) shift; exec nice -n 19 python3 tests/mutation/mutate.py "$@" ;;
   --fuzz-long) shift; exec bash tests/fuzz/run_long.sh "$@" ;;
   --coverage) shift; exec bash tests/coverage/run_coverage.sh "$@" ;;
+  --adversary)
+    cmake --preset host >/dev/null
+    cmake --build --preset host -j "$(nproc 2>/dev/null || echo 2)" --target unit_tests
+    exec env DRAMA_ADVERSARY_PAIRS=1 build/host/tests/unit/unit_tests --gtest_filter='AdversarySweep*' ;;
 esac
 
 jobs=$(nproc 2>/dev/null || echo 2)

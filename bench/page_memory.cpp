@@ -59,6 +59,7 @@ class PosixFiles : public IFileSystem {
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
   DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
   DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
+  DWORD GetLongPathNameA(const CString&, CString&) override { return 0; }
   BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD) override {
     return newName != nullptr && std::rename(existing.c_str(), newName->c_str()) == 0;
   }

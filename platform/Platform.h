@@ -106,6 +106,10 @@ class IFileSystem {
   // dropped as the system drops them. The length of the result, 0 on
   // failure (full unchanged). Nothing is looked up on the disk.
   virtual DWORD GetFullPathNameA(const CString& path, CString& full) = 0;
+  // Like GetLongPathNameA: the existing path with every short (8.3) name
+  // replaced by the entry's long name; links on the way are not followed.
+  // The length of the result, 0 on failure (longPath unchanged).
+  virtual DWORD GetLongPathNameA(const CString& path, CString& longPath) = 0;
 
   // The code of the last failed call, and the system's text for a code in
   // the user's language (empty when the system has none). The text buffer

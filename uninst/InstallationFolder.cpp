@@ -18,7 +18,14 @@ InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHand
   const CString spelled = drive ? result.path + "\\" : result.path;
   held.Reset(result.path.IsEmpty() ? -1 : files.OpenFolderHandle(spelled));
   CString final;
-  if (!held.IsOpen() || !FinalFolderPath(files, held.get(), final)) {
+  CString longPath;
+  // Reached through a link, a junction or a mapped drive (its long path and
+  // its final path differ): refused. Another user could have put the link
+  // there after the program started and before this look, to send the
+  // walk into a folder of theirs choosing; the installer registers the
+  // final path, so the uninstaller is started by it.
+  if (!held.IsOpen() || !FinalFolderPath(files, held.get(), final) ||
+      files.GetLongPathNameA(spelled, longPath) == 0 || !SameFolderPath(longPath, final)) {
     held.Close();
     result.refusal = kFolderRefusal;
     return result;

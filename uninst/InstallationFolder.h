@@ -3,10 +3,10 @@
 // programs, from a console in another folder or through a shortcut with
 // another working folder must not empty that folder). The folder is opened
 // once and held for the whole run, so it cannot be renamed or replaced
-// between the check, the confirmation and the walk; its final path (long
-// names, links and mapped drives resolved) is the one judged, shown and
-// scheduled for deletion. A drive root, and every folder shell/FolderGuard.h
-// refuses, is never emptied.
+// between the check, the confirmation and the walk; its final path (short
+// names made long) is the one judged, shown and scheduled for deletion. A
+// folder reached through a link, a junction or a mapped drive is refused,
+// and so is a drive root and every folder shell/FolderGuard.h refuses.
 #pragma once
 
 #include "platform/CString.h"

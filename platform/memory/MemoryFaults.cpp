@@ -17,7 +17,7 @@ const std::vector<std::string_view>& KnownOperations() {
       "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
       "Write", "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
-      "GetFinalPathNameByHandleA", "GetFullPathNameA",
+      "GetFinalPathNameByHandleA", "GetFullPathNameA", "GetLongPathNameA",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",
       // shell and COM

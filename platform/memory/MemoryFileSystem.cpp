@@ -282,6 +282,17 @@ bool MemoryFileSystem::Watch(const CString& folder) { return m_core->files.Watch
 
 const std::vector<std::string>& MemoryFileSystem::Touches() const { return m_core->files.Touches(); }
 
+DWORD MemoryFileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
+  std::string resolved;
+  const std::optional<DWORD> fault = Fault("GetLongPathNameA", path.view());
+  if (const DWORD error = fault ? *fault : m_core->files.LongPathName(path.view(), resolved); error != 0) {
+    Fail(error);
+    return 0;
+  }
+  longPath = resolved;
+  return static_cast<DWORD>(longPath.GetLength());
+}
+
 bool MemoryFileSystem::AddShortName(const CString& path, const CString& shortName) {
   return m_core->files.AddShortName(path.view(), shortName.view());
 }

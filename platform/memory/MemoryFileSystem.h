@@ -39,6 +39,7 @@ class MemoryFileSystem final : public IFileSystem {
   BOOL SetCurrentDirectoryA(const CString& folder) override;
   UINT GetWindowsDirectoryA(CString& folder) override;
   DWORD GetFullPathNameA(const CString& path, CString& full) override;
+  DWORD GetLongPathNameA(const CString& path, CString& longPath) override;
   DWORD GetLastError() override;
   void SetLastError(DWORD code) override;
   CString FormatMessageA(DWORD code) override;

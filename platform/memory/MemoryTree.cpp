@@ -653,6 +653,25 @@ DWORD FileTree::FullPathName(std::string_view path, std::string& full) const {
   return 0;
 }
 
+DWORD FileTree::LongPathName(std::string_view path, std::string& longPath) const {
+  const ResolvedPath resolved = Resolve(path, false);
+  if (resolved.error != 0) return resolved.error;
+  const DriveInfo* drive = FindDrive(resolved.path.drive);
+  if (drive == nullptr || !drive->medium) return ERROR_PATH_NOT_FOUND;
+  FullPath result;
+  result.drive = resolved.path.drive;
+  std::shared_ptr<FsNode> folder = drive->root;
+  for (const std::string& part : resolved.path.parts) {
+    if (!folder || !folder->folder) return ERROR_PATH_NOT_FOUND;
+    const std::shared_ptr<FsNode> child = Child(*folder, part);
+    if (!child) return ERROR_FILE_NOT_FOUND;
+    result.parts.push_back(child->name);
+    folder = Content(child);
+  }
+  longPath = result.Text();
+  return 0;
+}
+
 DWORD FileTree::CloseEntryHandle(INT_PTR handle) {
   auto it = m_entryHandles.find(handle);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;

@@ -143,6 +143,9 @@ class FileTree {
   DWORD FinalPath(INT_PTR handle, std::string& path) const;
   // The path made full as the system's normaliser makes it (nothing is looked up).
   DWORD FullPathName(std::string_view path, std::string& full) const;
+  // The existing path with each name as the entry was created (short names
+  // made long), links on the way left as they are.
+  DWORD LongPathName(std::string_view path, std::string& longPath) const;
   int OpenEntryHandles() const { return static_cast<int>(m_entryHandles.size()); }
   // The full path of the entry a handle holds, as it is now (for fault rules
   // and messages; never used to reach the entry). Empty for a bad handle.

@@ -214,6 +214,21 @@ DWORD Win32FileSystem::GetFullPathNameA(const CString& path, CString& full) {
   return static_cast<DWORD>(narrow.GetLength());
 }
 
+DWORD Win32FileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
+  const std::wstring wide = Widen(path.view());
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = ::GetLongPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = ::GetLongPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  }
+  if (length == 0 || length >= buffer.size()) return 0;
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
+  longPath = narrow;
+  return static_cast<DWORD>(narrow.GetLength());
+}
+
 DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
 
 void Win32FileSystem::SetLastError(DWORD code) { ::SetLastError(code); }

@@ -171,6 +171,9 @@ class RecordingPlatform : public PlatformServices {
     BOOL SetCurrentDirectoryA(const CString& folder) override { return m_fs.SetCurrentDirectoryA(folder); }
     UINT GetWindowsDirectoryA(CString& folder) override { return m_fs.GetWindowsDirectoryA(folder); }
     DWORD GetFullPathNameA(const CString& path, CString& full) override { return m_fs.GetFullPathNameA(path, full); }
+    DWORD GetLongPathNameA(const CString& path, CString& longPath) override {
+      return m_fs.GetLongPathNameA(path, longPath);
+    }
     DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override {
       return m_fs.GetFinalPathNameByHandleA(entry, path);
     }

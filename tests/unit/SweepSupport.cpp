@@ -106,11 +106,15 @@ const std::vector<std::string>& InstallerQuestions() {
 void AnswerAsTheInstallersUser(MemoryUi& ui, const char* dest) {
   ui.AddResources(InstallerResources());
   ui.SetModuleFileName("Q:\\installer.exe");
-  std::vector<UiAction> setup;
-  if (dest != nullptr) setup.push_back(UiAction::Type(IDC_SETUP_DEST, dest));
-  setup.push_back(UiAction::Return());
-  ui.AlwaysAnswerDialog(IDD_SETUP, setup)
-      .AlwaysAnswerDialog(IDD_COPY, {})
+  if (dest != nullptr) {
+    // The destination typed once; shown again (the destination refused), the
+    // dialog is left, and the quit question answered Yes.
+    ui.ExpectDialog(IDD_SETUP, {UiAction::Type(IDC_SETUP_DEST, dest), UiAction::Return()})
+        .AlwaysAnswerDialog(IDD_SETUP, {UiAction::Escape()});
+  } else {
+    ui.AlwaysAnswerDialog(IDD_SETUP, {UiAction::Return()});
+  }
+  ui.AlwaysAnswerDialog(IDD_COPY, {})
       .AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
   for (const std::string& question : InstallerQuestions()) ui.AlwaysAnswerMessageBox(question, IDYES);
   ui.AnswerUnscriptedMessageBoxes(IDNO);

@@ -29,9 +29,10 @@ void SetUpSystem(MemoryPlatform& platform);
 // The installer's questions that lead on (answered Yes by its user).
 const std::vector<std::string>& InstallerQuestions();
 
-// The user of the whole installation: Return in each dialog (after typing
-// dest into the destination field, when given), Yes to the questions that
-// lead on, OK to every notice.
+// The user of the whole installation: Return in each dialog, Yes to the
+// questions that lead on, OK to every notice. With dest, the setup dialog
+// gets dest typed and Return the first time, Escape (and Yes to quitting)
+// any time after, when the destination was refused.
 void AnswerAsTheInstallersUser(MemoryUi& ui, const char* dest = nullptr);
 
 // Runs a program to its end; a script error (a window nobody expected, a

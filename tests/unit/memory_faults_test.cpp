@@ -105,6 +105,10 @@ const std::vector<OperationCase>& Cases() {
          CString path = "kept";
          return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
        }},
+      {"GetLongPathNameA", kCode, [](MemorySystem& s) {
+         CString longPath = "kept";
+         return s.Files().GetLongPathNameA("C:\\d", longPath) == 0 && LastIs(s) && longPath == "kept";
+       }},
       {"GetFullPathNameA", kCode, [](MemorySystem& s) {
          CString full = "kept";
          return s.Files().GetFullPathNameA("d\\..\\e", full) == 0 && LastIs(s) && full == "kept";

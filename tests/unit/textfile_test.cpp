@@ -87,6 +87,7 @@ class OpenOnlyFileSystem : public IFileSystem {
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
   DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
   DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
+  DWORD GetLongPathNameA(const CString&, CString&) override { return 0; }
   BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
   DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
   UINT GetWindowsDirectoryA(CString&) override { return 0; }

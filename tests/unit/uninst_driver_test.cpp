@@ -383,6 +383,10 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"W:\\Temp\\uninst.exe", kFolderRefusal},
       {"W:\\uninst.exe", kFolderRefusal},
       {"C:\\Nowhere\\uninst.exe", kFolderRefusal},
+      // An allowed folder reached through a link or a mapped drive: another
+      // user may have put the link there after the start.
+      {"D:\\Linked\\Drama\\uninst.exe", kFolderRefusal},
+      {"G:\\Drama\\uninst.exe", kFolderRefusal},
   };
   for (const Case& c : cases) {
     const CString folder = ModuleFolder(c.module);
@@ -403,6 +407,9 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
     other.Files().AddFolder("C:\\ProgramData");
     other.Files().AddLink("D:\\PD", "C:\\ProgramData");
     other.Shell().SetSpecialFolder(0x0023, "D:\\PD");
+    other.Files().AddFile("C:\\Games\\Drama\\kept.txt", "k");
+    other.Files().AddLink("D:\\Linked", "C:\\Games");
+    other.Files().AddDriveAlias('G', "C:\\Games");
     other.Ui().SetModuleFileName(c.module);
     other.Ui().ExpectMessageBox(c.message, IDOK);
     const std::string before = StateOf(other);
@@ -422,9 +429,6 @@ TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAcceptedUnderTheirFinalPaths) {
   SetUserFolders(platform.Shell());
   platform.Drives().Add('Z', DRIVE_FIXED);
   fs.AddShortName("C:\\Program Files", "PROGRA~1");
-  fs.AddFolder("C:\\Games\\Drama");
-  fs.AddLink("C:\\Users\\me\\Documents\\Linked", "C:\\Games");
-  fs.AddDriveAlias('G', "C:\\Games");
   struct Case {
     const char* module;
     const char* final;  // null: the module's folder as spelled
@@ -440,11 +444,9 @@ TEST_F(UninstDriver, FoldersNearTheRefusedOnesAreAcceptedUnderTheirFinalPaths) {
       {"C:\\Users\\me\\Documents\\My Game\\uninst.exe", nullptr},
       {"C:\\Users\\me\\Other\\uninst.exe", nullptr},
       {"C:\\Program Files\\Common\\uninst.exe", nullptr},
-      // Other spellings of an allowed folder: judged, shown and walked as
-      // the folder they reach.
+      // Another spelling of an allowed folder: judged, shown and walked as
+      // the folder it names.
       {"c:\\PROGRA~1\\harborlit\\drama1\\uninst.exe", "C:\\Program Files\\Harborlit\\Drama1"},
-      {"C:\\Users\\me\\Documents\\Linked\\Drama\\uninst.exe", "C:\\Games\\Drama"},
-      {"G:\\Drama\\uninst.exe", "C:\\Games\\Drama"},
   };
   for (const Case& c : cases) {
     const CString folder = ModuleFolder(c.module);
