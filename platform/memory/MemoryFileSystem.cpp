@@ -293,6 +293,10 @@ DWORD MemoryFileSystem::GetLongPathNameA(const CString& path, CString& longPath)
   return static_cast<DWORD>(longPath.GetLength());
 }
 
+bool MemoryFileSystem::AddRawEntry(const CString& folder, const CString& name, bool isFolder) {
+  return m_core->files.AddRawEntry(folder.view(), name.view(), isFolder);
+}
+
 bool MemoryFileSystem::AddShortName(const CString& path, const CString& shortName) {
   return m_core->files.AddShortName(path.view(), shortName.view());
 }

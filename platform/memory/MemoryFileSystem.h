@@ -74,6 +74,9 @@ class MemoryFileSystem final : public IFileSystem {
   // '?' in names, so it never resolves to another entry. False unless the
   // last component holds a '?' (and no '*').
   bool AddUnnarrowable(const CString& path, bool folder);
+  // An entry named exactly name in the existing folder, a name no path
+  // reaches: "evil." keeps its dot, "nul.txt" is a file, not the device.
+  bool AddRawEntry(const CString& folder, const CString& name, bool isFolder);
   // A short (8.3) name for the existing entry at path: a path may spell
   // the entry either way; listings and final paths give the long name.
   bool AddShortName(const CString& path, const CString& shortName);

@@ -860,6 +860,15 @@ bool FileTree::AddUnnarrowable(std::string_view path, bool folder) {
   return true;
 }
 
+bool FileTree::AddRawEntry(std::string_view folder, std::string_view name, bool isFolder) {
+  const std::shared_ptr<FsNode> parent = Content(Lookup(folder));
+  if (!parent || !parent->folder || name.empty() || parent->children.count(FoldName(name)) != 0) return false;
+  auto node = NewNode(std::string(name), isFolder, parent->drive);
+  if (!isFolder) node->attributes = FILE_ATTRIBUTE_ARCHIVE;
+  Attach(parent, node);
+  return true;
+}
+
 bool FileTree::SetLocked(std::string_view path, bool locked) {
   std::shared_ptr<FsNode> node = Lookup(path);
   if (!node || node->folder) return false;

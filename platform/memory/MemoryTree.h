@@ -164,6 +164,10 @@ class FileTree {
   // itself is not). False when there is no such folder.
   bool Watch(std::string_view folder);
   const std::vector<std::string>& Touches() const { return m_touches; }
+  // An entry named exactly name in the existing folder, a name no path
+  // reaches ("evil." with its dot, "nul.txt" as a file): as a program that
+  // creates entries through "\\?\" paths leaves them.
+  bool AddRawEntry(std::string_view folder, std::string_view name, bool isFolder);
   // A short name for the existing entry at path.
   bool AddShortName(std::string_view path, std::string_view shortName);
   // The drive letter as another name for the existing folder target.

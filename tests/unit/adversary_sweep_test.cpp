@@ -73,9 +73,12 @@ const std::vector<Move>& Moves() {
          }
        }},
       {"delete", [](MemoryFileSystem& fs, const std::string& t) { fs.UserDelete(t); }},
-      {"a name without an exact form beside it",
+      {"hostile names beside it (without an exact form, a trailing dot, a device's)",
        [](MemoryFileSystem& fs, const std::string& t) {
-         fs.AddUnnarrowable((fs.IsFolder(t) ? t : ParentOf(t)) + "\\x?..?..?outside", true);
+         const std::string folder = fs.IsFolder(t) ? t : ParentOf(t);
+         fs.AddUnnarrowable(folder + "\\x?..?..?outside", true);
+         fs.AddRawEntry(folder, "evil.", false);
+         fs.AddRawEntry(folder, "nul.txt", false);
        }},
   };
   return moves;
@@ -178,8 +181,12 @@ struct Step {
   }
   // What the move itself may change (a rename's new name, a planted name).
   std::vector<std::string> Places() const {
-    const std::string hostile = "\\x?..?..?outside";
-    return {target, target + "~", target + hostile, ParentOf(target) + hostile};
+    std::vector<std::string> places = {target, target + "~"};
+    for (const char* name : {"\\x?..?..?outside", "\\evil.", "\\nul.txt"}) {
+      places.push_back(target + name);
+      places.push_back(ParentOf(target) + name);
+    }
+    return places;
   }
 };
 
