@@ -41,12 +41,16 @@ const std::string kInstall = kGames + "\\Drama1";
 const std::string kStartMenu = sweep::kPrograms + "\\" + names::kStartMenuFolder;
 // What the links the user plants point to: nothing may reach inside.
 const std::string kOutside = "C:\\outside";
+// Another folder of the user's beside the destination: a link may point
+// there too, and nothing of it may change.
+const std::string kSaves = kGames + "\\saves";
 
 // ---------------------------------------------------------------- moves
 
 struct Move {
   const char* name;
   std::function<void(MemoryFileSystem&, const std::string& target)> make;
+  bool putsLink = false;
 };
 
 // The folder a path lies in (a separator is never the second byte of ソ).
@@ -63,12 +67,23 @@ const std::vector<Move>& Moves() {
        [](MemoryFileSystem& fs, const std::string& t) {
          if (fs.Exists(t) && fs.UserRename(t, t + "~") != 0) return;
          fs.AddLink(t, kOutside);
-       }},
+       },
+       true},
+      {"a link to the user's other folder in its place",
+       [](MemoryFileSystem& fs, const std::string& t) {
+         if (fs.Exists(t) && fs.UserRename(t, t + "~") != 0) return;
+         fs.AddLink(t, kSaves);
+       },
+       true},
+      // Where nothing is yet, a file: in the way of a folder the program
+      // would make, or of a file it would write.
       {"a file for a folder, a folder for a file",
        [](MemoryFileSystem& fs, const std::string& t) {
          if (fs.IsFolder(t)) {
            if (fs.UserRename(t, t + "~") == 0) fs.AddFile(t, "planted");
-         } else if (fs.Exists(t) && fs.UserDelete(t) == 0) {
+         } else if (!fs.Exists(t)) {
+           fs.AddFile(t, "planted");
+         } else if (fs.UserDelete(t) == 0) {
            fs.AddFolder(t);
          }
        }},
@@ -101,7 +116,7 @@ void Arrange(MemoryPlatform& p) {
   p.Files().AddFile(kOutside + "\\canary.txt", "outside");
   p.Files().AddFile(kOutside + "\\images\\top.jpg", "outside");
   p.Files().AddFolder(kInstall);
-  p.Files().AddFile(kGames + "\\saves\\game.sav", "the user's");
+  p.Files().AddFile(kSaves + "\\game.sav", "the user's");
 }
 
 void Install(MemoryPlatform& p) { sweep::RunProgram<CInstallerApp>(p); }
@@ -207,7 +222,7 @@ std::vector<std::vector<Step>> StepsOf(const Flow& flow) {
         for (const Move& move : Moves()) {
           // A destination that is a link when the installer looks at it is
           // one the user chose: it is followed once, and then held.
-          if (flow.linkedDestinationIsChosen && target == kInstall && &move == &Moves()[1]) continue;
+          if (flow.linkedDestinationIsChosen && target == kInstall && move.putsLink) continue;
           at.push_back({rule->Operation(), static_cast<int>(i + 1), &move, target});
         }
       }
@@ -243,15 +258,17 @@ void RunWith(const Flow& flow, const std::vector<Step>& steps) {
   MemoryPlatform p;
   flow.arrange(p);
   MemoryFileSystem& fs = p.Files();
+  std::vector<const mem::FaultRule*> rules;
   for (const Step& step : steps) {
-    p.Fail(step.op, 0).OnCall(step.n).Before([&fs, &step] {
+    rules.push_back(&p.Fail(step.op, 0).OnCall(step.n).Before([&fs, &step] {
       if (!ThroughLink(fs, step.target)) step.move->make(fs, step.target);
-    });
+    }));
   }
   const Snapshot before = sweep::Take(p, "C");
   const std::size_t boxesBefore = p.Ui().MessageBoxes().size();
   fs.Watch(kOutside);
   flow.run(p);
+  for (const mem::FaultRule* rule : rules) EXPECT_EQ(rule->Fired(), 1) << "the move was made";
   EXPECT_TRUE(fs.Touches().empty()) << "reached inside the canaries: " << testing::PrintToString(fs.Touches());
   const auto& boxes = p.Ui().MessageBoxes();
   for (std::size_t i = boxesBefore; i < boxes.size(); ++i) {
@@ -260,7 +277,7 @@ void RunWith(const Flow& flow, const std::vector<Step>& steps) {
                 IsSystemText(text))
         << testing::PrintToString(boxes[i].text);
   }
-  std::vector<std::string> places = {kGames, kStartMenu};
+  std::vector<std::string> places = {kInstall, kStartMenu};
   for (const Step& step : steps) {
     for (const std::string& place : step.Places()) places.push_back(place);
   }
