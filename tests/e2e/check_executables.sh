@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Windows programs stand alone: they import only the system's own DLLs
 # (no libstdc++, libgcc or winpthread beside them) and carry a manifest that
-# asks for administrator rights and names the supported systems.
+# asks for administrator rights and names the supported systems. They are
+# shipped small: no symbols inside (at most 400 KB each), which lie beside
+# them in NAME.exe.debug, named by the program's debug link.
 # Usage: check_executables.sh OBJDUMP EXE...
 set -euo pipefail
 objdump=$1
@@ -26,6 +28,20 @@ for exe in "$@"; do
       failed=1
     fi
   done
-  [ "$failed" = 0 ] && echo "ok $name: $(tr '\n' ' ' <<<"$dlls")"
+  size=$(stat -c %s "$exe")
+  if [ "$size" -gt 409600 ]; then
+    echo "FAIL $name is $size bytes, more than 400 KB"
+    failed=1
+  fi
+  if "$objdump" -h "$exe" | grep -qE ' \.debug_| \.symtab'; then
+    echo "FAIL $name still carries debugging information"
+    failed=1
+  fi
+  if ! "$objdump" -h "$exe.debug" 2>/dev/null | grep -q ' \.debug_info' ||
+     ! "$objdump" -s -j .gnu_debuglink "$exe" 2>/dev/null | grep -qF "$(basename "$exe.debug" | cut -c1-12)"; then
+    echo "FAIL $name: no symbols in $name.debug, or the program does not name that file"
+    failed=1
+  fi
+  [ "$failed" = 0 ] && echo "ok $name: $size bytes; $(tr '\n' ' ' <<<"$dlls")"
 done
 exit "$failed"

@@ -1,0 +1,13 @@
+# drama_split_debug(TARGET)
+# The shipped programs carry no symbols: after the link their debugging
+# information moves to TARGET_FILE.debug beside them, the program is
+# stripped, and it names that file (a GNU debug link) so a debugger given
+# both finds the symbols again.
+function(drama_split_debug target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+    COMMAND ${CMAKE_STRIP} --strip-all $<TARGET_FILE:${target}>
+    COMMAND ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug $<TARGET_FILE:${target}>
+    COMMENT "Moving the symbols of ${target} to $<TARGET_FILE_NAME:${target}>.debug"
+    VERBATIM)
+endfunction()
