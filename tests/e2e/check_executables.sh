@@ -3,7 +3,9 @@
 # (no libstdc++, libgcc or winpthread beside them) and carry a manifest that
 # asks for administrator rights and names the supported systems. They are
 # shipped small: no symbols inside (at most 400 KB each), which lie beside
-# them in NAME.exe.debug, named by the program's debug link.
+# them in NAME.exe.debug, named by the program's debug link. Their resources
+# are read back (check_resources.py): Japanese dialogs, the version
+# information, and the icons (the uninstaller's second one is UnInstall.lnk's).
 # Usage: check_executables.sh OBJDUMP EXE...
 set -euo pipefail
 objdump=$1
@@ -42,6 +44,12 @@ for exe in "$@"; do
     echo "FAIL $name: no symbols in $name.debug, or the program does not name that file"
     failed=1
   fi
+  case "$name" in
+    installer.exe) description="ドラマＣＤ１ インストーラー" icons=1 ;;
+    uninst.exe) description="ドラマＣＤ１ アンインストーラー" icons=2 ;;
+    *) description="?" icons=1 ;;
+  esac
+  python3 "$(dirname "$0")/check_resources.py" "$exe" "$description" "$icons" || failed=1
   [ "$failed" = 0 ] && echo "ok $name: $size bytes; $(tr '\n' ' ' <<<"$dlls")"
 done
 exit "$failed"
