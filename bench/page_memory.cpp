@@ -16,6 +16,7 @@
 #include <string>
 
 #include "installer/PageLinks.h"
+#include "tests/unit/FailingFileSystem.h"
 
 namespace {
 
@@ -36,39 +37,16 @@ class PosixStream : public IFileStream {
 
 // The calls the page rewriting makes, over POSIX files; paths are used as
 // they are. Everything else fails.
-class PosixFiles : public IFileSystem {
+class PosixFiles : public FailingFileSystem {
  public:
-  INT_PTR findfirst(const CString&, FindData&) override { return -1; }
-  int findnext(INT_PTR, FindData&) override { return -1; }
-  int findclose(INT_PTR) override { return -1; }
-  BOOL CreateDirectoryA(const CString&) override { return FALSE; }
-  BOOL CopyFileA(const CString&, const CString&, BOOL) override { return FALSE; }
   DWORD GetFileAttributesA(const CString& path) override {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
   }
-  BOOL SetFileAttributesA(const CString&, DWORD) override { return FALSE; }
   BOOL DeleteFileA(const CString& path) override { return unlink(path.c_str()) == 0; }
-  BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
-  INT_PTR OpenFolderHandle(const CString&) override { return -1; }
-  INT_PTR OpenEntryAt(INT_PTR, const CString&) override { return -1; }
-  DWORD GetHandleAttributes(INT_PTR) override { return INVALID_FILE_ATTRIBUTES; }
-  BOOL GetHandleFileId(INT_PTR, std::uint64_t&) override { return FALSE; }
-  BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
-  BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
-  BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
-  DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
-  DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
-  DWORD GetLongPathNameA(const CString&, CString&) override { return 0; }
   BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD) override {
     return newName != nullptr && std::rename(existing.c_str(), newName->c_str()) == 0;
   }
-  DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
-  BOOL SetCurrentDirectoryA(const CString&) override { return FALSE; }
-  UINT GetWindowsDirectoryA(CString&) override { return 0; }
-  DWORD GetLastError() override { return m_error; }
-  void SetLastError(DWORD code) override { m_error = code; }
-  CString FormatMessageA(DWORD) override { return CString(); }
   std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override {
     std::FILE* f = std::fopen(path.c_str(), mode == FileOpenMode::Read ? "rb" : "wb");
     if (f == nullptr) {
@@ -77,9 +55,6 @@ class PosixFiles : public IFileSystem {
     }
     return std::make_unique<PosixStream>(f);
   }
-
- private:
-  DWORD m_error = 0;
 };
 
 long PeakKb() {

@@ -246,26 +246,33 @@ BOOL MemoryFileSystem::DeleteByHandle(INT_PTR entry) {
   return TRUE;
 }
 
-DWORD MemoryFileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
-  std::string final;
-  const std::optional<DWORD> fault = Fault("GetFinalPathNameByHandleA", m_core->files.HandlePath(entry));
-  if (const DWORD error = fault ? *fault : m_core->files.FinalPath(entry, final); error != 0) {
+
+
+DWORD MemoryFileSystem::PathAnswer(const char* operation, std::string_view faultPath,
+                                   const std::function<DWORD(std::string&)>& ask, CString& out) {
+  std::string answer;
+  const std::optional<DWORD> fault = Fault(operation, faultPath);
+  if (const DWORD error = fault ? *fault : ask(answer); error != 0) {
     Fail(error);
     return 0;
   }
-  path = final;
-  return static_cast<DWORD>(path.GetLength());
+  out = answer;
+  return static_cast<DWORD>(out.GetLength());
+}
+
+DWORD MemoryFileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
+  return PathAnswer("GetFinalPathNameByHandleA", m_core->files.HandlePath(entry),
+                    [&](std::string& out) { return m_core->files.FinalPath(entry, out); }, path);
 }
 
 DWORD MemoryFileSystem::GetFullPathNameA(const CString& path, CString& full) {
-  std::string resolved;
-  const std::optional<DWORD> fault = Fault("GetFullPathNameA", path.view());
-  if (const DWORD error = fault ? *fault : m_core->files.FullPathName(path.view(), resolved); error != 0) {
-    Fail(error);
-    return 0;
-  }
-  full = resolved;
-  return static_cast<DWORD>(full.GetLength());
+  return PathAnswer("GetFullPathNameA", path.view(),
+                    [&](std::string& out) { return m_core->files.FullPathName(path.view(), out); }, full);
+}
+
+DWORD MemoryFileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
+  return PathAnswer("GetLongPathNameA", path.view(),
+                    [&](std::string& out) { return m_core->files.LongPathName(path.view(), out); }, longPath);
 }
 
 DWORD MemoryFileSystem::UserRename(const CString& from, const CString& to) {
@@ -282,16 +289,6 @@ bool MemoryFileSystem::Watch(const CString& folder) { return m_core->files.Watch
 
 const std::vector<std::string>& MemoryFileSystem::Touches() const { return m_core->files.Touches(); }
 
-DWORD MemoryFileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
-  std::string resolved;
-  const std::optional<DWORD> fault = Fault("GetLongPathNameA", path.view());
-  if (const DWORD error = fault ? *fault : m_core->files.LongPathName(path.view(), resolved); error != 0) {
-    Fail(error);
-    return 0;
-  }
-  longPath = resolved;
-  return static_cast<DWORD>(longPath.GetLength());
-}
 
 bool MemoryFileSystem::AddRawEntry(const CString& folder, const CString& name, bool isFolder) {
   return m_core->files.AddRawEntry(folder.view(), name.view(), isFolder);

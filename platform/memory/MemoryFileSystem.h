@@ -12,6 +12,7 @@
 // attribute bits are read when the entry is returned.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -124,6 +125,11 @@ class MemoryFileSystem final : public IFileSystem {
   std::optional<DWORD> Fault(const char* operation, std::string_view path,
                              std::string_view other = std::string_view());
   BOOL Fail(DWORD code);
+  // A call that hands back a path: the fault rule for operation (on
+  // faultPath) or ask's error fails it; else out takes the answer and its
+  // length is returned.
+  DWORD PathAnswer(const char* operation, std::string_view faultPath, const std::function<DWORD(std::string&)>& ask,
+                   CString& out);
 
   std::shared_ptr<mem::MemoryCore> m_core;
 };

@@ -216,12 +216,12 @@ FileTree::Located FileTree::Locate(const FullPath& path) {
   }
   result.parent = folder;
   result.node = Child(*folder, path.Leaf());
-  NoteAccess(folder.get(), path.Text(), true);
+  NoteAccess(folder.get(), path.Text());
   return result;
 }
 
-void FileTree::NoteAccess(const FsNode* node, std::string_view what, bool itself) const {
-  for (const FsNode* at = itself ? node : (node != nullptr ? node->parent : nullptr); at != nullptr; at = at->parent) {
+void FileTree::NoteAccess(const FsNode* folder, std::string_view what) const {
+  for (const FsNode* at = folder; at != nullptr; at = at->parent) {
     if (at->watched) {
       m_touches.emplace_back(what);
       return;
@@ -569,7 +569,7 @@ DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& hand
   if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
   // Relative to the folder itself: a link opened as itself shows nothing of
   // its target.
-  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name), true);
+  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   auto child = parent->children.find(FoldName(name));
   if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
   const std::shared_ptr<FsNode>& node = child->second;
@@ -599,7 +599,7 @@ DWORD FileTree::ListHandle(INT_PTR folder, std::vector<FolderEntry>& entries) co
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const FsNode& node = *it->second.node;
   if (!node.folder) return ERROR_DIRECTORY;
-  NoteAccess(&node, "list " + PathOf(node), true);
+  NoteAccess(&node, "list " + PathOf(node));
   entries.clear();
   for (const auto& [key, child] : node.children) {
     entries.push_back({CString(child->name), child->ReportedAttributes(), child->id});

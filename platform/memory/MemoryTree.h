@@ -213,8 +213,9 @@ class FileTree {
   static FullPath FullPathOf(const FsNode& node);
   std::string PathOf(const FsNode& node) const;
   void DumpNode(const FsNode& node, const std::string& indent, std::string& out) const;
-  // Records an access when node lies in a watched folder (or is one, with itself).
-  void NoteAccess(const FsNode* node, std::string_view what, bool itself) const;
+  // Records an access to what is in folder when it is a watched folder or
+  // lies in one.
+  void NoteAccess(const FsNode* folder, std::string_view what) const;
   // The child of folder named name, by its name or its short name.
   static std::shared_ptr<FsNode> Child(const FsNode& folder, std::string_view name);
 

@@ -5,6 +5,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "platform/win32/Win32Strings.h"
@@ -69,6 +70,24 @@ bool RefusesReplacement(const std::wstring& existing, DWORD replacementAttribute
                        (present & kMustMatch & ~replacementAttributes) != 0;
   if (refused) ::SetLastError(ERROR_ACCESS_DENIED);
   return refused;
+}
+
+// A W call that writes a path into a buffer and returns its length, or the
+// size it needs when the buffer is too small: asked again with that size,
+// then narrowed exactly. The length of the narrowed path, 0 on failure
+// (out unchanged; a path without an exact Shift-JIS form is a failure).
+DWORD NarrowedPath(const std::function<DWORD(wchar_t*, DWORD)>& call, CString& out) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (length >= buffer.size()) {
+    buffer.resize(length + 1);
+    length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+  }
+  if (length == 0 || length >= buffer.size()) return 0;
+  CString narrow;
+  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow) || narrow.IsEmpty()) return 0;
+  out = narrow;
+  return static_cast<DWORD>(narrow.GetLength());
 }
 
 }  // namespace
@@ -184,49 +203,23 @@ BOOL Win32FileSystem::SetCurrentDirectoryA(const CString& folder) {
   return ::SetCurrentDirectoryW(Widen(folder.view()).c_str());
 }
 
+
+
+
 UINT Win32FileSystem::GetWindowsDirectoryA(CString& folder) {
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  UINT length = ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  if (length >= buffer.size()) {
-    buffer.resize(length + 1);
-    length = ::GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  }
-  if (length == 0 || length >= buffer.size()) return 0;
-  CString narrow;
-  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
-  if (narrow.IsEmpty()) return 0;
-  folder = narrow;
-  return static_cast<UINT>(narrow.GetLength());
+  return NarrowedPath([](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); }, folder);
 }
 
 DWORD Win32FileSystem::GetFullPathNameA(const CString& path, CString& full) {
   const std::wstring wide = Widen(path.view());
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-  if (length >= buffer.size()) {
-    buffer.resize(length + 1);
-    length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-  }
-  if (length == 0 || length >= buffer.size()) return 0;
-  CString narrow;
-  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
-  full = narrow;
-  return static_cast<DWORD>(narrow.GetLength());
+  return NarrowedPath(
+      [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); }, full);
 }
 
 DWORD Win32FileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
   const std::wstring wide = Widen(path.view());
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  DWORD length = ::GetLongPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (length >= buffer.size()) {
-    buffer.resize(length + 1);
-    length = ::GetLongPathNameW(wide.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-  }
-  if (length == 0 || length >= buffer.size()) return 0;
-  CString narrow;
-  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
-  longPath = narrow;
-  return static_cast<DWORD>(narrow.GetLength());
+  return NarrowedPath([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(wide.c_str(), buffer, size); },
+                      longPath);
 }
 
 DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
@@ -430,21 +423,15 @@ BOOL Win32FileSystem::DeleteByHandle(INT_PTR entry) {
   return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
+
 DWORD Win32FileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
   const HANDLE handle = Entry(entry);
   if (handle == INVALID_HANDLE_VALUE) return 0;
-  constexpr DWORD kFlags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), kFlags);
-  if (length >= buffer.size()) {
-    buffer.resize(length + 1);
-    length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), kFlags);
-  }
-  if (length == 0 || length >= buffer.size()) return 0;
-  CString narrow;
-  if (!win32::NarrowExact(std::wstring_view(buffer.data(), length), narrow)) return 0;
-  path = narrow;
-  return static_cast<DWORD>(narrow.GetLength());
+  return NarrowedPath(
+      [&](wchar_t* buffer, DWORD size) {
+        return ::GetFinalPathNameByHandleW(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+      },
+      path);
 }
 
 BOOL Win32FileSystem::CloseEntryHandle(INT_PTR handle) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/HeldFolders.h"
 #include "installer/InstallerApp.h"
 #include "platform/memory/MemoryFaults.h"
 #include "platform/memory/MemoryPlatform.h"
@@ -53,12 +54,7 @@ struct Move {
   bool putsLink = false;
 };
 
-// The folder a path lies in (a separator is never the second byte of ソ).
-std::string ParentOf(const std::string& path) {
-  const CString p(path);
-  const int slash = p.ReverseFind('\\');
-  return slash < 0 ? std::string() : p.Left(slash).str();
-}
+std::string ParentOf(const std::string& path) { return FolderOf(CString(path)).str(); }
 
 const std::vector<Move>& Moves() {
   static const std::vector<Move> moves = {

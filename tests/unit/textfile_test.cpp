@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/memory/MemorySystem.h"
+#include "tests/unit/FailingFileSystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -55,7 +56,7 @@ class SinkStream : public IFileStream {
 
 // Only OpenFile matters here: files named in the map can be read or
 // written, every other name cannot be opened.
-class OpenOnlyFileSystem : public IFileSystem {
+class OpenOnlyFileSystem : public FailingFileSystem {
  public:
   std::map<std::string, std::string> files;
   std::size_t chunk = 3;  // bytes served per read
@@ -69,32 +70,6 @@ class OpenOnlyFileSystem : public IFileSystem {
     }
     return std::make_unique<ChunkedStream>(it->second, chunk);
   }
-  INT_PTR findfirst(const CString&, FindData&) override { return -1; }
-  int findnext(INT_PTR, FindData&) override { return -1; }
-  int findclose(INT_PTR) override { return -1; }
-  BOOL CreateDirectoryA(const CString&) override { return FALSE; }
-  BOOL CopyFileA(const CString&, const CString&, BOOL) override { return FALSE; }
-  DWORD GetFileAttributesA(const CString&) override { return INVALID_FILE_ATTRIBUTES; }
-  BOOL SetFileAttributesA(const CString&, DWORD) override { return FALSE; }
-  BOOL DeleteFileA(const CString&) override { return FALSE; }
-  BOOL RemoveDirectoryA(const CString&) override { return FALSE; }
-  INT_PTR OpenFolderHandle(const CString&) override { return -1; }
-  INT_PTR OpenEntryAt(INT_PTR, const CString&) override { return -1; }
-  DWORD GetHandleAttributes(INT_PTR) override { return INVALID_FILE_ATTRIBUTES; }
-  BOOL GetHandleFileId(INT_PTR, std::uint64_t&) override { return FALSE; }
-  BOOL ListFolderHandle(INT_PTR, std::vector<FolderEntry>&) override { return FALSE; }
-  BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
-  BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
-  DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
-  DWORD GetFullPathNameA(const CString&, CString&) override { return 0; }
-  DWORD GetLongPathNameA(const CString&, CString&) override { return 0; }
-  BOOL MoveFileExA(const CString&, const CString*, DWORD) override { return FALSE; }
-  DWORD GetCurrentDirectoryA(DWORD, CString&) override { return 0; }
-  UINT GetWindowsDirectoryA(CString&) override { return 0; }
-  BOOL SetCurrentDirectoryA(const CString&) override { return FALSE; }
-  DWORD GetLastError() override { return 0; }
-  void SetLastError(DWORD) override {}
-  CString FormatMessageA(DWORD) override { return {}; }
 };
 
 std::vector<std::string> ReadPieces(const std::string& content, std::size_t chunk, int n) {
