@@ -10,6 +10,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 bash scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$(nproc 2>/dev/null || echo 2)" --target installer uninst e2e_driver e2e_inspect e2e_plant
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$(nproc 2>/dev/null || echo 2)" --target installer uninst e2e_driver e2e_inspect e2e_plant
 bash tests/e2e/demo.sh

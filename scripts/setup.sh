@@ -12,12 +12,19 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 xvfb xauth x11-utils
+  wine wine64 wine32:i386 xvfb xauth x11-utils
   locales imagemagick fonts-ipafont-gothic fonts-wine
   python3 file
   gcovr
   xorriso
 )
+
+# wine32 runs the 32-bit programs the CD ships (WoW64 in a 64-bit prefix);
+# its packages come from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture"
+  $SUDO dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -20,10 +20,14 @@ listing=$(python3 "$here/iso_tree.py" "$work/cd.iso")
 for name in 'HTML/表紙.html' 'HTML/ソング/' 'HTML/ソング/歌詞.html' 'HTML/images/ソラ.png' install.dat readme.txt; do
   grep -q "^$name" <<<"$listing" || e2e_fail "the image does not list $name"
 done
-if [ -n "${E2E_UNINST:-}" ]; then
-  grep -q "^uninst.dat	$(sha256sum <"$E2E_UNINST" | cut -d' ' -f1)\$" <<<"$listing" ||
-    e2e_fail "the image does not hold the built uninstaller as uninst.dat"
-fi
+# The programs on the image are this build's (the i686 ones in the build
+# the CD ships).
+for pair in "uninst.dat ${E2E_UNINST:-}" "installer.exe ${E2E_INSTALLER:-}"; do
+  read -r name built <<<"$pair"
+  [ -n "$built" ] || continue
+  grep -q "^$name	$(sha256sum <"$built" | cut -d' ' -f1)\$" <<<"$listing" ||
+    e2e_fail "the image does not hold the built $(basename "$built") as $name"
+done
 
 # The check must be able to fail.
 rejects() {

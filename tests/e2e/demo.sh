@@ -23,10 +23,10 @@
 # example an uninstallation) is one more function called from demo_main.
 #
 # Usage: tests/e2e/demo.sh [installer.exe [uninst.exe [e2e_driver.exe [e2e_inspect.exe [e2e_plant.exe]]]]]
-# (defaults: the win64 build's executables).
+# (defaults: the executables of the win32 build, the one the CD ships).
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-build=$repo/build/win64
+build=$repo/build/win32
 E2E_INSTALLER=$(readlink -f "${1:-${E2E_INSTALLER:-$build/installer/installer.exe}}")
 E2E_UNINST=$(readlink -f "${2:-${E2E_UNINST:-$build/uninst/uninst.exe}}")
 E2E_DRIVER=$(readlink -f "${3:-${E2E_DRIVER:-$build/tests/e2e/driver/e2e_driver.exe}}")
@@ -34,14 +34,14 @@ E2E_INSPECT=$(readlink -f "${4:-${E2E_INSPECT:-$build/tests/e2e/inspect/e2e_insp
 E2E_PLANT=$(readlink -f "${5:-${E2E_PLANT:-$build/tests/e2e/plant/e2e_plant.exe}}")
 for f in "$E2E_INSTALLER" "$E2E_UNINST" "$E2E_DRIVER" "$E2E_INSPECT" "$E2E_PLANT"; do
   [ -f "$f" ] || {
-    echo "demo: $f is missing; build the win64 preset first (cmake --build --preset win64)" >&2
+    echo "demo: $f is missing; build the win32 preset first (cmake --build --preset win32)" >&2
     exit 1
   }
 done
 export E2E_INSTALLER E2E_UNINST E2E_DRIVER E2E_INSPECT E2E_PLANT
 
 # DEMO_OUT: where the page and its files go; DEMO_NAME: the scenario name of
-# the run (its logs in build/win64/e2e-out/NAME), so a test run of the demo
+# the run (its logs in build/win32/e2e-out/NAME), so a test run of the demo
 # keeps clear of ./demo.sh's.
 DEMO_OUT=${DEMO_OUT:-$repo/out/demo}
 DEMO_NAME=${DEMO_NAME:-demo}
@@ -192,11 +192,11 @@ demo_show_installation() {
       printf '  %-5s %10s  %s\n' "$hex" "$(stat -c %s "$(inst_unix_path "$path")")" "${path#"$dest_win"\\}"
     done <<<"$attrs"
     echo
-    echo "Registry HKEY_LOCAL_MACHINE\\$INST_UNINSTALL_KEY:"
+    echo "Registry HKEY_LOCAL_MACHINE\\$INST_UNINSTALL_KEY ($E2E_REG_VIEW-bit view):"
     local got text
     for value in UninstallString DisplayName; do
       echo "  $value"
-      got=$(inst_inspect reg "$INST_UNINSTALL_KEY" "$value") || got="(missing)"
+      got=$(inst_inspect reg "$E2E_REG_VIEW" "$INST_UNINSTALL_KEY" "$value") || got="(missing)"
       printf '%s\n' "$got" | sed 's/^/    /'
       # The system keeps the text in UTF-16; the installer passed Shift-JIS.
       text=$(printf '%s\n' "$got" | sed -n 's/^string\t//p')

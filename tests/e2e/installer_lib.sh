@@ -184,20 +184,24 @@ inst_check_files() {
 inst_check_registry() {
   local dest_win=$1 got want uninstaller
   uninstaller="$dest_win\\uninst.exe"
-  got=$(inst_inspect reg "$INST_UNINSTALL_KEY" UninstallString) || e2e_fail "no UninstallString: $got"
+  got=$(inst_inspect reg "$E2E_REG_VIEW" "$INST_UNINSTALL_KEY" UninstallString) || e2e_fail "no UninstallString: $got"
   want=$(printf 'type\t7\nbytes\t%d\nterminated\tyes\nstring\t%s' "$(((${#uninstaller} + 2) * 2))" "$uninstaller")
   [ "$got" = "$want" ] || e2e_fail "UninstallString is"$'\n'"$got"$'\n'"wanted"$'\n'"$want"
-  got=$(inst_inspect reg "$INST_UNINSTALL_KEY" DisplayName) || e2e_fail "no DisplayName: $got"
+  got=$(inst_inspect reg "$E2E_REG_VIEW" "$INST_UNINSTALL_KEY" DisplayName) || e2e_fail "no DisplayName: $got"
   want=$(printf 'type\t7\nbytes\t46\nterminated\tyes\nstring\t%s' "$INST_DISPLAY_NAME")
   [ "$got" = "$want" ] || e2e_fail "DisplayName is"$'\n'"$got"$'\n'"wanted"$'\n'"$want"
-  e2e_log "registry: UninstallString and DisplayName as expected"
+  got=$(inst_inspect reg-key "$E2E_OTHER_VIEW" "$INST_UNINSTALL_KEY")
+  [ "$got" = $'key\tabsent' ] || e2e_fail "the uninstall key is in the $E2E_OTHER_VIEW-bit view too: $got"
+  e2e_log "registry: UninstallString and DisplayName as expected, in the $E2E_REG_VIEW-bit view only"
 }
 
-# inst_expect_no_registry: the uninstall key does not exist.
+# inst_expect_no_registry: the uninstall key exists in neither view.
 inst_expect_no_registry() {
-  local got
-  got=$(inst_inspect reg-key "$INST_UNINSTALL_KEY")
-  [ "$got" = $'key\tabsent' ] || e2e_fail "the uninstall key exists: $got"
+  local got view
+  for view in 32 64; do
+    got=$(inst_inspect reg-key "$view" "$INST_UNINSTALL_KEY")
+    [ "$got" = $'key\tabsent' ] || e2e_fail "the uninstall key exists in the $view-bit view: $got"
+  done
 }
 
 # inst_expect_no_menu: the Start-menu folder Harborlit does not exist.

@@ -24,8 +24,8 @@
 #   E2E_DRIVER_TESTS  e2e_driver_tests.exe (driver_checks)
 #   E2E_PLATFORM_CHECK  platform_check.exe (hostile_names, platform check)
 #   E2E_PROBE     framework_probe.exe (the framework probe)
-#   E2E_OUT       root of the output folders   (build/win64/e2e-out)
-#   E2E_CACHE     where the template prefix is kept (build/win64/e2e-cache)
+#   E2E_OUT       root of the output folders   (build/win32/e2e-out)
+#   E2E_CACHE     where the template prefix is kept (build/win32/e2e-cache)
 #   E2E_REPO      the repository root (found from this file)
 # Optional:
 #   E2E_KEEP=1    keep the work folder (prefix, staged CD) for inspection
@@ -40,15 +40,16 @@
 #   WINE, WINESERVER  the Wine commands (wine, wineserver)
 # Set by this library for the scenario: E2E_NAME, E2E_DIR (output), E2E_WORK
 # (work folder), E2E_CD (the staged CD), E2E_EXIT (the program's exit code
-# after e2e_wait_program), E2E_CD_LABEL, E2E_DIALOG_FONT, E2E_HERE,
+# after e2e_wait_program), E2E_REG_VIEW and E2E_OTHER_VIEW (the registry
+# view the programs under test write, 32 or 64, and the other), E2E_CD_LABEL, E2E_DIALOG_FONT, E2E_HERE,
 # E2E_TEMPLATE and E2E_TEMPLATE_REVISION; the rest (E2E_*_PID) is its own.
 
 set -euo pipefail
 
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_REPO=${E2E_REPO:-$(cd "$E2E_HERE/../.." && pwd)}
-E2E_OUT=${E2E_OUT:-$E2E_REPO/build/win64/e2e-out}
-E2E_CACHE=${E2E_CACHE:-$E2E_REPO/build/win64/e2e-cache}
+E2E_OUT=${E2E_OUT:-$E2E_REPO/build/win32/e2e-out}
+E2E_CACHE=${E2E_CACHE:-$E2E_REPO/build/win32/e2e-cache}
 WINE=${WINE:-wine}
 WINESERVER=${WINESERVER:-wineserver}
 
@@ -58,7 +59,7 @@ E2E_DIALOG_FONT='"ＭＳ Ｐゴシック" 9'
 # The CD's volume label, by which the installer finds its drive.
 E2E_CD_LABEL=TAVRIN_DRAMACD1
 # Bump when the template's settings change, so old caches are not reused.
-E2E_TEMPLATE_REVISION=2
+E2E_TEMPLATE_REVISION=3
 
 E2E_NAME=
 E2E_WORK=
@@ -99,11 +100,31 @@ e2e_begin() {
   export WINEDLLOVERRIDES=winemenubuilder.exe=d
   unset WINEARCH WINELOADER
 
+  e2e_program_views
   e2e_display
   e2e_template
   export WINEPREFIX=$E2E_WORK/prefix
   cp -a "$E2E_TEMPLATE" "$WINEPREFIX"
   e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR"
+}
+
+# Sets E2E_REG_VIEW to the registry view the programs under test use: 32 for
+# an i686 build, whose HKLM\Software is Wow6432Node on 64-bit Windows, 64 for
+# x86-64; read from the machine field of the uninstaller's (or installer's)
+# PE header. E2E_OTHER_VIEW is the other one.
+e2e_program_views() {
+  local exe=${E2E_UNINST:-${E2E_INSTALLER:-}} pe machine
+  E2E_REG_VIEW=64
+  if [ -n "$exe" ] && [ -f "$exe" ]; then
+    pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+    machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')
+    case "$machine" in
+      014c) E2E_REG_VIEW=32 ;;
+      8664) E2E_REG_VIEW=64 ;;
+      *) e2e_fail "$exe is neither an i686 nor an x86-64 program (machine $machine)" ;;
+    esac
+  fi
+  E2E_OTHER_VIEW=$((96 - E2E_REG_VIEW))
 }
 
 # Ends the scenario (through its cleanup) when it runs longer than the given
@@ -211,13 +232,15 @@ Windows Registry Editor Version 5.00
 "MS UI Gothic"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"
 "MS Gothic"="IPAGothic"
-
-[HKEY_LOCAL_MACHINE\Software\Wine\Drives]
-"q:"="cdrom"
 EOF
     } >"$E2E_WORK/template.reg"
     WINEPREFIX=$build e2e_bounded 60 "$WINE" regedit /S "$(e2e_winpath "$E2E_WORK/template.reg")" ||
       e2e_fail "regedit failed"
+    # Q: is a CD drive. Wine's mount manager is a 64-bit program and reads the
+    # 64-bit view; with wine32 present a plain "wine reg" is the 32-bit one,
+    # whose HKLM\Software lands in Wow6432Node, so the view is named.
+    WINEPREFIX=$build e2e_bounded 60 "$WINE" reg add 'HKLM\Software\Wine\Drives' /v q: /t REG_SZ /d cdrom /reg:64 /f \
+      >"$E2E_WORK/drives.log" 2>&1 || e2e_fail "cannot make Q: a CD drive: $(cat "$E2E_WORK/drives.log")"
     WINEPREFIX=$build e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the template's wineserver did not end"
     touch "$build/.complete"
     mv "$build" "$E2E_TEMPLATE"

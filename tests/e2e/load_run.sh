@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The end-to-end suite under load: runs every e2e scenario of the win64 build
-# RUNS times in a row (5 unless given) while one busy loop per core keeps
-# every core busy, and stops at the first failing run. Build first:
-#   cmake --preset win64 && cmake --build --preset win64 -j2
+# The end-to-end suite under load: runs every e2e scenario of the win32 build
+# (E2E_LOAD_BUILD=win64 for the other) RUNS times in a row (5 unless given)
+# while one busy loop per core keeps every core busy, and stops at the first
+# failing run. Build first:
+#   cmake --preset win32 && cmake --build --preset win32 -j2
 #   bash tests/e2e/load_run.sh [RUNS]
 # E2E_LOAD_JOBS=N runs the scenarios N at a time (ctest -j); the logs of each
-# run are in build/win64/e2e-load/run-N.log.
+# run are in build/win32/e2e-load/run-N.log.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-5}
-build=$repo/build/win64
+build=$repo/build/${E2E_LOAD_BUILD:-win32}
 logs=$build/e2e-load
-[ -d "$build" ] || { echo "no win64 build in $build" >&2; exit 2; }
+[ -d "$build" ] || { echo "no build in $build" >&2; exit 2; }
 mkdir -p "$logs"
 
 burners=()

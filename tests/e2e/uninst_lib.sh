@@ -12,7 +12,7 @@
 #   uninst_keep_server                 one Wine server session from here on
 #   uninst_pending_renames             the restart deletions, one per line
 #   uninst_programs                    the Programs folder (Windows path)
-#   uninst_key_exists                  the uninstall entry is there
+#   uninst_key_in VIEW                 the uninstall entry is in that registry view
 #   uninst_tree DIR                    every path below DIR, sorted
 
 UNINST_CAPTION="ドラマＣＤ１ アンインストーラー"
@@ -83,10 +83,17 @@ uninst_tree() {
   (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort)
 }
 
-# uninst_key_exists: the product's uninstall entry is in the registry.
-uninst_key_exists() {
+# uninst_key_in VIEW: the product's uninstall entry is in the registry's
+# 32- or 64-bit view.
+uninst_key_in() {
   e2e_bounded 60 "$WINE" reg query \
-    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\VEVUVODIVERU1' >/dev/null 2>&1
+    'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\VEVUVODIVERU1' "/reg:$1" >/dev/null 2>&1
+}
+
+# uninst_expect_key: the uninstall entry is in the programs' view only.
+uninst_expect_key() {
+  uninst_key_in "$E2E_REG_VIEW" || e2e_fail "no uninstall key in the $E2E_REG_VIEW-bit view after $1"
+  ! uninst_key_in "$E2E_OTHER_VIEW" || e2e_fail "an uninstall key in the $E2E_OTHER_VIEW-bit view after $1"
 }
 
 # uninst_programs: the Start menu's Programs folder (a Windows path).
@@ -113,7 +120,7 @@ uninst_install_sample() {
   (cd "$shipped" && e2e_bounded 60 "$WINE" "$E2E_PLANT" register "$dest_win") >"$E2E_DIR/plant.log" 2>&1 ||
     e2e_fail "the registration could not be planted: $(cat "$E2E_DIR/plant.log")"
   [ -f "$dest/uninst.exe" ] || e2e_fail "no uninst.exe after the registration"
-  uninst_key_exists || e2e_fail "no uninstall key after the registration"
+  uninst_expect_key "the registration"
   local menu
   menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
   [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"
@@ -154,7 +161,7 @@ SCRIPT
   e2e_wait_program 30
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
   [ -f "$(uninst_unix "$dest_win")/uninst.exe" ] || e2e_fail "no uninst.exe after the installation"
-  uninst_key_exists || e2e_fail "no uninstall key after the installation"
+  uninst_expect_key "the installation"
   local menu
   menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
   [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"

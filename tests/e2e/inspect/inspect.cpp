@@ -5,12 +5,14 @@
 //
 //   e2e_inspect.exe codepages                  acp and oemcp of the system
 //   e2e_inspect.exe folder programs|appdata    a special folder's path
-//   e2e_inspect.exe reg KEY VALUE              a value under HKEY_LOCAL_MACHINE\KEY:
-//                                              type, bytes (as stored, UTF-16),
-//                                              each string of a REG_MULTI_SZ or
-//                                              REG_SZ, and whether a multi-string
-//                                              ends in its two terminating zeros
-//   e2e_inspect.exe reg-key KEY                "key present" or "key absent"
+//   e2e_inspect.exe reg VIEW KEY VALUE         a value under HKEY_LOCAL_MACHINE\KEY
+//                                              in the registry's 32- or 64-bit
+//                                              view (VIEW 32 or 64): type, bytes
+//                                              (as stored, UTF-16), each string
+//                                              of a REG_MULTI_SZ or REG_SZ, and
+//                                              whether a multi-string ends in its
+//                                              two terminating zeros
+//   e2e_inspect.exe reg-key VIEW KEY           "key present" or "key absent"
 //   e2e_inspect.exe link FILE                  a shortcut's fields
 //   e2e_inspect.exe attributes PATH...         each file's attributes in hex and
 //                                              its path, one line each
@@ -78,16 +80,24 @@ int SpecialFolder(std::wstring_view which) {
   return 0;
 }
 
-int RegistryKey(const std::wstring& subKey) {
+// KEY_READ in the named view of the registry ("32" or "64"); 0 for any other
+// word. Both views are open to 32- and 64-bit readers alike.
+REGSAM ReadIn(const std::wstring& view) {
+  if (view == L"32") return KEY_READ | KEY_WOW64_32KEY;
+  if (view == L"64") return KEY_READ | KEY_WOW64_64KEY;
+  return 0;
+}
+
+int RegistryKey(REGSAM access, const std::wstring& subKey) {
   win32::UniqueRegKey key;
-  const LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, key.put());
+  const LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, access, key.put());
   Field("key", status == ERROR_SUCCESS ? "present" : "absent");
   return 0;
 }
 
-int RegistryValue(const std::wstring& subKey, const std::wstring& name) {
+int RegistryValue(REGSAM access, const std::wstring& subKey, const std::wstring& name) {
   win32::UniqueRegKey key;
-  LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, key.put());
+  LONG status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, access, key.put());
   if (status != ERROR_SUCCESS) return Fail("cannot open the key, error " + std::to_string(status));
   DWORD type = 0;
   DWORD size = 0;
@@ -172,7 +182,8 @@ int Attributes(const std::vector<std::wstring>& paths) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: e2e_inspect.exe codepages | folder programs|appdata | reg KEY VALUE | reg-key KEY |\n"
+               "usage: e2e_inspect.exe codepages | folder programs|appdata | reg 32|64 KEY VALUE |\n"
+               "       reg-key 32|64 KEY |\n"
                "       link FILE | attributes PATH...\n");
   return 2;
 }
@@ -187,8 +198,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring& command = args[0];
   if (command == L"codepages" && args.size() == 1) return CodePages();
   if (command == L"folder" && args.size() == 2) return SpecialFolder(args[1]);
-  if (command == L"reg" && args.size() == 3) return RegistryValue(args[1], args[2]);
-  if (command == L"reg-key" && args.size() == 2) return RegistryKey(args[1]);
+  if (command == L"reg" && args.size() == 4 && ReadIn(args[1]) != 0) {
+    return RegistryValue(ReadIn(args[1]), args[2], args[3]);
+  }
+  if (command == L"reg-key" && args.size() == 3 && ReadIn(args[1]) != 0) return RegistryKey(ReadIn(args[1]), args[2]);
   if (command == L"attributes" && args.size() >= 2) return Attributes({args.begin() + 1, args.end()});
   if (command == L"link" && args.size() == 2) {
     if (FAILED(::CoInitialize(nullptr))) return Fail("CoInitialize failed");

@@ -20,7 +20,7 @@ e2e_wait_program 30
 dest=$(inst_unix_path "$INST_DEFAULT_DEST")
 printf 'changed\r\n' >"$dest/01.html"
 printf 'changed\r\n' >"$dest/uninst.exe"
-e2e_bounded 60 "$WINE" reg delete "HKLM\\$INST_UNINSTALL_KEY" /f >/dev/null 2>&1 || e2e_fail "cannot delete the uninstall key"
+e2e_bounded 60 "$WINE" reg delete "HKLM\\$INST_UNINSTALL_KEY" "/reg:$E2E_REG_VIEW" /f >/dev/null 2>&1 || e2e_fail "cannot delete the uninstall key"
 inst_expect_no_registry
 programs=$(inst_inspect folder programs)
 rm "$(inst_unix_path "${programs#path$'\t'}\\$INST_MENU_FOLDER\\$INST_UNINST_LINK")"

@@ -24,7 +24,7 @@ e2e_wait_program 30
 
 [ "$(cat "$elsewhere/canary.txt")" = alive ] || e2e_fail "the canary in the current folder is gone"
 [ -f "$elsewhere/sub/canary2.txt" ] || e2e_fail "the canary below the current folder is gone"
-! uninst_key_exists || e2e_fail "the uninstall key is still there"
+! uninst_key_in "$E2E_REG_VIEW" || e2e_fail "the uninstall key is still there"
 [ ! -e "$(uninst_unix "$(uninst_programs)\\Harborlit")" ] || e2e_fail "the Start-menu folder is still there"
 left=$(uninst_tree "$install")
 [ "$left" = uninst.exe ] || e2e_fail "the installation folder still holds: $left"

@@ -42,7 +42,7 @@ e2e_check_text_fit "$E2E_DIR/uninstall.log"
 e2e_wait_program 30
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "the uninstaller ended with exit code $E2E_EXIT, wanted 0"
 
-! uninst_key_exists || e2e_fail "the uninstall key is still there"
+! uninst_key_in "$E2E_REG_VIEW" || e2e_fail "the uninstall key is still there"
 [ ! -e "$(uninst_unix "$programs\\Harborlit")" ] || e2e_fail "the Start-menu folder Harborlit is still there"
 e2e_log "the uninstall key and the Start-menu folder with both shortcuts are gone"
 uninst_tree "$dest" | while read -r p; do [ -d "$dest/$p" ] && echo "$p/" || echo "$p"; done |
