@@ -41,10 +41,14 @@ function(drama_embed_resources target rc_file symbol)
 endfunction()
 
 # drama_windows_resources(TARGET RC_FILE): the resource script of a Windows
-# program, rebuilt when an icon or the shared version information changes.
+# program, rebuilt when an icon, the shared version information, or the
+# manifest or ids beside the script change.
 function(drama_windows_resources target rc_file)
   target_include_directories(${target} PRIVATE ${DRAMA_ICON_DIR})
+  get_filename_component(rc_abs ${rc_file} ABSOLUTE)
+  get_filename_component(rc_dir ${rc_abs} DIRECTORY)
+  file(GLOB beside CONFIGURE_DEPENDS ${rc_dir}/*.manifest ${rc_dir}/resource.h)
   set_source_files_properties(${rc_file} PROPERTIES
-    OBJECT_DEPENDS "${DRAMA_ICONS};${PROJECT_SOURCE_DIR}/shell/VersionInfo.rc")
+    OBJECT_DEPENDS "${DRAMA_ICONS};${PROJECT_SOURCE_DIR}/shell/VersionInfo.rc;${beside}")
   add_dependencies(${target} drama_icons)
 endfunction()

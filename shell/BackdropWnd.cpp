@@ -30,8 +30,13 @@ void CBackdropWnd::OnPaint() {
     dc.FillSolidRect(BandRect(client, band), m_look.bandColour(band));
   }
 
+  // The title is 32 pixels high at (20, 20) on a 96-DPI screen, and as much
+  // larger as the screen's DPI is: the program declares itself DPI-aware, so
+  // Windows does not stretch what it draws.
+  const int dpi = dc.PixelsPerInch();
+  const auto scaled = [dpi](int pixelsAt96) { return dpi > 0 ? pixelsAt96 * dpi / 96 : pixelsAt96; };
   LogFont look;
-  look.height = 32;
+  look.height = scaled(32);
   look.weight = FW_DONTCARE;
   look.italic = true;
   look.charSet = SHIFTJIS_CHARSET;
@@ -39,7 +44,7 @@ void CBackdropWnd::OnPaint() {
   HFONT oldFont = dc.SelectObject(font.get());
   int oldMode = dc.SetBkMode(TRANSPARENT);
   COLORREF oldColour = dc.SetTextColor(RGB(255, 255, 255));
-  dc.TextOut(20, 20, m_look.title);
+  dc.TextOut(scaled(20), scaled(20), m_look.title);
   dc.SetBkMode(oldMode);
   dc.SetTextColor(oldColour);
   dc.SelectObject(oldFont);

@@ -9,7 +9,7 @@
 // What differs between the two programs' backdrops.
 struct BackdropLook {
   const char* caption;               // window caption
-  const char* title;                 // painted at (20, 20)
+  const char* title;                 // painted at (20, 20) on a 96-DPI screen
   COLORREF (*bandColour)(int band);  // band 0..255
 };
 

@@ -174,6 +174,7 @@ class CPaintDC {
   BOOL TextOut(int x, int y, const CString& text) {
     return m_context->TextOutA(x, y, text.GetString(), text.GetLength());
   }
+  int PixelsPerInch() { return m_context->PixelsPerInch(); }
 
  private:
   std::unique_ptr<IPaintContext> m_context;

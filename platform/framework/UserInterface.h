@@ -127,6 +127,9 @@ class IPaintContext {
   virtual int SetBkMode(int mode) = 0;
   virtual COLORREF SetTextColor(COLORREF colour) = 0;
   virtual BOOL TextOutA(int x, int y, const char* text, int length) = 0;
+  // The device's pixels per logical inch (GetDeviceCaps LOGPIXELSY): 96 at
+  // 100 % scaling, 144 at 150 %.
+  virtual int PixelsPerInch() = 0;
 };
 
 class IUserInterface {

@@ -125,6 +125,8 @@ class MemoryUi : public IUserInterface {
   // paints are still recorded but windows hold no pixels and PixelAt throws
   // UiScriptError: for runs by the thousand that look at no pixel.
   void RenderPixels(bool render) { m_renderPixels = render; }
+  // The screen's pixels per logical inch a paint reports (96 unless set).
+  void SetPixelsPerInch(int pixelsPerInch) { m_pixelsPerInch = pixelsPerInch; }
   // A dialog template id that fails to be created (DialogBoxParam gives -1).
   void FailDialog(UINT templateId) { m_failingDialogs.push_back(templateId); }
   // Frame windows fail to be created from now on (CreateFrameWindow gives null).
@@ -360,6 +362,7 @@ class MemoryUi : public IUserInterface {
   DWORD m_clock = 0;
   DWORD m_clockStep = 0;
   bool m_renderPixels = true;
+  int m_pixelsPerInch = 96;
   std::optional<int> m_unscriptedYesNoAnswer;
   std::map<UINT, Step> m_standingDialogs;
   std::vector<Step> m_standingMessageBoxes;

@@ -78,6 +78,7 @@ class MemoryUi::PaintContext : public IPaintContext {
     op.colour = m_textColour;
     return TRUE;
   }
+  int PixelsPerInch() override { return m_ui.m_pixelsPerInch; }
 
  private:
   PaintOp& Op(PaintOp::Kind kind) { return m_ui.m_paints[m_record].ops.emplace_back(kind); }

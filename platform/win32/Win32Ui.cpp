@@ -87,6 +87,7 @@ class Win32PaintContext : public IPaintContext {
     std::wstring wide = win32::Widen(std::string_view(text, static_cast<std::size_t>(length < 0 ? 0 : length)));
     return ::TextOutW(m_dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
   }
+  int PixelsPerInch() override { return ::GetDeviceCaps(m_dc, LOGPIXELSY); }
 
  private:
   HWND m_window;

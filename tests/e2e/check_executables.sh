@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs stand alone: they import only the system's own DLLs
 # (no libstdc++, libgcc or winpthread beside them) and carry a manifest that
-# asks for administrator rights and names the supported systems. They are
+# asks for administrator rights, names the supported systems and declares
+# system DPI awareness (drawn at the screen's DPI, not stretched). They are
 # shipped small: no symbols inside (at most 400 KB each), which lie beside
 # them in NAME.exe.debug, named by the program's debug link. Their resources
 # are read back (check_resources.py): Japanese dialogs, the version
@@ -24,7 +25,9 @@ for exe in "$@"; do
     fi
   done <<<"$dlls"
   # The manifest is stored as UTF-8 text in the resources.
-  for needle in 'level="requireAdministrator"' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>'; do
+  for needle in 'level="requireAdministrator"' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>' \
+    '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' \
+    '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">system</dpiAwareness>'; do
     if ! grep -qaF "$needle" "$exe"; then
       echo "FAIL $name: its manifest lacks $needle"
       failed=1

@@ -17,6 +17,9 @@
 #                         confirmed, what is left and the pending restart
 #                         deletions, wineboot -r, the folder gone
 #                         (tests/e2e/demo_uninstall.sh)
+#   demo_high_dpi         the screen set to 144 DPI (150 %), then the installation
+#                         and the uninstallation again, each dialog photographed
+#                         beside its 96-DPI picture and every text measured
 #   demo_write_index      out/demo/index.html: every section in order, pictures
 #                         beside what was installed
 # A phase adds its part of the page with demo_section; a later phase (for
@@ -219,6 +222,50 @@ demo_show_installation() {
   fi
 }
 
+# demo_high_dpi: after the restart the system holds no installation; the
+# screen is set to 144 DPI (Wine's LogPixels, read by each process as it
+# starts, with a new Wine session so the uninstaller's restart deletions
+# are done), then the installer and the uninstaller run again with every
+# default. Each dialog's picture goes beside its 96-DPI one; every text that
+# fits at 96 DPI must fit at 144.
+demo_high_dpi() {
+  local shots=$E2E_DIR/144dpi name caption before after sizes=
+  demo_section high-dpi "The same dialogs at 144 DPI (150 % scaling)"
+  say "again at 144 DPI"
+  e2e_bounded 30 "$WINESERVER" -k >/dev/null 2>&1 || true
+  e2e_bounded 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+    >"$E2E_DIR/dpi.log" 2>&1 || e2e_fail "cannot set the DPI: $(cat "$E2E_DIR/dpi.log")"
+  e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server did not end after setting the DPI"
+  mkdir -p "$shots"
+  e2e_start 'Q:\installer.exe' 'Q:\'
+  inst_script_default_install "$shots" | e2e_script demo-144dpi
+  e2e_drive demo-144dpi || e2e_fail "the installation at 144 DPI did not go as the demo expects"
+  e2e_wait_program 30
+  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT at 144 DPI"
+  e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server of the installation did not end"
+  uninst_keep_server
+  (cd "$E2E_WORK" && exec "$WINE" start /wait "$(uninst_programs)\\Harborlit\\UnInstall.lnk") \
+    >"$E2E_DIR/uninst-144dpi-program.log" 2>&1 &
+  E2E_PROG_PID=$!
+  uninst_confirm_script uninstall-144dpi "$INST_DEFAULT_DEST"
+  e2e_drive uninstall-144dpi || e2e_fail "the uninstallation at 144 DPI did not go as the demo expects"
+  e2e_wait_program 30
+  cp "$E2E_DIR/uninstall-144dpi-confirm.png" "$shots/uninst-1-confirm.png"
+  cp "$E2E_DIR/uninstall-144dpi-done.png" "$shots/uninst-2-done.png"
+  E2E_DPI=144 e2e_check_text_fit "$E2E_DIR/demo-144dpi.log" "$E2E_DIR/uninstall-144dpi.log"
+  for name in 00-screen.png 01-setup.png 02-confirm.png 03-create-folder.png 05-finish.png \
+    uninst-1-confirm.png uninst-2-done.png; do
+    cp "$shots/$name" "$DEMO_OUT/144dpi-$name"
+    before=$(identify -format '%wx%h' "$DEMO_OUT/$name") after=$(identify -format '%wx%h' "$shots/$name")
+    sizes+="$name: $before pixels at 96 DPI, $after at 144 DPI"$'\n'
+    caption=$(sed -n "s/.*src=\"$name\" alt=\"\([^\"]*\)\".*/\1/p" "$DEMO_SECTIONS"/*.figures | head -1)
+    demo_figure "144dpi-$name" "${caption:-$name} (144 DPI)"
+  done
+  printf '%s' "$sizes"
+  demo_listing "$sizes"
+  demo_listing "Every text of these dialogs that fits at 96 DPI was measured again here, in the dialog's own font at its 144-DPI size, and fits. The backdrop's title grows by the same factor (first picture)."
+}
+
 demo_write_index() {
   local s
   {
@@ -279,7 +326,10 @@ demo_main() {
   demo_stage_cd
   demo_install
   demo_show_installation
-  if [ "$INTERACTIVE" != 1 ]; then demo_uninstall "$INST_DEFAULT_DEST"; fi
+  if [ "$INTERACTIVE" != 1 ]; then
+    demo_uninstall "$INST_DEFAULT_DEST"
+    demo_high_dpi
+  fi
   demo_write_index
 }
 

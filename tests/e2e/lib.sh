@@ -32,6 +32,7 @@
 #   E2E_TIME_LIMIT  seconds after which a scenario stops itself (400: room
 #                 for a loaded machine)
 #   E2E_LANG      the locale Wine runs in (ja_JP.UTF-8)
+#   E2E_DPI       the screen's pixels per inch (Wine's LogPixels; 96 unless set)
 #   E2E_USE_DISPLAY=1  use a working $DISPLAY instead of an Xvfb of its own
 #   E2E_CD_SOURCE a folder staged as the CD instead of sample-cd/
 #   E2E_CD_TAMPER a function called with the staged CD's folder before it is
@@ -82,9 +83,11 @@ e2e_bounded() {
   timeout --kill-after=5 "$seconds" "$@"
 }
 
-# e2e_begin NAME: sets up everything a scenario needs (see the top).
+# e2e_begin NAME: sets up everything a scenario needs (see the top). A
+# scenario run again in other settings by a wrapper script takes the name
+# E2E_SCENARIO instead.
 e2e_begin() {
-  E2E_NAME=$1
+  E2E_NAME=${E2E_SCENARIO:-$1}
   E2E_DIR=$E2E_OUT/$E2E_NAME
   rm -rf "$E2E_DIR"
   mkdir -p "$E2E_DIR" "$E2E_CACHE"
@@ -105,7 +108,14 @@ e2e_begin() {
   e2e_template
   export WINEPREFIX=$E2E_WORK/prefix
   cp -a "$E2E_TEMPLATE" "$WINEPREFIX"
-  e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR"
+  if [ -n "${E2E_DPI:-}" ]; then
+    # Read by each process as it starts. The session it takes to write it is
+    # over before the scenario goes on, so the CD can still be mapped.
+    e2e_bounded 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$E2E_DPI" /f \
+      >"$E2E_WORK/dpi.log" 2>&1 || e2e_fail "cannot set the DPI: $(cat "$E2E_WORK/dpi.log")"
+    e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server did not end after setting the DPI"
+  fi
+  e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR, ${E2E_DPI:-96} DPI"
 }
 
 # Sets E2E_REG_VIEW to the registry view the programs under test use: 32 for
@@ -367,9 +377,12 @@ e2e_count_white() {
 # so its intensity is 255 - (y/a + 1) (254 at the top); checked at a few
 # heights near the right edge, away from the title and from a dialog in the
 # middle. The title, white text at (20,20) about 32 pixels high, must put
-# some white (but not only white) into the rectangle (20,20)-(400,52).
+# some white (but not only white) into the rectangle (20,20)-(400,52); on a
+# screen of E2E_DPI pixels per inch these grow by E2E_DPI / 96, and above 96
+# DPI some of the title's white must lie below row 52, where a title drawn
+# at the 96-DPI size would end.
 e2e_expect_backdrop() {
-  local f=$1 colour=$2 w h a y want cond white
+  local f=$1 colour=$2 dpi=${E2E_DPI:-96} w h a y want cond white at tw th
   read -r w h < <(e2e_size "$f")
   ((h >= 192)) || e2e_fail "$(basename "$f") is only $h pixels high"
   a=$((h / 192))
@@ -382,18 +395,29 @@ e2e_expect_backdrop() {
     fi
     e2e_expect_pixel "$f" $((w - 20)) "$y" "$cond"
   done
-  white=$(e2e_count_white "$f" 20 20 380 32)
-  e2e_log "title area: $white of 12160 pixels white"
-  ((white >= 100 && white <= 12160 * 6 / 10)) || e2e_fail "title area holds $white white pixels, wanted 100 to 7296"
+  at=$((20 * dpi / 96)) tw=$((380 * dpi / 96)) th=$((32 * dpi / 96))
+  white=$(e2e_count_white "$f" "$at" "$at" "$tw" "$th")
+  e2e_log "title area at $dpi DPI: $white of $((tw * th)) pixels white"
+  ((white >= 100 && white <= tw * th * 6 / 10)) ||
+    e2e_fail "title area holds $white white pixels, wanted 100 to $((tw * th * 6 / 10))"
+  if ((dpi > 96)); then
+    white=$(e2e_count_white "$f" "$at" 52 "$tw" $((at + th - 52)))
+    e2e_log "title below row 52: $white pixels white"
+    ((white >= 100)) || e2e_fail "the title is not drawn larger at $dpi DPI: $white white pixels below row 52"
+  fi
 }
 
 # e2e_check_text_fit LOG...: every text the driver measured in these logs
 # (measure-texts) fits its control, except the known overflows listed in
-# text_fit_known.txt, each of which must still overflow where it is measured:
+# text_fit_known.txt, each of which must still overflow where it is measured
+# at 96 DPI (at another E2E_DPI it may fit, its rounding being another):
 # a dialog or a font change that cuts off a text fails the scenario.
 e2e_check_text_fit() {
-  python3 - "$E2E_HERE/text_fit_known.txt" "$@" <<'PY' || e2e_fail "a dialog text does not fit as recorded (see above)"
+  local dpi=${E2E_DPI:-96}
+  E2E_TEXT_FIT_DPI=$dpi python3 - "$E2E_HERE/text_fit_known.txt" "$@" <<'PY' || e2e_fail "a text does not fit as recorded at $dpi DPI (see above)"
+import os
 import sys
+at_96 = os.environ["E2E_TEXT_FIT_DPI"] == "96"
 known = set()
 for line in open(sys.argv[1], encoding="utf-8"):
     line = line.rstrip("\n")
@@ -411,7 +435,7 @@ for log in sys.argv[2:]:
         key = (caption, text)
         if verdict == "overflows" and key not in known:
             problems.append(f"{caption}: {control} needs {need}, has {have}: {text}")
-        if key in known and verdict == "fits":
+        if key in known and verdict == "fits" and at_96:
             problems.append(f"{caption}: {control} now fits ({need} in {have}), remove it from text_fit_known.txt: {text}")
 for p in problems:
     print("text fit:", p)

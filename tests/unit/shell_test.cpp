@@ -207,46 +207,55 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{768, 0, 1}, PixelCase{768, 767, 192},
                       PixelCase{1000, 959, 192}, PixelCase{1000, 960, 193}, PixelCase{1000, 999, 200}));
 
-TEST(Backdrop, TitleIsWhiteItalicShiftJisAtTwentyTwentyAndTheContextIsRestored) {
-  MemoryPlatform platform;
-  FirstPaintFlag flag;
-  CUninstWnd wnd(platform, flag);
-  ASSERT_TRUE(wnd.CreateBackdrop());
-  wnd.ShowWindow(SW_MAXIMIZE);
-  wnd.UpdateWindow();
-  auto paints = PaintsOf(platform.Ui(), wnd.GetSafeHwnd());
-  ASSERT_EQ(paints.size(), 1u);
-  const auto& ops = paints[0].ops;
-  ASSERT_EQ(ops.size(), 256u + 9u);
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(ops[i].kind, PaintOp::Kind::Fill);
+TEST(Backdrop, TitleIsWhiteItalicShiftJisScaledByTheScreensDpiAndTheContextIsRestored) {
+  // Height and position are 32 and (20, 20) at 96 DPI, and grow with the DPI.
+  struct Screen {
+    int dpi, height, at;
+  };
+  for (const Screen screen :
+       {Screen{96, 32, 20}, Screen{120, 40, 25}, Screen{144, 48, 30}, Screen{192, 64, 40}}) {
+    SCOPED_TRACE(screen.dpi);
+    MemoryPlatform platform;
+    platform.Ui().SetPixelsPerInch(screen.dpi);
+    FirstPaintFlag flag;
+    CUninstWnd wnd(platform, flag);
+    ASSERT_TRUE(wnd.CreateBackdrop());
+    wnd.ShowWindow(SW_MAXIMIZE);
+    wnd.UpdateWindow();
+    auto paints = PaintsOf(platform.Ui(), wnd.GetSafeHwnd());
+    ASSERT_EQ(paints.size(), 1u);
+    const auto& ops = paints[0].ops;
+    ASSERT_EQ(ops.size(), 256u + 9u);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(ops[i].kind, PaintOp::Kind::Fill);
 
-  const PaintOp& create = ops[256];
-  ASSERT_EQ(create.kind, PaintOp::Kind::CreateFont);
-  LogFont expected;
-  expected.height = 32;
-  expected.italic = true;
-  expected.charSet = SHIFTJIS_CHARSET;
-  EXPECT_EQ(create.font, expected);
+    const PaintOp& create = ops[256];
+    ASSERT_EQ(create.kind, PaintOp::Kind::CreateFont);
+    LogFont expected;
+    expected.height = screen.height;
+    expected.italic = true;
+    expected.charSet = SHIFTJIS_CHARSET;
+    EXPECT_EQ(create.font, expected);
 
-  const PaintOp& text = ops[260];
-  ASSERT_EQ(text.kind, PaintOp::Kind::TextOut);
-  EXPECT_EQ(text.x, 20);
-  EXPECT_EQ(text.y, 20);
-  EXPECT_EQ(text.text, "タヴリン ドラマＣＤ plus ぺるしゅか アンインストーラー");
-  EXPECT_EQ(text.fontHandle, create.fontHandle);
-  EXPECT_EQ(text.mode, TRANSPARENT);
-  EXPECT_EQ(text.colour, RGB(255, 255, 255));
+    const PaintOp& text = ops[260];
+    ASSERT_EQ(text.kind, PaintOp::Kind::TextOut);
+    EXPECT_EQ(text.x, screen.at);
+    EXPECT_EQ(text.y, screen.at);
+    EXPECT_EQ(text.text, "タヴリン ドラマＣＤ plus ぺるしゅか アンインストーラー");
+    EXPECT_EQ(text.fontHandle, create.fontHandle);
+    EXPECT_EQ(text.mode, TRANSPARENT);
+    EXPECT_EQ(text.colour, RGB(255, 255, 255));
 
-  // Mode, colour and font restored in that order, then the font deleted.
-  EXPECT_EQ(ops[261].kind, PaintOp::Kind::SetBkMode);
-  EXPECT_EQ(ops[262].kind, PaintOp::Kind::SetTextColor);
-  EXPECT_EQ(ops[263].kind, PaintOp::Kind::SelectFont);
-  EXPECT_EQ(ops[264].kind, PaintOp::Kind::DeleteFont);
-  EXPECT_EQ(paints[0].bkModeAtEnd, OPAQUE);
-  EXPECT_EQ(paints[0].textColourAtEnd, 0u);
-  EXPECT_NE(paints[0].fontAtEnd, create.fontHandle);
-  EXPECT_TRUE(paints[0].ended);
-  EXPECT_EQ(platform.Ui().LiveFonts(), 0);
+    // Mode, colour and font restored in that order, then the font deleted.
+    EXPECT_EQ(ops[261].kind, PaintOp::Kind::SetBkMode);
+    EXPECT_EQ(ops[262].kind, PaintOp::Kind::SetTextColor);
+    EXPECT_EQ(ops[263].kind, PaintOp::Kind::SelectFont);
+    EXPECT_EQ(ops[264].kind, PaintOp::Kind::DeleteFont);
+    EXPECT_EQ(paints[0].bkModeAtEnd, OPAQUE);
+    EXPECT_EQ(paints[0].textColourAtEnd, 0u);
+    EXPECT_NE(paints[0].fontAtEnd, create.fontHandle);
+    EXPECT_TRUE(paints[0].ended);
+    EXPECT_EQ(platform.Ui().LiveFonts(), 0);
+  }
 }
 
 TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {

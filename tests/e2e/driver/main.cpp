@@ -15,6 +15,9 @@ int wmain(int argc, wchar_t** argv) {
   // The log is UTF-8 and goes to a Unix pipe: no CR LF translation.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+  // Sees windows, pictures and fonts in the screen's own pixels, as the
+  // programs under test (DPI-aware) draw them.
+  ::SetProcessDPIAware();
 
   bool checkOnly = false;
   int arg = 1;

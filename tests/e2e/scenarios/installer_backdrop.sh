@@ -30,5 +30,5 @@ e2e_wait_program 30
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
 
 e2e_expect_backdrop "$E2E_DIR/backdrop.png" blue
-e2e_publish "$E2E_DIR/backdrop-window.png" installer-backdrop.png
+e2e_publish "$E2E_DIR/backdrop-window.png" "${E2E_NAME//_/-}.png"
 [ ! -e "$WINEPREFIX/drive_c/Program Files/Harborlit" ] || e2e_fail "a destination folder was created"

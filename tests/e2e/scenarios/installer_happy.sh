@@ -8,7 +8,7 @@
 # is not volatile). E2E_LANG picks another locale (installer_western).
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../installer_lib.sh"
-e2e_begin "${INST_SCENARIO:-installer_happy}"
+e2e_begin installer_happy
 
 [ -f "${E2E_INSTALLER:-}" ] || e2e_fail "E2E_INSTALLER does not name the built installer.exe"
 # The CD is mapped before any Wine process runs: a drive link made while the

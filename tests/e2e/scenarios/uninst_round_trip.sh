@@ -6,7 +6,7 @@
 # Start-menu folder are gone; of the installation only uninst.exe, the dot
 # folder and what the read-only file held back from the walk are left; the
 # restart deletions name uninst.exe before the folder; after a restart of
-# Wine (wineboot -r) uninst.exe is gone.
+# Wine (wineboot -r) uninst.exe is gone. (uninst_high_dpi runs it at 144 DPI.)
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../uninst_lib.sh"
 e2e_begin uninst_round_trip
