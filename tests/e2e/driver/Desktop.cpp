@@ -1,5 +1,6 @@
 #include "tests/e2e/driver/Desktop.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -287,6 +288,41 @@ bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs, DWORD& exitCod
     error = ErrorText("GetExitCodeProcess");
     return false;
   }
+  return true;
+}
+
+bool StartProgram(const std::wstring& program, const std::wstring& folder, ProcessHandle& process, DWORD& pid,
+                  std::string& error) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::wstring line = L"\"" + program + L"\""; // CreateProcessW may write into it
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &info)) {
+    error = ErrorText("CreateProcess");
+    return false;
+  }
+  CloseHandle(info.hThread);
+  process = ProcessHandle::Adopt(info.hProcess);
+  pid = info.dwProcessId;
+  return true;
+}
+
+bool OpenFile(const std::wstring& file, ProcessHandle& process, DWORD& pid, std::string& error) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info)) {
+    error = ErrorText("ShellExecuteEx");
+    return false;
+  }
+  // Wine opens a shortcut through the shell link object, which starts the
+  // target without handing its process back: then there is none to watch.
+  pid = info.hProcess != nullptr ? GetProcessId(info.hProcess) : 0;
+  process = ProcessHandle::Adopt(info.hProcess);
   return true;
 }
 

@@ -36,6 +36,12 @@ public:
     return *this;
   }
   ~ProcessHandle() { Reset(); }
+  // Takes over an open handle of a process (SYNCHRONIZE and query access).
+  static ProcessHandle Adopt(HANDLE h) {
+    ProcessHandle p;
+    p.h_ = h;
+    return p;
+  }
 
   // True when the process has ended; `exitCode` then holds its exit code.
   bool Ended(DWORD& exitCode) const {
@@ -127,6 +133,14 @@ bool CaptureScreen(RECT area, Pixels& out, std::string& error);
 // False with `error` set when it cannot start or outlives the timeout (it is
 // then terminated); otherwise `exitCode` holds its exit code.
 bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs, DWORD& exitCode, std::string& error);
+
+// Starts a program with the given current folder (start), or opens a file
+// as the shell does, a shortcut starting its target (open); the process
+// started and its id (none and 0 when the shell hands back no process, as
+// Wine's does for a shortcut). False with the reason when it fails.
+bool StartProgram(const std::wstring& program, const std::wstring& folder, ProcessHandle& process, DWORD& pid,
+                  std::string& error);
+bool OpenFile(const std::wstring& file, ProcessHandle& process, DWORD& pid, std::string& error);
 
 bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error);
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& error);

@@ -1,5 +1,6 @@
 #include "tests/e2e/driver/Runner.h"
 
+#include "tests/e2e/driver/Checks.h"
 #include "tests/e2e/driver/Png.h"
 
 #include <optional>
@@ -121,6 +122,44 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
     if (ok) note = "there";
     return ok;
   }
+  case Op::Start:
+  case Op::Open: {
+    ProcessHandle process;
+    DWORD pid = 0;
+    const bool started = cmd.op == Op::Start
+                             ? StartProgram(Widen(cmd.words[0]), Widen(cmd.words[1]), process, pid, error)
+                             : OpenFile(Widen(cmd.words[0]), process, pid, error);
+    if (!started) return false;
+    watchedPid_ = pid;
+    watchedEnded_ = false;
+    watched_ = std::move(process);
+    known_.clear();
+    // Without a process, the one of the first window waited for is watched.
+    note = pid != 0 ? "process " + std::to_string(pid) : "no process handed back: watching the first window's";
+    return true;
+  }
+  case Op::ExpectExit: {
+    if (watchedPid_ == 0) {
+      error = "no program was started or waited for";
+      return false;
+    }
+    DWORD exitCode = 0;
+    const bool ended = Poll(
+        TimeoutOf(cmd),
+        [&](HWND&, std::string& seen) {
+          if (watched_.Ended(exitCode)) return true;
+          seen = "process " + std::to_string(watchedPid_) + " still runs";
+          return false;
+        },
+        error);
+    if (!ended) return false;
+    if (exitCode != cmd.numbers[0]) {
+      error = "ended with exit code " + std::to_string(exitCode);
+      return false;
+    }
+    note = "ended with exit code " + std::to_string(exitCode);
+    return true;
+  }
   case Op::Attach: return DoAttach(cmd, note, error);
   case Op::WaitWindow: return DoWaitWindow(cmd, note, error);
   case Op::ExpectMaximized: return DoExpectMaximized(cmd, note, error);
@@ -134,6 +173,7 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
   case Op::Close: return DoClose(cmd, note, error);
   case Op::ExpectNoWindow: return DoExpectNoWindow(cmd, note, error);
   case Op::MeasureTexts: return DoMeasureTexts(cmd, note, error);
+  default: return RunSystemCheck(cmd, note, error);
   }
   error = "internal: unknown command";
   return false;
@@ -415,7 +455,10 @@ bool Runner::DoGetText(const Command& cmd, std::string& note, std::string& error
 bool Runner::DoExpectText(const Command& cmd, std::string& note, std::string& error) {
   HWND control = nullptr;
   if (!AwaitControl(cmd, control, error)) return false;
-  const std::wstring wanted = Widen(cmd.text);
+  // expect-text-file: the text is read from the file named.
+  std::string fromFile;
+  if (!cmd.words.empty() && !ReadWholeFile(ToWindowsPath(cmd.words[0]), fromFile, error)) return false;
+  const std::wstring wanted = Widen(cmd.words.empty() ? cmd.text : fromFile);
   HWND top = GetAncestor(control, GA_ROOT);
   const bool ok = Poll(
       TimeoutOf(cmd),

@@ -3,18 +3,26 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <map>
 
 namespace e2e {
 namespace {
 
-enum class Arg { Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine, Points };
+enum class Arg {
+  Caption, ControlId, Text, File, Millis, Answer, Key, MarkName, CommandLine, Points,
+  Word,     // a non-empty path, key or name, into words
+  AnyWord,  // a text that may be empty, into words
+  Number,   // decimal or 0x hex, into numbers
+  View,     // 32 or 64
+  RegType,  // sz or multi-sz
+};
 
 enum Option : unsigned { kOptTimeout = 1, kOptArea = 2, kOptCaption = 4, kOptStill = 8 };
 
 struct CommandSpec {
   std::string_view name;
   Op op;
-  std::array<Arg, 3> args;
+  std::array<Arg, 5> args;
   int argCount;
   unsigned options;
 };
@@ -28,6 +36,7 @@ constexpr CommandSpec kCommands[] = {
     {"screenshot", Op::Screenshot, {Arg::Caption, Arg::File}, 2, kOptArea | kOptStill},
     {"get-text", Op::GetText, {Arg::Caption, Arg::ControlId}, 2, 0},
     {"expect-text", Op::ExpectText, {Arg::Caption, Arg::ControlId, Arg::Text}, 3, kOptTimeout},
+    {"expect-text-file", Op::ExpectText, {Arg::Caption, Arg::ControlId, Arg::Word}, 3, kOptTimeout},
     {"set-text", Op::SetText, {Arg::Caption, Arg::ControlId, Arg::Text}, 3, 0},
     {"click", Op::Click, {Arg::Caption, Arg::ControlId}, 2, 0},
     {"key", Op::Key, {Arg::Caption, Arg::Key}, 2, 0},
@@ -40,6 +49,20 @@ constexpr CommandSpec kCommands[] = {
     {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
     {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
     {"measure-texts", Op::MeasureTexts, {Arg::Caption, Arg::Text, Arg::Points}, 3, 0},
+    {"start", Op::Start, {Arg::Word, Arg::Word}, 2, 0},
+    {"open", Op::Open, {Arg::Word}, 1, 0},
+    {"expect-exit", Op::ExpectExit, {Arg::Number}, 1, kOptTimeout},
+    {"expect-file", Op::ExpectFile, {Arg::Word, Arg::Word}, 2, 0},
+    {"expect-no-file", Op::ExpectNoFile, {Arg::Word}, 1, 0},
+    {"expect-tree", Op::ExpectTree, {Arg::Word, Arg::Word}, 2, 0},
+    {"expect-attributes", Op::ExpectAttributes, {Arg::Word, Arg::Number, Arg::Number}, 3, 0},
+    {"expect-reg", Op::ExpectReg, {Arg::View, Arg::Word, Arg::Word, Arg::RegType, Arg::AnyWord}, 5, 0},
+    {"expect-no-reg", Op::ExpectNoReg, {Arg::View, Arg::Word}, 2, 0},
+    {"expect-link", Op::ExpectLink, {Arg::Word, Arg::Word, Arg::Word, Arg::AnyWord, Arg::Number}, 5, 0},
+    {"expect-pending", Op::ExpectPending, {Arg::Word, Arg::Word}, 2, 0},
+    {"write-file", Op::WriteFile, {Arg::Word, Arg::AnyWord}, 2, 0},
+    {"make-folder", Op::MakeFolder, {Arg::Word}, 1, 0},
+    {"set-attributes", Op::SetAttributes, {Arg::Word, Arg::Number}, 2, 0},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -147,6 +170,27 @@ std::string SetArg(Command& cmd, Arg kind, const std::string& word) {
     else if (word == "escape") cmd.key = KeyName::Escape;
     else return "key must be return or escape, not '" + word + "'";
     return "";
+  case Arg::Word:
+    if (word.empty()) return "empty argument";
+    cmd.words.push_back(word);
+    return "";
+  case Arg::AnyWord:
+    cmd.words.push_back(word);
+    return "";
+  case Arg::Number: {
+    std::uint32_t n = 0;
+    if (!ParseNumber(word, 0xFFFFFFFFu, n)) return "bad number '" + word + "'";
+    cmd.numbers.push_back(n);
+    return "";
+  }
+  case Arg::View:
+    if (word != "32" && word != "64") return "registry view must be 32 or 64, not '" + word + "'";
+    cmd.view = word == "32" ? 32 : 64;
+    return "";
+  case Arg::RegType:
+    if (word != "sz" && word != "multi-sz") return "value type must be sz or multi-sz, not '" + word + "'";
+    cmd.multiString = word == "multi-sz";
+    return "";
   }
   return "internal: unknown argument kind";
 }
@@ -187,6 +231,32 @@ bool IsOptionWord(const Word& w, unsigned allowed) {
   const std::string_view name(w.text.data(), eq);
   return (name == "timeout" && (allowed & kOptTimeout)) || (name == "area" && (allowed & kOptArea)) ||
          (name == "caption" && (allowed & kOptCaption)) || (name == "still" && (allowed & kOptStill));
+}
+
+// Replaces every ${NAME} in `text` by the variable's value; returns an error
+// message or "".
+std::string Expand(std::string& text, const Lookup& lookup) {
+  std::string out;
+  std::size_t i = 0;
+  while (true) {
+    const auto open = text.find("${", i);
+    if (open == std::string::npos) break;
+    const auto close = text.find('}', open + 2);
+    const std::string name = close == std::string::npos ? "" : text.substr(open + 2, close - open - 2);
+    if (name.empty() || name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") !=
+                            std::string::npos) {
+      return "bad variable reference in '" + text + "' (${NAME}: letters, digits and _)";
+    }
+    std::string value;
+    if (!lookup || !lookup(name, value)) return "variable " + name + " is not set";
+    out.append(text, i, open - i);
+    out += value;
+    i = close + 1;
+  }
+  if (i == 0) return "";
+  out.append(text, i, std::string::npos);
+  text = std::move(out);
+  return "";
 }
 
 } // namespace
@@ -237,9 +307,18 @@ bool SplitWords(std::string_view line, std::vector<Word>& words, std::string& er
   }
 }
 
-Script ParseScript(std::string_view text) {
+Script ParseScript(std::string_view text, const Lookup& lookup) {
   Script script;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::map<std::string, std::string, std::less<>> variables; // set so far
+  const Lookup lookupAll = [&](std::string_view name, std::string& value) {
+    const auto it = variables.find(name);
+    if (it != variables.end()) {
+      value = it->second;
+      return true;
+    }
+    return lookup && lookup(name, value);
+  };
   int lineNo = 0;
   std::vector<Word> words;
   std::vector<std::string> marks; // names set by mark so far
@@ -260,6 +339,23 @@ Script ParseScript(std::string_view text) {
       continue;
     }
     if (words.empty() || (!words[0].quoted && words[0].text[0] == '#')) continue;
+    for (auto& w : words) {
+      if (error.empty()) error = Expand(w.text, lookupAll);
+    }
+    if (error.empty() && !words[0].quoted && words[0].text == "set") {
+      if (words.size() != 3 || words[1].text.empty() ||
+          words[1].text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_") !=
+              std::string::npos) {
+        error = "set takes a name (letters, digits and _) and a value";
+      } else {
+        variables[words[1].text] = words[2].text;
+        continue;
+      }
+    }
+    if (!error.empty()) {
+      script.errors.push_back(LineError(lineNo, error));
+      continue;
+    }
 
     const CommandSpec* spec = nullptr;
     for (const auto& candidate : kCommands) {
@@ -313,7 +409,21 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::WaitFile:
     case Op::Mark:
     case Op::Elapsed:
-    case Op::ExpectNoWindow: continue;
+    case Op::ExpectNoWindow:
+    case Op::Start:
+    case Op::Open:
+    case Op::ExpectExit:
+    case Op::ExpectFile:
+    case Op::ExpectNoFile:
+    case Op::ExpectTree:
+    case Op::ExpectAttributes:
+    case Op::ExpectReg:
+    case Op::ExpectNoReg:
+    case Op::ExpectLink:
+    case Op::ExpectPending:
+    case Op::WriteFile:
+    case Op::MakeFolder:
+    case Op::SetAttributes: continue;
     case Op::MeasureTexts:
     case Op::Attach:
     case Op::WaitWindow:

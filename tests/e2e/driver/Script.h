@@ -3,12 +3,16 @@
 // \n (line feed), \r (carriage return), \t (tab), \" and \\ are replaced; a backslash before any
 // other character stands for itself, so Q:\ and C:\Program Files need no
 // doubling. A line whose first non-blank character is # is a comment.
-// Trailing words of the form name=value (unquoted) are options.
+// Trailing words of the form name=value (unquoted) are options. ${NAME} in
+// any word is replaced by the value of the variable NAME (letters, digits
+// and _): one set on an earlier line with "set NAME VALUE", else one the
+// caller looks up; an unknown variable is an error.
 //
 // This file has no Windows dependency so the parser can be checked anywhere.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +29,9 @@ enum class Op {
   Screenshot,      // screenshot <caption> <file.png> [area=client|window|screen]
                    // [still=yes|no]
   GetText,         // get-text <caption> <id>
-  ExpectText,      // expect-text <caption> <id> <text> [timeout=]
+  ExpectText,      // expect-text <caption> <id> <text> [timeout=]; also
+                   // expect-text-file <caption> <id> <file>: the text is the
+                   // file's (UTF-8)
   SetText,         // set-text <caption> <id> <text>
   Click,           // click <caption> <id>
   Key,             // key <caption> return|escape
@@ -44,6 +50,36 @@ enum class Op {
   MeasureTexts,    // measure-texts <caption> <font> <points>: logs for every
                    // text control of the window whether its text fits it in
                    // that font (the dialog's own), one "text-fit" line each
+  Start,           // start <program> <folder>: starts the program with that
+                   // current folder and watches it
+  Open,            // open <file>: opens a file as the shell does (a shortcut
+                   // starts its target) and watches the program started (or,
+                   // when the shell hands back none, that of the first
+                   // window waited for)
+  ExpectExit,      // expect-exit <code> [timeout=]: the started program ends
+                   // with that exit code
+  ExpectFile,      // expect-file <path> <reference>: a file with the bytes of
+                   // the reference file
+  ExpectNoFile,    // expect-no-file <path>: nothing by that name
+  ExpectTree,      // expect-tree <folder> <listing>: the folder holds exactly
+                   // the entries the listing file names (one relative path a
+                   // line, a folder ending in \), nothing more
+  ExpectAttributes,// expect-attributes <path> <mask> <value>: the file's
+                   // attributes masked are the value
+  ExpectReg,       // expect-reg 32|64 <key> <value> sz|multi-sz <text>: a value
+                   // under HKEY_LOCAL_MACHINE in that view of the registry,
+                   // holding the one string with the byte count the system
+                   // keeps for it (a multi-string ends in two zeros)
+  ExpectNoReg,     // expect-no-reg 32|64 <key>: no such key in that view
+  ExpectLink,      // expect-link <file> <target> <folder> <icon> <index>: a
+                   // shortcut's target, working folder, icon file and index;
+                   // no arguments and no description
+  ExpectPending,   // expect-pending <first> <second>: the restart-time list
+                   // (PendingFileRenameOperations) deletes these two, one
+                   // right after the other
+  WriteFile,       // write-file <path> <text>: writes a file (UTF-8)
+  MakeFolder,      // make-folder <path>: creates a folder (and those above it)
+  SetAttributes,   // set-attributes <path> <value>: sets a file's attributes
 };
 
 enum class Answer { Yes, No, Ok };
@@ -69,6 +105,11 @@ struct Command {
                             // until the next command has ended
   std::string msgCaption;   // caption= of expect-msgbox
   bool hasMsgCaption = false;
+  std::vector<std::string> words;    // the path, key and text arguments of the
+                                     // commands from start on, in order
+  std::vector<std::uint32_t> numbers; // their numbers, in order
+  int view = 0;                      // 32 or 64: the registry view
+  bool multiString = false;          // expect-reg multi-sz
 };
 
 struct Script {
@@ -85,9 +126,12 @@ struct Word {
 };
 bool SplitWords(std::string_view line, std::vector<Word>& words, std::string& error);
 
+// The value of a script variable; false when there is no such variable.
+using Lookup = std::function<bool(std::string_view name, std::string& value)>;
+
 // Parses a whole script (UTF-8, LF or CRLF, optional byte-order mark).
 // Every line is checked, so all errors are reported at once.
-Script ParseScript(std::string_view text);
+Script ParseScript(std::string_view text, const Lookup& lookup = nullptr);
 
 // The window the script waits for next: the first command after `index`
 // that waits for a window to be there (by its caption, or a message box by

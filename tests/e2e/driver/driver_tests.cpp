@@ -122,6 +122,46 @@ void TestParseCommands() {
         "measure-texts with a font name and size");
 }
 
+// The commands that read back the system, with variables: ${NAME} is
+// replaced in every word, quoted or not, options included.
+void TestParseSystemChecks() {
+  const std::string script = "start \"${CD}:\\installer.exe\" ${CD}:\\\n"
+                             "expect-exit 0x0 timeout=${LONG}\n"
+                             "expect-reg ${VIEW} \"SOFTWARE\\x\" DisplayName multi-sz \"ドラマ ${CD}\"\n"
+                             "expect-link \"${DEST}\\a.lnk\" \"${DEST}\\a.html\" ${DEST} \"\" 1\n"
+                             "expect-attributes ${DEST}\\01.html 0x1 0\n"
+                             "write-file ${DEST}\\a.txt \"\"\n"
+                             "set DEST \"${DEST}\\sub\"\n"
+                             "expect-text-file 情報 1001 ${DEST}\\shown.txt\n";
+  const auto parsed = e2e::ParseScript(script, [](std::string_view name, std::string& value) {
+    if (name == "CD") value = "Q";
+    else if (name == "VIEW") value = "32";
+    else if (name == "LONG") value = "90000";
+    else if (name == "DEST") value = "C:\\Program Files\\H";
+    else return false;
+    return true;
+  });
+  Check(parsed.errors.empty(), "system checks: no errors" + (parsed.errors.empty() ? "" : ": " + parsed.errors[0]));
+  if (parsed.commands.size() != 7) {
+    Check(false, "system checks: 7 commands, got " + std::to_string(parsed.commands.size()));
+    return;
+  }
+  const auto& c = parsed.commands;
+  using Words = std::vector<std::string>;
+  Check(c[0].op == e2e::Op::Start && c[0].words == Words{"Q:\\installer.exe", "Q:\\"}, "start with a variable");
+  Check(c[1].numbers == std::vector<std::uint32_t>{0} && c[1].millis == 90000, "a variable in an option");
+  Check(c[2].view == 32 && c[2].multiString && c[2].words == Words{"SOFTWARE\\x", "DisplayName", "ドラマ Q"},
+        "expect-reg: view, type and a variable inside a quoted text");
+  Check(c[3].words == Words{"C:\\Program Files\\H\\a.lnk", "C:\\Program Files\\H\\a.html", "C:\\Program Files\\H", ""} &&
+            c[3].numbers == std::vector<std::uint32_t>{1},
+        "expect-link: a value with blanks stays one word, an empty icon is kept");
+  Check(c[4].numbers == std::vector<std::uint32_t>{1, 0}, "expect-attributes: mask and value");
+  Check(c[5].words == Words{"C:\\Program Files\\H\\a.txt", ""}, "write-file with an empty text");
+  Check(c[6].op == e2e::Op::ExpectText && c[6].controlId == 1001 &&
+            c[6].words == Words{"C:\\Program Files\\H\\sub\\shown.txt"},
+        "set: a variable of the script's own takes the place of the caller's from its line on");
+}
+
 struct ErrorCase {
   std::string_view script;
   std::string_view expected; // substring of the first error
@@ -160,6 +200,17 @@ void TestParseErrors() {
       {"run \"\"", "empty command line"},
       {"run xcopy /E Q:\\ C:\\x", "run takes 1 argument(s), got 4"},
       {"run x timeout=never", "bad timeout 'never'"},
+      {"expect-reg 48 k v sz t", "registry view must be 32 or 64, not '48'"},
+      {"expect-reg 32 k v dword 1", "value type must be sz or multi-sz"},
+      {"expect-reg 32 k v sz", "expect-reg takes 5 argument(s), got 4"},
+      {"expect-exit zero", "bad number 'zero'"},
+      {"expect-no-file \"\"", "empty argument"},
+      {"expect-file ${NOPE} x", "variable NOPE is not set"},
+      {"start ${} x", "bad variable reference"},
+      {"start \"${A B}\" x", "bad variable reference"},
+      {"open ${UNCLOSED", "bad variable reference"},
+      {"set A", "set takes a name (letters, digits and _) and a value"},
+      {"set A-B x", "set takes a name"},
   };
   for (const auto& c : cases) {
     const auto parsed = e2e::ParseScript(c.script);
@@ -380,6 +431,7 @@ void TestPngRoundTrip() {
 int main() {
   TestSplitWords();
   TestParseCommands();
+  TestParseSystemChecks();
   TestParseErrors();
   TestMarks();
   TestNextAwaited();

@@ -1,15 +1,73 @@
 // e2e_driver: runs a script of window commands against a program under test
 // and reports every step. Exit code 0 when every step passed, 1 when a step
 // failed or timed out, 2 for a bad command line or script.
+//
+// A line "include FILE" is replaced by that file's lines (FILE beside the
+// script). Variables a script may use: every environment variable, HERE
+// (the script's folder) and PROGRAMS (the Start menu's Programs folder).
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/driver/Runner.h"
 #include "tests/e2e/driver/Script.h"
+
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
 #include <string>
+
+namespace {
+
+// The script with every "include FILE" line replaced by that file's text,
+// read from `folder`; includes nest up to four deep.
+bool ReadScript(const std::wstring& path, const std::wstring& folder, int depth, std::string& text, std::string& error) {
+  std::string raw;
+  if (!e2e::ReadWholeFile(path, raw, error)) return false;
+  if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+  std::size_t start = 0;
+  while (start < raw.size()) {
+    auto end = raw.find('\n', start);
+    if (end == std::string::npos) end = raw.size();
+    const std::string line = raw.substr(start, end - start);
+    start = end + 1;
+    const auto first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, 8, "include ") != 0) {
+      text += line + "\n";
+      continue;
+    }
+    std::string name = line.substr(first + 8);
+    while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
+    if (depth >= 4) {
+      error = "includes nest deeper than four at " + name;
+      return false;
+    }
+    if (!ReadScript(folder + L"\\" + e2e::Widen(name), folder, depth + 1, text, error)) return false;
+  }
+  return true;
+}
+
+bool LookUp(const std::wstring& folder, std::string_view name, std::string& value) {
+  const std::wstring wide = e2e::Widen(name);
+  wchar_t buffer[32768];
+  const DWORD n = GetEnvironmentVariableW(wide.c_str(), buffer, 32768);
+  if (n > 0 && n < 32768) {
+    value = e2e::Narrow(std::wstring_view(buffer, n));
+    return true;
+  }
+  if (name == "HERE") {
+    value = e2e::Narrow(folder);
+    return true;
+  }
+  if (name == "PROGRAMS" && SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+    value = e2e::Narrow(buffer);
+    return true;
+  }
+  return false;
+}
+
+} // namespace
 
 int wmain(int argc, wchar_t** argv) {
   // The log is UTF-8 and goes to a Unix pipe: no CR LF translation.
@@ -33,13 +91,15 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   const std::wstring path = e2e::ToWindowsPath(e2e::Narrow(argv[arg]));
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") == std::wstring::npos ? 0 : path.find_last_of(L"\\/"));
   std::string text;
   std::string error;
-  if (!e2e::ReadWholeFile(path, text, error)) {
+  if (!ReadScript(path, folder, 0, text, error)) {
     std::fprintf(stderr, "e2e_driver: %s\n", error.c_str());
     return 2;
   }
-  const e2e::Script script = e2e::ParseScript(text);
+  const e2e::Script script =
+      e2e::ParseScript(text, [&](std::string_view name, std::string& value) { return LookUp(folder, name, value); });
   if (!script.errors.empty()) {
     for (const auto& e : script.errors) std::fprintf(stderr, "%s: %s\n", e2e::Narrow(path).c_str(), e.c_str());
     return 2;
@@ -48,6 +108,10 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%zu command(s), no errors\n", script.commands.size());
     return 0;
   }
+  // Shortcuts are read and opened through COM.
+  const HRESULT com = CoInitialize(nullptr);
   e2e::Runner runner(stdout);
-  return runner.Run(script.commands);
+  const int result = runner.Run(script.commands);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return result;
 }
