@@ -6,11 +6,14 @@ Windows reports when a Joliet tree is present), then one line per entry:
   folder/            a folder
   path<TAB>sha256    a file and the SHA-256 of its bytes
 sorted by path, names in UTF-8. Exits 1 when the image has no Joliet tree.
+With a folder as second argument, also writes every folder and file of the
+Joliet tree below it, as Windows would show the mounted image.
 Reads the volume descriptors and directory records itself, so the listing
 does not depend on how a particular tool chooses between Rock Ridge, Joliet
 and plain ISO 9660 names.
 """
 import hashlib
+import os
 import struct
 import sys
 
@@ -18,7 +21,7 @@ SECTOR = 2048
 JOLIET_ESCAPES = (b"%/@", b"%/C", b"%/E")  # UCS-2 levels 1 to 3
 
 
-def main(path):
+def main(path, extract_to=None):
     data = open(path, "rb").read()
     primary = joliet = None
     for n in range(16, 64):
@@ -58,6 +61,15 @@ def main(path):
             if raw in (b"\x00", b"\x01"):  # the folder itself and its parent
                 continue
             name = raw.decode("utf-16-be").split(";")[0]
+            if name in ("", ".", "..") or "/" in name or "\\" in name:
+                raise ValueError(f"unusable name {name!r} in the image")
+            if extract_to is not None:
+                target = os.path.join(extract_to, *(prefix + name).split("/"))
+                if flags & 2:
+                    os.makedirs(target, exist_ok=True)
+                else:
+                    with open(target, "wb") as f:
+                        f.write(data[ext * SECTOR:ext * SECTOR + sz])
             if flags & 2:
                 entries.append(prefix + name + "/")
                 walk(ext, sz, prefix + name + "/", depth + 1)
@@ -73,4 +85,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(*sys.argv[1:3]))

@@ -1,9 +1,6 @@
 # Helpers for the uninstaller's scenarios and the demo: sourced after lib.sh,
 # not run.
 #
-#   uninst_install DIR-WIN             the sample CD installed by installer.exe
-#   uninst_install_sample DIR-WIN      the CD's content copied and the
-#                                      registration planted (e2e_plant)
 #   uninst_plant_installation DIR      the content and uninst.exe only
 #   uninst_confirm_script NAME FOLDER [LINE...]
 #                                      a driver script that confirms, runs the
@@ -90,41 +87,12 @@ uninst_key_in() {
     'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\VEVUVODIVERU1' "/reg:$1" >/dev/null 2>&1
 }
 
-# uninst_expect_key: the uninstall entry is in the programs' view only.
-uninst_expect_key() {
-  uninst_key_in "$E2E_REG_VIEW" || e2e_fail "no uninstall key in the $E2E_REG_VIEW-bit view after $1"
-  ! uninst_key_in "$E2E_OTHER_VIEW" || e2e_fail "an uninstall key in the $E2E_OTHER_VIEW-bit view after $1"
-}
-
 # uninst_programs: the Start menu's Programs folder (a Windows path).
 uninst_programs() {
   local programs
   programs=$(e2e_bounded 60 "$WINE" "$E2E_PLANT" programs | tr -d '\r') || e2e_fail "cannot find the Programs folder"
   [ -n "$programs" ] || e2e_fail "the Programs folder is unknown"
   printf '%s' "$programs"
-}
-
-# uninst_install_sample DEST-WINDOWS-PATH: what an installation of the sample
-# CD leaves: the content below HTML/ copied into the folder, then the
-# registration by the installer's own code (e2e_plant): uninst.exe, the
-# uninstall key and the Start-menu folder with both shortcuts.
-uninst_install_sample() {
-  local dest_win=$1 dest shipped
-  dest=$(uninst_unix "$dest_win")
-  mkdir -p "$dest"
-  cp -r "$E2E_REPO/sample-cd/HTML/." "$dest/"
-  chmod -R u+w "$dest"
-  shipped=$E2E_WORK/shipped
-  mkdir -p "$shipped"
-  cp "$E2E_UNINST" "$shipped/uninst.dat"
-  (cd "$shipped" && e2e_bounded 60 "$WINE" "$E2E_PLANT" register "$dest_win") >"$E2E_DIR/plant.log" 2>&1 ||
-    e2e_fail "the registration could not be planted: $(cat "$E2E_DIR/plant.log")"
-  [ -f "$dest/uninst.exe" ] || e2e_fail "no uninst.exe after the registration"
-  uninst_expect_key "the registration"
-  local menu
-  menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
-  [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"
-  e2e_log "installation planted in $dest_win"
 }
 
 # uninst_keep_server: starts the prefix's Wine server as a persistent one, so
@@ -134,36 +102,3 @@ uninst_keep_server() {
   e2e_bounded 30 "$WINESERVER" -p || e2e_fail "the Wine server could not be started"
 }
 
-# uninst_install DEST-WINDOWS-PATH: installs the sample CD with the real
-# installer, taking its defaults (the destination must be its default one):
-# the CD staged as Q:, the installer started there and worked by the driver.
-uninst_install() {
-  local dest_win=$1 box=installer
-  [ -f "${E2E_INSTALLER:-}" ] || e2e_fail "E2E_INSTALLER does not name the built installer.exe"
-  e2e_stage_cd "$E2E_INSTALLER"
-  e2e_start 'Q:\installer.exe' 'Q:\'
-  e2e_script install <<SCRIPT
-# The copy dialog may come and go between two looks at the desktop.
-allow "ファイルのコピー"
-wait-window "ドラマＣＤ１ インストーラー" timeout=60000
-wait-window "情報"
-expect-text "情報" 1003 "$dest_win"
-click "情報" 1
-wait-window $box
-expect-msgbox "インストールを開始します。\nよろしいですか？" yes caption=$box
-wait-window $box
-expect-msgbox "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？" yes caption=$box
-wait-window "インストール完了" timeout=60000
-click "インストール完了" 1
-expect-no-window "ドラマＣＤ１ インストーラー" timeout=30000
-SCRIPT
-  e2e_drive install || e2e_fail "the installation did not go as expected"
-  e2e_wait_program 30
-  [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT, wanted 0"
-  [ -f "$(uninst_unix "$dest_win")/uninst.exe" ] || e2e_fail "no uninst.exe after the installation"
-  uninst_expect_key "the installation"
-  local menu
-  menu=$(uninst_unix "$(uninst_programs)\\Harborlit")
-  [ -f "$menu/UnInstall.lnk" ] && [ -f "$menu/zuvIV１iru.lnk" ] || e2e_fail "the shortcuts were not created"
-  e2e_log "sample CD installed in $dest_win by the installer"
-}

@@ -7,4 +7,4 @@
 # IPA fonts whatever the locale, as a Western Windows has its Japanese fonts;
 # screenshots are kept to see that the text renders.
 export E2E_LANG=en_US.UTF-8 INST_EXPECT_ACP=1252 E2E_SCENARIO=installer_western
-exec bash "$(dirname "$0")/installer_happy.sh"
+exec bash "$(dirname "$0")/portable_install_default.sh"
