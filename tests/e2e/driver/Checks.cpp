@@ -3,7 +3,11 @@
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/inspect/ReadBack.h"
 
+#include <shellapi.h>
+#include <winioctl.h>
+
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <vector>
 
@@ -112,6 +116,100 @@ bool ExpectPending(const Command& cmd, std::string& note, std::string& error) {
   return false;
 }
 
+// Wine's own export that names the Unix file behind a Windows path; null on
+// Windows.
+using UnixNameOf = char* (*)(const wchar_t*);
+UnixNameOf WineUnixName() {
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return kernel ? reinterpret_cast<UnixNameOf>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
+                : nullptr;
+}
+
+// A junction: an empty folder made a mount point for the target folder.
+bool MakeJunction(const std::wstring& link, const std::wstring& target, std::string& error) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) {
+    error = "cannot create " + Narrow(link) + ", error " + std::to_string(GetLastError());
+    return false;
+  }
+  const HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) {
+    error = "cannot open " + Narrow(link) + ", error " + std::to_string(GetLastError());
+    return false;
+  }
+  // The mount point's data: the target as the system reads it (\??\C:\...)
+  // and as it is shown, each followed by a zero.
+  const std::wstring substitute = L"\\??\\" + target;
+  std::vector<WORD> data(8 + substitute.size() + 1 + target.size() + 1, 0);
+  const auto bytes = [](std::size_t chars) { return static_cast<WORD>(chars * sizeof(wchar_t)); };
+  const WORD pathBytes = bytes(substitute.size() + 1 + target.size() + 1);
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(data.data(), &tag, sizeof tag);
+  data[2] = static_cast<WORD>(8 + pathBytes);  // the data after the 8-byte header
+  data[4] = 0;                                  // substitute name: offset, length
+  data[5] = bytes(substitute.size());
+  data[6] = bytes(substitute.size() + 1);       // print name: offset, length
+  data[7] = bytes(target.size());
+  std::memcpy(&data[8], substitute.data(), bytes(substitute.size()));
+  std::memcpy(&data[8 + substitute.size() + 1], target.data(), bytes(target.size()));
+  DWORD returned = 0;
+  const BOOL set = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(), static_cast<DWORD>(16 + pathBytes),
+                                   nullptr, 0, &returned, nullptr);
+  const DWORD code = GetLastError();
+  CloseHandle(folder);
+  if (!set) {
+    error = "FSCTL_SET_REPARSE_POINT on " + Narrow(link) + " failed, error " + std::to_string(code);
+    RemoveDirectoryW(link.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Under Wine: ln -s, started as a Unix program, until the link is there.
+bool MakeUnixLink(UnixNameOf unixName, const std::wstring& link, const std::wstring& target, DWORD timeoutMs,
+                  std::string& error) {
+  std::string names[2];
+  const std::wstring paths[2] = {target, link};
+  for (int i = 0; i < 2; ++i) {
+    char* name = unixName(paths[i].c_str());
+    if (name == nullptr) {
+      error = "Wine names no Unix file for " + Narrow(paths[i]);
+      return false;
+    }
+    names[i] = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    if (names[i].find('"') != std::string::npos) {
+      error = "a quote in " + names[i];
+      return false;
+    }
+  }
+  const std::wstring parameters = L"-s \"" + Widen(names[0]) + L"\" \"" + Widen(names[1]) + L"\"";
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  info.lpFile = L"Z:\\bin\\ln";
+  info.lpParameters = parameters.c_str();
+  if (!ShellExecuteExW(&info)) {
+    error = "cannot start ln, error " + std::to_string(GetLastError());
+    return false;
+  }
+  if (info.hProcess != nullptr) {
+    WaitForSingleObject(info.hProcess, timeoutMs);
+    CloseHandle(info.hProcess);
+  }
+  // A deadline in time: the link is looked for before the clock.
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (true) {
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return true;
+    if (GetTickCount64() >= deadline) break;
+    Sleep(50);
+  }
+  error = "ln made no link " + names[1] + " within " + std::to_string(timeoutMs) + " ms";
+  return false;
+}
+
 } // namespace
 
 bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
@@ -190,6 +288,15 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
       }
       if (at == std::wstring::npos) return true;
     }
+  }
+  case Op::MakeLink: {
+    const std::wstring link = Widen(cmd.words[0]);
+    const std::wstring target = Widen(cmd.words[1]);
+    const UnixNameOf unixName = WineUnixName();
+    const bool made = unixName ? MakeUnixLink(unixName, link, target, cmd.hasTimeout ? cmd.millis : 30000, error)
+                               : MakeJunction(link, target, error);
+    if (made) note = unixName ? "a Unix symbolic link (Wine)" : "a junction";
+    return made;
   }
   case Op::SetAttributes:
     if (!SetFileAttributesW(Widen(cmd.words[0]).c_str(), cmd.numbers[0])) {

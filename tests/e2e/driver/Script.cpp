@@ -62,6 +62,7 @@ constexpr CommandSpec kCommands[] = {
     {"expect-pending", Op::ExpectPending, {Arg::Word, Arg::Word}, 2, 0},
     {"write-file", Op::WriteFile, {Arg::Word, Arg::AnyWord}, 2, 0},
     {"make-folder", Op::MakeFolder, {Arg::Word}, 1, 0},
+    {"make-link", Op::MakeLink, {Arg::Word, Arg::Word}, 2, kOptTimeout},
     {"set-attributes", Op::SetAttributes, {Arg::Word, Arg::Number}, 2, 0},
 };
 
@@ -423,6 +424,7 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::ExpectPending:
     case Op::WriteFile:
     case Op::MakeFolder:
+    case Op::MakeLink:
     case Op::SetAttributes: continue;
     case Op::MeasureTexts:
     case Op::Attach:

@@ -79,6 +79,10 @@ enum class Op {
                    // right after the other
   WriteFile,       // write-file <path> <text>: writes a file (UTF-8)
   MakeFolder,      // make-folder <path>: creates a folder (and those above it)
+  MakeLink,        // make-link <link> <folder>: <link> becomes a link to the
+                   // folder: a junction on Windows; under Wine, which makes
+                   // none, a Unix symbolic link (made by ln, started through
+                   // Wine's way to run Unix programs)
   SetAttributes,   // set-attributes <path> <value>: sets a file's attributes
 };
 
