@@ -289,6 +289,12 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
       if (at == std::wstring::npos) return true;
     }
   }
+  case Op::Move:
+    if (!MoveFileW(Widen(cmd.words[0]).c_str(), Widen(cmd.words[1]).c_str())) {
+      error = "MoveFile failed, error " + std::to_string(GetLastError());
+      return false;
+    }
+    return true;
   case Op::MakeLink: {
     const std::wstring link = Widen(cmd.words[0]);
     const std::wstring target = Widen(cmd.words[1]);

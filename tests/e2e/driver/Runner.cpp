@@ -109,19 +109,6 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
     note = "ended with exit code 0";
     return true;
   }
-  case Op::WaitFile: {
-    const std::wstring path = Widen(cmd.text);
-    const bool ok = Poll(
-        TimeoutOf(cmd),
-        [&](HWND&, std::string& seen) {
-          if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-          seen = "no file " + cmd.text;
-          return false;
-        },
-        error);
-    if (ok) note = "there";
-    return ok;
-  }
   case Op::Start:
   case Op::Open: {
     ProcessHandle process;

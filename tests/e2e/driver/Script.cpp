@@ -45,7 +45,6 @@ constexpr CommandSpec kCommands[] = {
     {"expect-no-window", Op::ExpectNoWindow, {Arg::Caption}, 1, kOptTimeout},
     {"sleep", Op::Sleep, {Arg::Millis}, 1, 0},
     {"run", Op::Run, {Arg::CommandLine}, 1, kOptTimeout},
-    {"wait-file", Op::WaitFile, {Arg::File}, 1, kOptTimeout},
     {"mark", Op::Mark, {Arg::MarkName}, 1, 0},
     {"elapsed", Op::Elapsed, {Arg::MarkName}, 1, 0},
     {"measure-texts", Op::MeasureTexts, {Arg::Caption, Arg::Text, Arg::Points}, 3, 0},
@@ -62,6 +61,7 @@ constexpr CommandSpec kCommands[] = {
     {"expect-pending", Op::ExpectPending, {Arg::Word, Arg::Word}, 2, 0},
     {"write-file", Op::WriteFile, {Arg::Word, Arg::AnyWord}, 2, 0},
     {"make-folder", Op::MakeFolder, {Arg::Word}, 1, 0},
+    {"move", Op::Move, {Arg::Word, Arg::Word}, 2, 0},
     {"make-link", Op::MakeLink, {Arg::Word, Arg::Word}, 2, kOptTimeout},
     {"set-attributes", Op::SetAttributes, {Arg::Word, Arg::Number}, 2, 0},
 };
@@ -407,7 +407,6 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::Allow:
     case Op::Sleep:
     case Op::Run:
-    case Op::WaitFile:
     case Op::Mark:
     case Op::Elapsed:
     case Op::ExpectNoWindow:
@@ -424,6 +423,7 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::ExpectPending:
     case Op::WriteFile:
     case Op::MakeFolder:
+    case Op::Move:
     case Op::MakeLink:
     case Op::SetAttributes: continue;
     case Op::MeasureTexts:

@@ -41,8 +41,6 @@ enum class Op {
   Sleep,           // sleep <ms>
   Run,             // run <command-line> [timeout=]: runs a program (output
                    // to NUL) and waits for it; fails unless it ends with 0
-  WaitFile,        // wait-file <path> [timeout=]: waits until a file exists
-                   // (a sign from the scenario's own shell that it has acted)
   Mark,            // mark <name>: notes the time under a name
   Elapsed,         // elapsed <name>: logs the milliseconds since that mark as
                    // a line "elapsed<TAB>name<TAB>ms"; the mark must be set
@@ -79,6 +77,7 @@ enum class Op {
                    // right after the other
   WriteFile,       // write-file <path> <text>: writes a file (UTF-8)
   MakeFolder,      // make-folder <path>: creates a folder (and those above it)
+  Move,            // move <from> <to>: renames a file or folder
   MakeLink,        // make-link <link> <folder>: <link> becomes a link to the
                    // folder: a junction on Windows; under Wine, which makes
                    // none, a Unix symbolic link (made by ln, started through

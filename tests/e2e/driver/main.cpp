@@ -4,7 +4,9 @@
 //
 // A line "include FILE" is replaced by that file's lines (FILE beside the
 // script). Variables a script may use: every environment variable, HERE
-// (the script's folder) and PROGRAMS (the Start menu's Programs folder).
+// (the script's folder), PROGRAMS (the Start menu's Programs folder) and
+// MESSAGE_N, the system's text for error N in the system's language, line
+// breaks as LF (what a program shows for it, whatever the language).
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/driver/Runner.h"
 #include "tests/e2e/driver/Script.h"
@@ -62,6 +64,15 @@ bool LookUp(const std::wstring& folder, std::string_view name, std::string& valu
   }
   if (name == "PROGRAMS" && SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
     value = e2e::Narrow(buffer);
+    return true;
+  }
+  if (name.substr(0, 8) == "MESSAGE_" && name.size() > 8 &&
+      name.find_first_not_of("0123456789", 8) == std::string_view::npos && name.size() <= 14) {
+    const DWORD code = static_cast<DWORD>(std::stoul(std::string(name.substr(8))));
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 32768, nullptr);
+    if (n == 0) return false;
+    value = e2e::Narrow(e2e::WithLineFeeds(std::wstring_view(buffer, n)));
     return true;
   }
   return false;
