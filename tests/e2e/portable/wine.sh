@@ -13,6 +13,7 @@
 
 portable_prepare() {
   local label
+  [ -f "${E2E_INSTALLER:-}" ] && [ -f "${E2E_UNINST:-}" ] || e2e_fail "E2E_INSTALLER or E2E_UNINST do not name the built programs"
   PORTABLE_BUNDLE=$E2E_WORK/bundle
   bash "$E2E_HERE/portable/bundle.sh" "$PORTABLE_BUNDLE" >"$E2E_DIR/bundle.log" 2>&1 ||
     e2e_fail "cannot make the bundle: $(cat "$E2E_DIR/bundle.log")"

@@ -6,6 +6,5 @@
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../portable/wine.sh"
 e2e_begin portable_uninstall_elsewhere
-[ -f "${E2E_INSTALLER:-}" ] && [ -f "${E2E_UNINST:-}" ] || e2e_fail "E2E_INSTALLER or E2E_UNINST do not name the built programs"
 portable_prepare
 portable_run uninstall_elsewhere

@@ -9,7 +9,6 @@ source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../uninst_lib.sh"
 source "$(dirname "$0")/../portable/wine.sh"
 e2e_begin portable_uninstall_link
-[ -f "${E2E_INSTALLER:-}" ] && [ -f "${E2E_UNINST:-}" ] || e2e_fail "E2E_INSTALLER or E2E_UNINST do not name the built programs"
 portable_prepare
 # Wine carries out the restart deletions whenever its server starts afresh:
 # the server is kept for the whole scenario, so only wineboot -r restarts.
