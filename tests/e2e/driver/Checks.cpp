@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <set>
 #include <vector>
 
@@ -165,25 +166,28 @@ bool MakeJunction(const std::wstring& link, const std::wstring& target, std::str
   return true;
 }
 
-// Under Wine: ln -s, started as a Unix program, until the link is there.
-bool MakeUnixLink(UnixNameOf unixName, const std::wstring& link, const std::wstring& target, DWORD timeoutMs,
-                  std::string& error) {
-  std::string names[2];
-  const std::wstring paths[2] = {target, link};
-  for (int i = 0; i < 2; ++i) {
-    char* name = unixName(paths[i].c_str());
-    if (name == nullptr) {
-      error = "Wine names no Unix file for " + Narrow(paths[i]);
-      return false;
-    }
-    names[i] = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    if (names[i].find('"') != std::string::npos) {
-      error = "a quote in " + names[i];
-      return false;
-    }
+// Under Wine: the Unix file behind a Windows path; false when there is none
+// or it holds a quote (it goes into ln's command line).
+bool UnixPath(UnixNameOf unixName, const std::wstring& path, std::string& out, std::string& error) {
+  char* name = unixName(path.c_str());
+  if (name == nullptr) {
+    error = "Wine names no Unix file for " + Narrow(path);
+    return false;
   }
-  const std::wstring parameters = L"-s \"" + Widen(names[0]) + L"\" \"" + Widen(names[1]) + L"\"";
+  out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  if (out.find('"') != std::string::npos) {
+    error = "a quote in " + out;
+    return false;
+  }
+  return true;
+}
+
+// Under Wine: ln -sfn TARGET LINK (Unix paths), started as a Unix program,
+// until `seen` (the link as Windows names it) is there.
+bool RunLn(const std::string& target, const std::string& link, const std::wstring& seen, DWORD timeoutMs,
+           std::string& error) {
+  const std::wstring parameters = L"-sfn \"" + Widen(target) + L"\" \"" + Widen(link) + L"\"";
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -201,13 +205,35 @@ bool MakeUnixLink(UnixNameOf unixName, const std::wstring& link, const std::wstr
   // A deadline in time: the link is looked for before the clock.
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (true) {
-    const DWORD attributes = GetFileAttributesW(link.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return true;
+    if (GetFileAttributesW(seen.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     if (GetTickCount64() >= deadline) break;
     Sleep(50);
   }
-  error = "ln made no link " + names[1] + " within " + std::to_string(timeoutMs) + " ms";
+  error = "ln made no link " + link + " within " + std::to_string(timeoutMs) + " ms";
   return false;
+}
+
+// A drive letter for a folder: DefineDosDevice on Windows. Wine finds its
+// drives as links in the prefix's dosdevices folder, so there the letter
+// becomes such a link.
+bool MapDrive(const std::wstring& letter, const std::wstring& folder, std::string& error) {
+  const UnixNameOf unixName = WineUnixName();
+  if (unixName == nullptr) {
+    if (DefineDosDeviceW(0, letter.c_str(), folder.c_str())) return true;
+    error = "DefineDosDevice failed, error " + std::to_string(GetLastError());
+    return false;
+  }
+  wchar_t prefix[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+  std::string target;
+  if (n == 0 || n >= MAX_PATH || !UnixPath(unixName, folder, target, error)) {
+    if (error.empty()) error = "WINEPREFIX names no prefix";
+    return false;
+  }
+  std::wstring lower = letter;
+  for (auto& c : lower) c = static_cast<wchar_t>(towlower(c));
+  return RunLn(target, Narrow(std::wstring_view(prefix, n)) + "/dosdevices/" + Narrow(lower), letter + L"\\", 30000,
+               error);
 }
 
 } // namespace
@@ -289,6 +315,13 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
       if (at == std::wstring::npos) return true;
     }
   }
+  case Op::CopyTo:
+    if (!CopyFileW(Widen(cmd.words[0]).c_str(), Widen(cmd.words[1]).c_str(), FALSE)) {
+      error = "CopyFile failed, error " + std::to_string(GetLastError());
+      return false;
+    }
+    return true;
+  case Op::MapDrive: return MapDrive(Widen(cmd.words[0]), Widen(cmd.words[1]), error);
   case Op::Move:
     if (!MoveFileW(Widen(cmd.words[0]).c_str(), Widen(cmd.words[1]).c_str())) {
       error = "MoveFile failed, error " + std::to_string(GetLastError());
@@ -299,7 +332,11 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
     const std::wstring link = Widen(cmd.words[0]);
     const std::wstring target = Widen(cmd.words[1]);
     const UnixNameOf unixName = WineUnixName();
-    const bool made = unixName ? MakeUnixLink(unixName, link, target, cmd.hasTimeout ? cmd.millis : 30000, error)
+    std::string unixLink;
+    std::string unixTarget;
+    const bool made = unixName ? UnixPath(unixName, link, unixLink, error) &&
+                                     UnixPath(unixName, target, unixTarget, error) &&
+                                     RunLn(unixTarget, unixLink, link, cmd.hasTimeout ? cmd.millis : 30000, error)
                                : MakeJunction(link, target, error);
     if (made) note = unixName ? "a Unix symbolic link (Wine)" : "a junction";
     return made;

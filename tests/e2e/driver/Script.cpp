@@ -62,6 +62,8 @@ constexpr CommandSpec kCommands[] = {
     {"write-file", Op::WriteFile, {Arg::Word, Arg::AnyWord}, 2, 0},
     {"make-folder", Op::MakeFolder, {Arg::Word}, 1, 0},
     {"move", Op::Move, {Arg::Word, Arg::Word}, 2, 0},
+    {"copy-file", Op::CopyTo, {Arg::Word, Arg::Word}, 2, 0},
+    {"map-drive", Op::MapDrive, {Arg::Word, Arg::Word}, 2, 0},
     {"make-link", Op::MakeLink, {Arg::Word, Arg::Word}, 2, kOptTimeout},
     {"set-attributes", Op::SetAttributes, {Arg::Word, Arg::Number}, 2, 0},
 };
@@ -424,6 +426,8 @@ const Command* NextAwaited(const std::vector<Command>& commands, std::size_t ind
     case Op::WriteFile:
     case Op::MakeFolder:
     case Op::Move:
+    case Op::CopyTo:
+    case Op::MapDrive:
     case Op::MakeLink:
     case Op::SetAttributes: continue;
     case Op::MeasureTexts:

@@ -78,6 +78,9 @@ enum class Op {
   WriteFile,       // write-file <path> <text>: writes a file (UTF-8)
   MakeFolder,      // make-folder <path>: creates a folder (and those above it)
   Move,            // move <from> <to>: renames a file or folder
+  CopyTo,          // copy-file <from> <to>: copies a file over what is there
+  MapDrive,        // map-drive <letter:> <folder>: a drive letter for a folder
+                   // (DefineDosDevice, as subst makes one)
   MakeLink,        // make-link <link> <folder>: <link> becomes a link to the
                    // folder: a junction on Windows; under Wine, which makes
                    // none, a Unix symbolic link (made by ln, started through

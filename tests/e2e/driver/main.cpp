@@ -4,8 +4,8 @@
 //
 // A line "include FILE" is replaced by that file's lines (FILE beside the
 // script). Variables a script may use: every environment variable, HERE
-// (the script's folder), PROGRAMS (the Start menu's Programs folder) and
-// MESSAGE_N, the system's text for error N in the system's language, line
+// (the script's folder), PROGRAMS (the Start menu's Programs folder),
+// PROGRAM_FILES_SHORT (C:\Program Files by its short name) and MESSAGE_N, the system's text for error N in the system's language, line
 // breaks as LF (what a program shows for it, whatever the language).
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/driver/Runner.h"
@@ -64,6 +64,12 @@ bool LookUp(const std::wstring& folder, std::string_view name, std::string& valu
   }
   if (name == "PROGRAMS" && SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
     value = e2e::Narrow(buffer);
+    return true;
+  }
+  if (name == "PROGRAM_FILES_SHORT") {
+    const DWORD n = GetShortPathNameW(L"C:\\Program Files", buffer, 32768);
+    if (n == 0 || n >= 32768) return false;
+    value = e2e::Narrow(std::wstring_view(buffer, n));
     return true;
   }
   if (name.substr(0, 8) == "MESSAGE_" && name.size() > 8 &&
