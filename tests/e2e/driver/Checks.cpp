@@ -243,13 +243,17 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
   case Op::ExpectFile: return ExpectFile(cmd, note, error);
   case Op::ExpectTree: return ExpectTree(cmd, note, error);
   case Op::ExpectPending: return ExpectPending(cmd, note, error);
-  case Op::ExpectNoFile:
-    if (GetFileAttributesW(Widen(cmd.words[0]).c_str()) != INVALID_FILE_ATTRIBUTES) {
-      error = "it is there";
+  case Op::ExpectNoFile: {
+    // Gone only when the system says so: access denied says nothing.
+    const DWORD attributes = GetFileAttributesW(Widen(cmd.words[0]).c_str());
+    const DWORD code = GetLastError();
+    if (attributes != INVALID_FILE_ATTRIBUTES || (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)) {
+      error = attributes != INVALID_FILE_ATTRIBUTES ? "it is there" : "cannot tell, error " + std::to_string(code);
       return false;
     }
     note = "not there";
     return true;
+  }
   case Op::ExpectAttributes: {
     const DWORD attributes = GetFileAttributesW(Widen(cmd.words[0]).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -278,13 +282,15 @@ bool RunSystemCheck(const Command& cmd, std::string& note, std::string& error) {
     note = "as expected";
     return true;
   }
-  case Op::ExpectNoReg:
-    if (readback::KeyExists(readback::ReadIn(ViewName(cmd)), Widen(cmd.words[0]))) {
-      error = "the key is there";
+  case Op::ExpectNoReg: {
+    const LONG status = readback::OpenKeyStatus(readback::ReadIn(ViewName(cmd)), Widen(cmd.words[0]));
+    if (status != ERROR_FILE_NOT_FOUND) {
+      error = status == ERROR_SUCCESS ? "the key is there" : "cannot tell, error " + std::to_string(status);
       return false;
     }
     note = "no such key";
     return true;
+  }
   case Op::ExpectLink: {
     std::string fields;
     if (!readback::LinkFields(Widen(cmd.words[0]), fields, error)) return false;

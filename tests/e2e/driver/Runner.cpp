@@ -47,7 +47,8 @@ int Runner::Run(const std::vector<Command>& commands) {
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const Command& cmd = commands[i];
     next_ = NextAwaited(commands, i);
-    std::fprintf(log_, "[%d] %s\n", cmd.line, cmd.source.c_str());
+    const std::string where = cmd.origin.empty() ? std::to_string(cmd.line) : cmd.origin;
+    std::fprintf(log_, "[%s] %s\n", where.c_str(), cmd.source.c_str());
     std::fflush(log_);
     std::string note;
     std::string error;
@@ -60,8 +61,9 @@ int Runner::Run(const std::vector<Command>& commands) {
     heldBefore.reset();
     if (!ok) {
       held_.reset();
-      std::fprintf(log_, "FAIL at line %d: %s\nwindows on the desktop:\n%s", cmd.line, error.c_str(),
-                   DumpWindows().c_str());
+      std::fprintf(log_, "FAIL at %s: %s\nwindows on the desktop:\n%s",
+                   cmd.origin.empty() ? ("line " + std::to_string(cmd.line)).c_str() : cmd.origin.c_str(),
+                   error.c_str(), DumpWindows().c_str());
       std::fflush(log_);
       return 1;
     }

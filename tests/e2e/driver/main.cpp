@@ -18,51 +18,61 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
 // The script with every "include FILE" line replaced by that file's text,
-// read from `folder`; includes nest up to four deep.
-bool ReadScript(const std::wstring& path, const std::wstring& folder, int depth, std::string& text, std::string& error) {
+// read from `folder`; includes nest up to four deep. `origins` gets, for
+// each line of the text, the file and line it came from ("a.txt:12").
+bool ReadScript(const std::wstring& path, const std::wstring& folder, int depth, std::string& text,
+                std::vector<std::string>& origins, std::string& error) {
   std::string raw;
   if (!e2e::ReadWholeFile(path, raw, error)) return false;
   if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+  const std::string file = e2e::Narrow(path.substr(path.find_last_of(L"\\/") + 1));
   std::size_t start = 0;
+  int lineNo = 0;
   while (start < raw.size()) {
     auto end = raw.find('\n', start);
     if (end == std::string::npos) end = raw.size();
-    const std::string line = raw.substr(start, end - start);
+    std::string line = raw.substr(start, end - start);
     start = end + 1;
+    ++lineNo;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
     const auto first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line.compare(first, 8, "include ") != 0) {
+    const bool include = first != std::string::npos && line.compare(first, 7, "include") == 0 &&
+                         line.size() > first + 8 && (line[first + 7] == ' ' || line[first + 7] == '\t');
+    if (!include) {
       text += line + "\n";
+      origins.push_back(file + ":" + std::to_string(lineNo));
       continue;
     }
-    std::string name = line.substr(first + 8);
-    while (!name.empty() && (name.back() == '\r' || name.back() == ' ')) name.pop_back();
+    const std::string name = line.substr(line.find_first_not_of(" \t", first + 7));
     if (depth >= 4) {
-      error = "includes nest deeper than four at " + name;
+      error = file + ":" + std::to_string(lineNo) + ": includes nest deeper than four at " + name;
       return false;
     }
-    if (!ReadScript(folder + L"\\" + e2e::Widen(name), folder, depth + 1, text, error)) return false;
+    if (!ReadScript(folder + L"\\" + e2e::Widen(name), folder, depth + 1, text, origins, error)) {
+      error = file + ":" + std::to_string(lineNo) + ": " + error;
+      return false;
+    }
   }
   return true;
 }
 
+// The variables the driver gives, before the environment's: a variable of
+// the environment never takes the place of one of these.
 bool LookUp(const std::wstring& folder, std::string_view name, std::string& value) {
-  const std::wstring wide = e2e::Widen(name);
   wchar_t buffer[32768];
-  const DWORD n = GetEnvironmentVariableW(wide.c_str(), buffer, 32768);
-  if (n > 0 && n < 32768) {
-    value = e2e::Narrow(std::wstring_view(buffer, n));
-    return true;
-  }
   if (name == "HERE") {
     value = e2e::Narrow(folder);
     return true;
   }
-  if (name == "PROGRAMS" && SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+  if (name == "PROGRAMS") {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, buffer))) return false;
     value = e2e::Narrow(buffer);
     return true;
   }
@@ -72,16 +82,20 @@ bool LookUp(const std::wstring& folder, std::string_view name, std::string& valu
     value = e2e::Narrow(std::wstring_view(buffer, n));
     return true;
   }
-  if (name.substr(0, 8) == "MESSAGE_" && name.size() > 8 &&
-      name.find_first_not_of("0123456789", 8) == std::string_view::npos && name.size() <= 14) {
-    const DWORD code = static_cast<DWORD>(std::stoul(std::string(name.substr(8))));
+  if (name.substr(0, 8) == "MESSAGE_" && name.size() > 8 && name.size() <= 14 &&
+      name.find_first_not_of("0123456789", 8) == std::string_view::npos) {
+    DWORD code = 0;
+    for (const char c : name.substr(8)) code = code * 10 + static_cast<DWORD>(c - '0');
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, 32768, nullptr);
     if (n == 0) return false;
     value = e2e::Narrow(e2e::WithLineFeeds(std::wstring_view(buffer, n)));
     return true;
   }
-  return false;
+  const DWORD n = GetEnvironmentVariableW(e2e::Widen(name).c_str(), buffer, 32768);
+  if (n == 0 || n >= 32768) return false;
+  value = e2e::Narrow(std::wstring_view(buffer, n));
+  return true;
 }
 
 } // namespace
@@ -107,20 +121,37 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
 
-  const std::wstring path = e2e::ToWindowsPath(e2e::Narrow(argv[arg]));
-  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") == std::wstring::npos ? 0 : path.find_last_of(L"\\/"));
+  // The script's full path: its folder is where includes and HERE point.
+  const std::wstring named = e2e::ToWindowsPath(e2e::Narrow(argv[arg]));
+  wchar_t full[MAX_PATH];
+  const DWORD fullLength = GetFullPathNameW(named.c_str(), MAX_PATH, full, nullptr);
+  const std::wstring path = fullLength > 0 && fullLength < MAX_PATH ? std::wstring(full, fullLength) : named;
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
   std::string text;
+  std::vector<std::string> origins;
   std::string error;
-  if (!ReadScript(path, folder, 0, text, error)) {
+  if (!ReadScript(path, folder, 0, text, origins, error)) {
     std::fprintf(stderr, "e2e_driver: %s\n", error.c_str());
     return 2;
   }
-  const e2e::Script script =
+  e2e::Script script =
       e2e::ParseScript(text, [&](std::string_view name, std::string& value) { return LookUp(folder, name, value); });
+  // Lines are named by the file they came from and their line there.
+  const auto origin = [&](int line) {
+    return line >= 1 && static_cast<std::size_t>(line) <= origins.size() ? origins[static_cast<std::size_t>(line) - 1]
+                                                                          : std::to_string(line);
+  };
   if (!script.errors.empty()) {
-    for (const auto& e : script.errors) std::fprintf(stderr, "%s: %s\n", e2e::Narrow(path).c_str(), e.c_str());
+    for (const auto& e : script.errors) {
+      // "line N: message", N counted in the text with its includes.
+      const int line = std::atoi(e.c_str() + (e.compare(0, 5, "line ") == 0 ? 5 : 0));
+      const auto colon = e.find(": ");
+      std::fprintf(stderr, "%s: %s\n", origin(line).c_str(),
+                   colon == std::string::npos ? e.c_str() : e.c_str() + colon + 2);
+    }
     return 2;
   }
+  for (auto& command : script.commands) command.origin = origin(command.line);
   if (checkOnly) {
     std::printf("%zu command(s), no errors\n", script.commands.size());
     return 0;

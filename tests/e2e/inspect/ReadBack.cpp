@@ -55,9 +55,9 @@ REGSAM ReadIn(std::wstring_view view) {
   return 0;
 }
 
-bool KeyExists(REGSAM access, const std::wstring& subKey) {
+LONG OpenKeyStatus(REGSAM access, const std::wstring& subKey) {
   win32::UniqueRegKey key;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, access, key.put()) == ERROR_SUCCESS;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, access, key.put());
 }
 
 bool RegistryValue(REGSAM access, const std::wstring& subKey, const std::wstring& name, std::string& fields,

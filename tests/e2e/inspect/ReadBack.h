@@ -18,8 +18,10 @@ std::wstring Wide(std::string_view utf8);
 // KEY_READ in the registry view named "32" or "64"; 0 for any other word.
 REGSAM ReadIn(std::wstring_view view);
 
-// Whether HKEY_LOCAL_MACHINE\subKey exists in the view.
-bool KeyExists(REGSAM access, const std::wstring& subKey);
+// Whether HKEY_LOCAL_MACHINE\subKey exists in the view: the error of
+// RegOpenKeyExW, ERROR_SUCCESS when it is there and ERROR_FILE_NOT_FOUND
+// when it is not (any other code says neither: access denied, say).
+LONG OpenKeyStatus(REGSAM access, const std::wstring& subKey);
 
 // A value under HKEY_LOCAL_MACHINE\subKey: type, bytes (as stored, UTF-16),
 // each string of a REG_MULTI_SZ or REG_SZ, and whether a multi-string ends

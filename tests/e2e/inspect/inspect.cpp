@@ -74,7 +74,11 @@ int SpecialFolder(std::wstring_view which) {
 }
 
 int RegistryKey(REGSAM access, const std::wstring& subKey) {
-  Field("key", readback::KeyExists(access, subKey) ? "present" : "absent");
+  const LONG status = readback::OpenKeyStatus(access, subKey);
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    return Fail("cannot tell whether the key is there, error " + std::to_string(status));
+  }
+  Field("key", status == ERROR_SUCCESS ? "present" : "absent");
   return 0;
 }
 

@@ -35,9 +35,14 @@ sleep 1
 elapsed never
 SCRIPT
 run bad 2
-log_has bad "bad.txt: line 1: unterminated quote"
-log_has bad "line 2: bad control id '99999'"
-log_has bad "line 4: no mark 'never' on an earlier line"
+log_has bad "bad.txt:1: unterminated quote"
+log_has bad "bad.txt:2: bad control id '99999'"
+log_has bad "bad.txt:4: no mark 'never' on an earlier line"
+# An error in an included file is named by that file and its own line.
+printf 'sleep 1\nclick x 99999\n' | e2e_script inner
+printf 'sleep 1\ninclude inner.txt\n' | e2e_script outer
+run outer 2
+log_has outer "inner.txt:2: bad control id '99999'"
 
 # --- The window alone: maximised on the virtual desktop, gradient, title --
 e2e_start 'Q:\e2e_fixture.exe' 'Q:\'
@@ -50,7 +55,7 @@ screenshot "$backdrop" "$E2E_DIR/backdrop-window.png" area=window
 wait-window 存在しない timeout=300
 SCRIPT
 run backdrop 1
-log_has backdrop "FAIL at line 6: timed out after 300 ms: no visible window \"存在しない\""
+log_has backdrop "FAIL at backdrop.txt:6: timed out after 300 ms: no visible window \"存在しない\""
 # mark and elapsed time the steps between them.
 e2e_script close <<SCRIPT
 mark closing
@@ -71,7 +76,7 @@ run "cmd /c echo not-in-the-log"
 run "cmd /c exit 3"
 SCRIPT
 run run 1
-log_has run "FAIL at line 2: ended with exit code 3"
+log_has run "FAIL at run.txt:2: ended with exit code 3"
 ! grep -q "^not-in-the-log" "$E2E_DIR/run.log" || e2e_fail "the output of run reached the log"
 finish 0
 read -r w h < <(e2e_size "$E2E_DIR/backdrop-window.png")
