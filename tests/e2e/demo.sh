@@ -233,9 +233,7 @@ demo_high_dpi() {
   demo_section high-dpi "The same dialogs at 144 DPI (150 % scaling)"
   say "again at 144 DPI"
   e2e_bounded 30 "$WINESERVER" -k >/dev/null 2>&1 || true
-  e2e_bounded 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
-    >"$E2E_DIR/dpi.log" 2>&1 || e2e_fail "cannot set the DPI: $(cat "$E2E_DIR/dpi.log")"
-  e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server did not end after setting the DPI"
+  e2e_set_dpi 144
   mkdir -p "$shots"
   e2e_start 'Q:\installer.exe' 'Q:\'
   inst_script_default_install "$shots" | e2e_script demo-144dpi

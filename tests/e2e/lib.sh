@@ -108,13 +108,7 @@ e2e_begin() {
   e2e_template
   export WINEPREFIX=$E2E_WORK/prefix
   cp -a "$E2E_TEMPLATE" "$WINEPREFIX"
-  if [ -n "${E2E_DPI:-}" ]; then
-    # Read by each process as it starts. The session it takes to write it is
-    # over before the scenario goes on, so the CD can still be mapped.
-    e2e_bounded 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$E2E_DPI" /f \
-      >"$E2E_WORK/dpi.log" 2>&1 || e2e_fail "cannot set the DPI: $(cat "$E2E_WORK/dpi.log")"
-    e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server did not end after setting the DPI"
-  fi
+  if [ -n "${E2E_DPI:-}" ]; then e2e_set_dpi "$E2E_DPI"; fi
   e2e_log "prefix $WINEPREFIX, display $DISPLAY, output $E2E_DIR, ${E2E_DPI:-96} DPI"
 }
 
@@ -135,6 +129,15 @@ e2e_program_views() {
     esac
   fi
   E2E_OTHER_VIEW=$((96 - E2E_REG_VIEW))
+}
+
+# e2e_set_dpi DPI: the screen's pixels per inch from now on (Wine's
+# LogPixels, read by each process as it starts). The Wine session it takes
+# to write it is over when this returns, so a CD can still be mapped.
+e2e_set_dpi() {
+  e2e_bounded 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >"$E2E_WORK/dpi.log" 2>&1 || e2e_fail "cannot set the DPI: $(cat "$E2E_WORK/dpi.log")"
+  e2e_bounded 60 "$WINESERVER" -w || e2e_fail "the Wine server did not end after setting the DPI"
 }
 
 # Ends the scenario (through its cleanup) when it runs longer than the given

@@ -47,8 +47,7 @@ int Runner::Run(const std::vector<Command>& commands) {
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const Command& cmd = commands[i];
     next_ = NextAwaited(commands, i);
-    const std::string where = cmd.origin.empty() ? std::to_string(cmd.line) : cmd.origin;
-    std::fprintf(log_, "[%s] %s\n", where.c_str(), cmd.source.c_str());
+    std::fprintf(log_, "[%s] %s\n", cmd.origin.c_str(), cmd.source.c_str());
     std::fflush(log_);
     std::string note;
     std::string error;
@@ -61,9 +60,8 @@ int Runner::Run(const std::vector<Command>& commands) {
     heldBefore.reset();
     if (!ok) {
       held_.reset();
-      std::fprintf(log_, "FAIL at %s: %s\nwindows on the desktop:\n%s",
-                   cmd.origin.empty() ? ("line " + std::to_string(cmd.line)).c_str() : cmd.origin.c_str(),
-                   error.c_str(), DumpWindows().c_str());
+      std::fprintf(log_, "FAIL at %s: %s\nwindows on the desktop:\n%s", cmd.origin.c_str(), error.c_str(),
+                   DumpWindows().c_str());
       std::fflush(log_);
       return 1;
     }
@@ -164,8 +162,6 @@ bool Runner::Execute(const Command& cmd, std::string& note, std::string& error) 
   case Op::MeasureTexts: return DoMeasureTexts(cmd, note, error);
   default: return RunSystemCheck(cmd, note, error);
   }
-  error = "internal: unknown command";
-  return false;
 }
 
 bool Runner::Poll(std::uint32_t timeoutMs, const Probe& probe, std::string& error, bool watchOthers) {

@@ -372,6 +372,7 @@ Script ParseScript(std::string_view text, const Lookup& lookup) {
     Command cmd;
     cmd.op = spec->op;
     cmd.line = lineNo;
+    cmd.origin = "line " + std::to_string(lineNo);
     cmd.source = std::string(line);
     std::size_t end = words.size();
     while (end > 1 && IsOptionWord(words[end - 1], spec->options)) --end;

@@ -95,8 +95,9 @@ enum class Area { Client, Window, Screen };
 struct Command {
   Op op = Op::Sleep;
   int line = 0;             // 1-based line in the script
-  std::string origin;       // the file and line it came from ("a.txt:12"),
-                            // where includes made it; empty: the line
+  std::string origin;       // where it stands, for the log: "line 12", or the
+                            // file and line it came from ("a.txt:12") once
+                            // the caller has put includes in
   std::string source;       // the line as written, for the log
   std::string caption;      // window caption (UTF-8), or the name of a mark
   std::string text;         // control or message-box text, or the output file

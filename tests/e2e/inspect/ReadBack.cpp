@@ -40,14 +40,6 @@ std::string Utf8(std::wstring_view text) {
   return out;
 }
 
-std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
 REGSAM ReadIn(std::wstring_view view) {
   // Both views are open to 32- and 64-bit readers alike.
   if (view == L"32") return KEY_READ | KEY_WOW64_32KEY;

@@ -13,7 +13,6 @@
 namespace readback {
 
 std::string Utf8(std::wstring_view text);
-std::wstring Wide(std::string_view utf8);
 
 // KEY_READ in the registry view named "32" or "64"; 0 for any other word.
 REGSAM ReadIn(std::wstring_view view);
