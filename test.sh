@@ -46,14 +46,30 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target fuzz_targets
 ctest --test-dir build/fuzz --output-on-failure -L fuzz
 
-step "32-bit Windows build (the CD's programs) and every end-to-end test under Wine"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
-ctest --preset win32
+if bash scripts/wine_runs_32bit.sh; then
+  step "32-bit Windows build (the CD's programs) and every end-to-end test under Wine"
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32 -j "$jobs"
+  ctest --preset win32
 
-step "64-bit Windows build and its end-to-end tests labelled both under Wine"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$jobs"
-ctest --preset win64-both
+  step "64-bit Windows build and its end-to-end tests labelled both under Wine"
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 -j "$jobs"
+  ctest --preset win64-both
+else
+  # A kernel without 32-bit support cannot start Wine's 32-bit loader: the
+  # CD's i686 programs are built and checked without Wine, and every
+  # end-to-end test runs against the x86-64 pair instead.
+  step "NOTE: this machine runs no 32-bit programs (scripts/wine_runs_32bit.sh): the i686 build's end-to-end tests cannot run here; they run against the x86-64 build"
+  step "32-bit Windows build (the CD's programs) and its checks that need no Wine"
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32 -j "$jobs"
+  ctest --preset win32 -R '^(executables_stand_alone|cd_image_sample_cd)$'
+
+  step "64-bit Windows build and every end-to-end test under Wine"
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 -j "$jobs"
+  ctest --preset win64
+fi
 
 step "all tests passed"

@@ -51,7 +51,16 @@ E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_REPO=${E2E_REPO:-$(cd "$E2E_HERE/../.." && pwd)}
 E2E_OUT=${E2E_OUT:-$E2E_REPO/build/win32/e2e-out}
 E2E_CACHE=${E2E_CACHE:-$E2E_REPO/build/win32/e2e-cache}
-WINE=${WINE:-wine}
+# On a kernel that runs no 32-bit programs the wine command (which starts
+# the 32-bit loader) fails at once: the 64-bit loader then runs the 64-bit
+# programs (scripts/wine_runs_32bit.sh).
+if [ -z "${WINE:-}" ]; then
+  WINE=wine
+  if ! bash "$E2E_REPO/scripts/wine_runs_32bit.sh" && /usr/lib/wine/wine64 --version >/dev/null 2>&1; then
+    WINE=/usr/lib/wine/wine64
+    export WINELOADER=$WINE
+  fi
+fi
 WINESERVER=${WINESERVER:-wineserver}
 
 # The font both programs' dialogs name in their templates, as the driver's
