@@ -64,6 +64,21 @@ class IFileStream {
   virtual bool Write(const char* data, std::size_t n) = 0;
 };
 
+// Who may change an entry: its owner and the entries of its access list
+// as the system keeps them (GetSecurityInfo with the owner and the DACL).
+// Security identifiers are in their string form ("S-1-5-32-544").
+struct AccessEntry {
+  bool allow = true;  // an access-allowed entry; false: access-denied
+  BYTE flags = 0;     // OBJECT_INHERIT_ACE, CONTAINER_INHERIT_ACE, INHERIT_ONLY_ACE ...
+  DWORD mask = 0;     // as stored: generic rights not mapped yet
+  std::string sid;
+};
+struct EntrySecurity {
+  std::string owner;
+  bool nullDacl = false;  // no access list at all: everyone may do everything
+  std::vector<AccessEntry> dacl;
+};
+
 enum class FileOpenMode {
   Read,   // existing file, shared for reading and writing by others
   Write,  // created or truncated
@@ -162,6 +177,44 @@ class IFileSystem {
   // Shift-JIS form is a failure (ERROR_NO_UNICODE_TRANSLATION).
   virtual DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) = 0;
   virtual BOOL CloseEntryHandle(INT_PTR handle) = 0;
+
+  // ----- who may change an entry, and writes relative to a held folder
+  //
+  // The open entry's owner and access list (GetSecurityInfo on the handle).
+  virtual BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) = 0;
+  // How many names the open file has (GetFileInformationByHandle's link
+  // count): more than 1 for a file with hard links.
+  virtual BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) = 0;
+  // The file system flags of the volume the open entry lies on
+  // (GetVolumeInformationByHandleW): FILE_PERSISTENT_ACLS when it keeps
+  // access lists.
+  virtual BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) = 0;
+  // The subfolder name of an open folder, opened as itself (a link is
+  // never followed: the handle is the link's) and held as OpenFolderHandle
+  // holds: no delete sharing. ERROR_DIRECTORY when it is a file.
+  virtual INT_PTR OpenFolderAt(INT_PTR folder, const CString& name) = 0;
+  // Creates the subfolder name of an open folder with the security
+  // descriptor given in SDDL (null: inherited), in the same call, and holds
+  // it as OpenFolderAt does. ERROR_ALREADY_EXISTS when anything has the name.
+  virtual INT_PTR CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) = 0;
+  // Creates the new file name in an open folder, for writing, never
+  // opening what is there (ERROR_ALREADY_EXISTS): FILE_CREATE.
+  virtual INT_PTR CreateFileAt(INT_PTR folder, const CString& name) = 0;
+  // Writes all n bytes at the end of what was written through the handle;
+  // FALSE when they could not all be written (disk full ...).
+  virtual BOOL WriteByHandle(INT_PTR entry, const char* data, std::size_t n) = 0;
+  // Sets the open entry's attributes (SetFileInformationByHandle, FileBasicInfo).
+  virtual BOOL SetHandleAttributes(INT_PTR entry, DWORD attributes) = 0;
+  // Gives the open entry the name name in the open folder (FileRenameInfo
+  // with the folder as root). With replace an existing file of that name
+  // goes (its data untouched: only that name is dropped); a read-only one
+  // or a folder is refused (ERROR_ACCESS_DENIED). Without replace an
+  // existing name fails with ERROR_ALREADY_EXISTS.
+  virtual BOOL RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) = 0;
+  // Wine rather than Windows: handles follow links to files whatever the
+  // open asks, and there are no other accounts (every entry is owned by the
+  // one user the system runs as). Asked once; false on Windows.
+  virtual bool RunsUnderWine() = 0;
 };
 
 // An open entry or folder of IFileSystem's handle calls, closed when the

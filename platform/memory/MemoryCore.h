@@ -41,6 +41,7 @@ struct MemoryCore {
   // text that names no folder of the tree.
   std::map<int, std::string> verbatimSpecialFolders;
   std::string windowsFolder = "C:\\Windows";
+  bool underWine = false;  // IFileSystem::RunsUnderWine
   BrowseHandler browseHandler;
   std::vector<BrowseInfo> browseCalls;
   ShellCounters shell;

@@ -1,5 +1,7 @@
 #include "platform/memory/MemoryFileSystem.h"
 
+#include "platform/memory/MemorySddl.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -301,6 +303,114 @@ bool MemoryFileSystem::AddShortName(const CString& path, const CString& shortNam
 bool MemoryFileSystem::AddDriveAlias(char letter, const CString& target) {
   return m_core->files.AddDriveAlias(letter, target.view());
 }
+
+BOOL MemoryFileSystem::GetHandleSecurity(INT_PTR entry, EntrySecurity& security) {
+  if (auto code = Fault("GetHandleSecurity", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (DWORD error = m_core->files.HandleSecurity(entry, security); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::GetHandleLinkCount(INT_PTR entry, DWORD& links) {
+  if (auto code = Fault("GetHandleLinkCount", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (DWORD error = m_core->files.HandleLinkCount(entry, links); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) {
+  if (auto code = Fault("GetHandleVolumeFlags", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (DWORD error = m_core->files.HandleVolumeFlags(entry, flags); error != 0) return Fail(error);
+  return TRUE;
+}
+
+INT_PTR MemoryFileSystem::OpenFolderAt(INT_PTR folder, const CString& name) {
+  INT_PTR handle = -1;
+  const std::optional<DWORD> fault = Fault("OpenFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error = fault ? *fault : m_core->files.OpenFolderAt(folder, name.view(), handle); error != 0) {
+    Fail(error);
+    return -1;
+  }
+  return handle;
+}
+
+INT_PTR MemoryFileSystem::CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) {
+  INT_PTR handle = -1;
+  std::optional<EntrySecurity> security;
+  if (sddl != nullptr) {
+    security = mem::ParseSddl(sddl);
+    if (!security) {
+      Fail(ERROR_INVALID_PARAMETER);
+      return -1;
+    }
+  }
+  const std::optional<DWORD> fault = Fault("CreateFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error = fault ? *fault : m_core->files.CreateFolderAt(folder, name.view(), security, handle);
+      error != 0) {
+    Fail(error);
+    return -1;
+  }
+  return handle;
+}
+
+INT_PTR MemoryFileSystem::CreateFileAt(INT_PTR folder, const CString& name) {
+  INT_PTR handle = -1;
+  const std::optional<DWORD> fault = Fault("CreateFileAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error = fault ? *fault : m_core->files.CreateFileAt(folder, name.view(), handle); error != 0) {
+    Fail(error);
+    return -1;
+  }
+  return handle;
+}
+
+BOOL MemoryFileSystem::WriteByHandle(INT_PTR entry, const char* data, std::size_t n) {
+  if (auto code = Fault("WriteByHandle", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (n == 0) return TRUE;
+  if (data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (DWORD error = m_core->files.WriteByHandle(entry, data, n); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::SetHandleAttributes(INT_PTR entry, DWORD attributes) {
+  if (auto code = Fault("SetHandleAttributes", m_core->files.HandlePath(entry))) return Fail(*code);
+  if (DWORD error = m_core->files.SetHandleAttributes(entry, attributes); error != 0) return Fail(error);
+  return TRUE;
+}
+
+BOOL MemoryFileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) {
+  if (auto code = Fault("RenameByHandle", m_core->files.HandlePath(entry),
+                        m_core->files.HandlePath(folder) + "\\" + name.str())) {
+    return Fail(*code);
+  }
+  if (DWORD error = m_core->files.RenameByHandle(entry, folder, name.view(), replace != FALSE); error != 0) {
+    return Fail(error);
+  }
+  return TRUE;
+}
+
+bool MemoryFileSystem::RunsUnderWine() { return m_core->underWine; }
+
+bool MemoryFileSystem::SetSecurity(const CString& path, std::string_view sddl) {
+  std::optional<EntrySecurity> security = mem::ParseSddl(sddl);
+  const std::shared_ptr<mem::FsNode> node = m_core->files.Lookup(path.view());
+  if (!security || !node) return false;
+  node->security = std::move(security);
+  return true;
+}
+
+bool MemoryFileSystem::SetLinkCount(const CString& path, DWORD links) {
+  const std::shared_ptr<mem::FsNode> node = m_core->files.Lookup(path.view());
+  if (!node || node->folder || links == 0) return false;
+  node->links = links;
+  return true;
+}
+
+bool MemoryFileSystem::SetFileSystemFlags(char letter, DWORD flags) {
+  mem::DriveInfo* drive = m_core->files.FindDrive(letter);
+  if (drive == nullptr) return false;
+  drive->fileSystemFlags = flags;
+  return true;
+}
+
+void MemoryFileSystem::SetUnderWine(bool wine) { m_core->underWine = wine; }
 
 BOOL MemoryFileSystem::CloseEntryHandle(INT_PTR handle) {
   if (DWORD error = m_core->files.CloseEntryHandle(handle); error != 0) return Fail(error);

@@ -53,6 +53,18 @@ class MemoryFileSystem final : public IFileSystem {
   BOOL DeleteByHandle(INT_PTR entry) override;
   DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override;
   BOOL CloseEntryHandle(INT_PTR handle) override;
+  BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) override;
+  BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) override;
+  BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) override;
+  INT_PTR OpenFolderAt(INT_PTR folder, const CString& name) override;
+  // The descriptor is read with mem::ParseSddl; one it cannot read fails
+  // the call with ERROR_INVALID_PARAMETER.
+  INT_PTR CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) override;
+  INT_PTR CreateFileAt(INT_PTR folder, const CString& name) override;
+  BOOL WriteByHandle(INT_PTR entry, const char* data, std::size_t n) override;
+  BOOL SetHandleAttributes(INT_PTR entry, DWORD attributes) override;
+  BOOL RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) override;
+  bool RunsUnderWine() override;
 
   // ----- set-up: missing parent folders are created; read-only media,
   // attributes and failures on demand do not apply. False when the drive
@@ -85,6 +97,17 @@ class MemoryFileSystem final : public IFileSystem {
   // mapped or substituted drive: letter + ":\\x" reaches target\\x, whose
   // final path keeps the target's own drive. False when the letter is taken.
   bool AddDriveAlias(char letter, const CString& target);
+  // The owner and access list of the existing entry at path, in SDDL
+  // (mem::ParseSddl); false when it cannot be read or nothing is there.
+  // An entry without one reports the administrators' own (FileTree::SecurityOf).
+  bool SetSecurity(const CString& path, std::string_view sddl);
+  // The existing file at path has this many names (hard links elsewhere).
+  bool SetLinkCount(const CString& path, DWORD links);
+  // What the drive reports as its file system's flags (a FAT drive: no
+  // FILE_PERSISTENT_ACLS).
+  bool SetFileSystemFlags(char letter, DWORD flags);
+  // Wine rather than Windows (RunsUnderWine).
+  void SetUnderWine(bool wine);
   // Another program's steps, as an ordinary user takes them: the system's
   // rules apply (an entry held open without sharing is neither renamed nor
   // deleted), no failure rule does, and no call is counted. 0 or the error.

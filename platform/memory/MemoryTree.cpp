@@ -620,7 +620,7 @@ DWORD FileTree::DeleteByHandle(INT_PTR handle) {
   if (node.folder) {
     if (!node.link && !node.children.empty()) return ERROR_DIR_NOT_EMPTY;
     if (IsCurrentFolder(FullPathOf(node))) return ERROR_SHARING_VIOLATION;
-  } else if (node.writers > 0) {
+  } else if (node.writers > (it->second.writing ? 1 : 0)) {
     return ERROR_SHARING_VIOLATION;
   }
   Detach(node);
@@ -676,7 +676,147 @@ DWORD FileTree::CloseEntryHandle(INT_PTR handle) {
   auto it = m_entryHandles.find(handle);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   if (it->second.pinning) --it->second.node->pins;
+  if (it->second.writing) --it->second.node->writers;
   m_entryHandles.erase(it);
+  return 0;
+}
+
+EntrySecurity FileTree::SecurityOf(const FsNode& node) {
+  if (node.security) return *node.security;
+  // SYSTEM and Administrators may do everything, Users read and run, here
+  // and in everything made below: Program Files' own rules.
+  constexpr BYTE kInherit = 0x01 | 0x02;  // OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE
+  return EntrySecurity{"S-1-5-32-544",
+                       false,
+                       {{true, kInherit, 0x1F01FF, "S-1-5-18"},
+                        {true, kInherit, 0x1F01FF, "S-1-5-32-544"},
+                        {true, kInherit, 0x1200A9, "S-1-5-32-545"}}};
+}
+
+DWORD FileTree::HandleSecurity(INT_PTR handle, EntrySecurity& security) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  security = SecurityOf(*it->second.node);
+  return 0;
+}
+
+DWORD FileTree::HandleLinkCount(INT_PTR handle, DWORD& links) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  links = it->second.node->links;
+  return 0;
+}
+
+DWORD FileTree::HandleVolumeFlags(INT_PTR handle, DWORD& flags) const {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const DriveInfo* drive = FindDrive(it->second.node->drive);
+  if (drive == nullptr) return ERROR_PATH_NOT_FOUND;
+  constexpr DWORD kPersistentAcls = 0x8;  // FILE_PERSISTENT_ACLS
+  constexpr DWORD kCasePreserved = 0x2;   // FILE_CASE_PRESERVED_NAMES
+  flags = drive->fileSystemFlags.value_or(IsReadOnlyMedia(*drive) ? 0 : kPersistentAcls | kCasePreserved);
+  return 0;
+}
+
+DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, INT_PTR& handle) {
+  auto it = m_entryHandles.find(folder);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const std::shared_ptr<FsNode>& parent = it->second.node;
+  if (!parent->folder) return ERROR_DIRECTORY;
+  if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
+  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
+  auto child = parent->children.find(FoldName(name));
+  if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
+  const std::shared_ptr<FsNode> node = child->second;
+  if (!node->folder) return ERROR_DIRECTORY;
+  if (node->locked) return ERROR_SHARING_VIOLATION;
+  ++node->pins;
+  handle = m_nextHandle++;
+  m_entryHandles.emplace(handle, EntryHandle{node, true});
+  return 0;
+}
+
+DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder, std::shared_ptr<FsNode>& created) {
+  auto it = m_entryHandles.find(folder);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  const std::shared_ptr<FsNode> parent = it->second.node;
+  if (!parent->folder) return ERROR_DIRECTORY;
+  if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
+  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
+  if (!parent->attached) return ERROR_ACCESS_DENIED;  // a folder deleted meanwhile takes nothing new
+  if (parent->link) return ERROR_ACCESS_DENIED;  // a link opened as itself holds nothing
+  if (parent->children.count(FoldName(name)) != 0) return ERROR_ALREADY_EXISTS;
+  const DriveInfo* drive = FindDrive(parent->drive);
+  if (drive == nullptr || IsReadOnlyMedia(*drive)) return ERROR_ACCESS_DENIED;
+  created = NewNode(std::string(name), isFolder, parent->drive);
+  Attach(parent, created);
+  return 0;
+}
+
+DWORD FileTree::CreateFolderAt(INT_PTR folder, std::string_view name, const std::optional<EntrySecurity>& security,
+                               INT_PTR& handle) {
+  std::shared_ptr<FsNode> created;
+  if (const DWORD error = CreateAt(folder, name, true, created); error != 0) return error;
+  created->security = security;
+  ++created->pins;
+  handle = m_nextHandle++;
+  m_entryHandles.emplace(handle, EntryHandle{created, true});
+  return 0;
+}
+
+DWORD FileTree::CreateFileAt(INT_PTR folder, std::string_view name, INT_PTR& handle) {
+  std::shared_ptr<FsNode> created;
+  if (const DWORD error = CreateAt(folder, name, false, created); error != 0) return error;
+  ++created->writers;
+  handle = m_nextHandle++;
+  m_entryHandles.emplace(handle, EntryHandle{created, false, true, 0});
+  return 0;
+}
+
+DWORD FileTree::WriteByHandle(INT_PTR handle, const char* data, std::size_t n) {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  if (!it->second.writing) return ERROR_ACCESS_DENIED;
+  std::size_t written = 0;
+  const DWORD error = WriteAt(*it->second.node, it->second.pos, data, n, written);
+  it->second.pos += written;
+  return error;
+}
+
+DWORD FileTree::SetHandleAttributes(INT_PTR handle, DWORD attributes) {
+  auto it = m_entryHandles.find(handle);
+  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  it->second.node->attributes = attributes & kStoredAttributes;
+  return 0;
+}
+
+DWORD FileTree::RenameByHandle(INT_PTR handle, INT_PTR folder, std::string_view name, bool replace) {
+  auto it = m_entryHandles.find(handle);
+  auto to = m_entryHandles.find(folder);
+  if (it == m_entryHandles.end() || to == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
+  // A folder held without delete sharing was opened without delete access.
+  if (it->second.pinning) return ERROR_ACCESS_DENIED;
+  const std::shared_ptr<FsNode> node = it->second.node;
+  const std::shared_ptr<FsNode> parent = to->second.node;
+  if (!parent->folder || parent->link) return ERROR_DIRECTORY;
+  if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
+  if (!node->attached || node->parent == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (node->drive != parent->drive) return ERROR_NOT_SAME_DEVICE;
+  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
+  const auto existing = parent->children.find(FoldName(name));
+  if (existing != parent->children.end() && existing->second != node) {
+    const FsNode& present = *existing->second;
+    if (!replace) return ERROR_ALREADY_EXISTS;
+    if (present.folder || (present.attributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
+    if (present.locked || present.readers > 0 || present.writers > 0 || present.pins > 0) {
+      return ERROR_SHARING_VIOLATION;
+    }
+    Detach(*existing->second);
+  }
+  const std::shared_ptr<FsNode> keep = node;  // Detach may drop the last owner
+  Detach(*keep);
+  keep->name = std::string(name);
+  Attach(parent, keep);
   return 0;
 }
 

@@ -50,7 +50,11 @@ struct FsNode {
   bool watched = false;  // a canary folder: every access below it is recorded (FileTree::Watch)
   bool locked = false;  // held open by someone else without sharing
   int pins = 0;
-  std::uint64_t id = 0;  // its number on the volume, never used again         // folder handles open without delete sharing: no rename, move or removal
+  std::uint64_t id = 0;  // its number on the volume, never used again
+  // Its owner and access list; none set: an administrators' folder or file,
+  // as Program Files has them (see FileTree::SecurityOf).
+  std::optional<EntrySecurity> security;
+  DWORD links = 1;  // its names: more than 1 for a file with hard links
 
   // The attributes as GetFileAttributesA reports them.
   DWORD ReportedAttributes() const;
@@ -66,6 +70,9 @@ struct DriveInfo {
   // A letter mapped onto a folder of another drive (subst, a mapped drive):
   // root is that folder, and its entries keep their own drive.
   bool alias = false;
+  // What GetVolumeInformationByHandleW reports; none set: a fixed or
+  // removable drive keeps access lists (FILE_PERSISTENT_ACLS), a CD does not.
+  std::optional<DWORD> fileSystemFlags;
 };
 
 // One request made with MoveFileExA(..., MOVEFILE_DELAY_UNTIL_REBOOT).
@@ -139,6 +146,22 @@ class FileTree {
   // The entry leaves its folder at once (the walk closes the handle next).
   DWORD DeleteByHandle(INT_PTR handle);
   DWORD CloseEntryHandle(INT_PTR handle);
+  DWORD HandleSecurity(INT_PTR handle, EntrySecurity& security) const;
+  DWORD HandleLinkCount(INT_PTR handle, DWORD& links) const;
+  DWORD HandleVolumeFlags(INT_PTR handle, DWORD& flags) const;
+  // The subfolder as itself, held without delete sharing.
+  DWORD OpenFolderAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
+  // A new subfolder with the given owner and access list (none: inherited,
+  // which is reported as the default), held as OpenFolderAt holds.
+  DWORD CreateFolderAt(INT_PTR folder, std::string_view name, const std::optional<EntrySecurity>& security,
+                       INT_PTR& handle);
+  // A new empty file open for writing: no one else may open it meanwhile.
+  DWORD CreateFileAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
+  DWORD WriteByHandle(INT_PTR handle, const char* data, std::size_t n);
+  DWORD SetHandleAttributes(INT_PTR handle, DWORD attributes);
+  DWORD RenameByHandle(INT_PTR handle, INT_PTR folder, std::string_view name, bool replace);
+  // The security an entry reports: its own, or the administrators' default.
+  static EntrySecurity SecurityOf(const FsNode& node);
   // "\\?\" and the entry's path from its own drive's root, long names.
   DWORD FinalPath(INT_PTR handle, std::string& path) const;
   // The path made full as the system's normaliser makes it (nothing is looked up).
@@ -216,6 +239,8 @@ class FileTree {
   // Records an access to what is in folder when it is a watched folder or
   // lies in one.
   void NoteAccess(const FsNode* folder, std::string_view what) const;
+  // A new entry name in the open folder (CreateFolderAt, CreateFileAt).
+  DWORD CreateAt(INT_PTR folder, std::string_view name, bool isFolder, std::shared_ptr<FsNode>& created);
   // The child of folder named name, by its name or its short name.
   static std::shared_ptr<FsNode> Child(const FsNode& folder, std::string_view name);
 
@@ -225,6 +250,8 @@ class FileTree {
   struct EntryHandle {
     std::shared_ptr<FsNode> node;
     bool pinning = false;  // a folder handle without delete sharing (and without delete access)
+    bool writing = false;  // a file created through it, written at pos
+    std::size_t pos = 0;
   };
   std::map<INT_PTR, EntryHandle> m_entryHandles;
   INT_PTR m_nextHandle = 0x100;

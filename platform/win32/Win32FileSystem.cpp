@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32FileSystem.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -309,7 +311,8 @@ INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
   return Keep(std::move(folder));
 }
 
-INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
+INT_PTR Win32FileSystem::CreateAt(INT_PTR folder, const CString& name, ACCESS_MASK access, ULONG share,
+                                   ULONG disposition, ULONG options, const char* sddl) {
   const HANDLE parent = Entry(folder);
   if (parent == INVALID_HANDLE_VALUE) return -1;
   // The native call takes the name as it is (no trailing dots or spaces
@@ -318,46 +321,77 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
     ::SetLastError(ERROR_INVALID_NAME);
     return -1;
   }
-  std::wstring wide = Widen(name.view());
-  UNICODE_STRING objectName{};
-  objectName.Buffer = wide.data();
-  objectName.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
-  objectName.MaximumLength = objectName.Length;
-  OBJECT_ATTRIBUTES attributes{};
-  InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, parent, nullptr);
   static const auto ntCreateFile = NativeCall<NtCreateFileFn>("NtCreateFile");
   static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
   if (ntCreateFile == nullptr || toDosError == nullptr) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return -1;
   }
+  win32::UniqueLocalBuffer descriptor;
+  if (sddl != nullptr) {
+    PSECURITY_DESCRIPTOR made = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(Widen(sddl).c_str(), SDDL_REVISION_1, &made,
+                                                                nullptr)) {
+      return -1;
+    }
+    descriptor.reset(made);
+  }
+  std::wstring wide = Widen(name.view());
+  UNICODE_STRING objectName{};
+  objectName.Buffer = wide.data();
+  objectName.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+  objectName.MaximumLength = objectName.Length;
+  OBJECT_ATTRIBUTES attributes{};
+  InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, parent, descriptor.get());
   IO_STATUS_BLOCK io{};
   HANDLE opened = nullptr;
+  const NTSTATUS status =
+      ntCreateFile(&opened, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                   disposition, options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  if (status < 0) {
+    ::SetLastError(toDosError(status));
+    return -1;
+  }
+  return Keep(win32::UniqueFileHandle(opened));
+}
+
+INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
+  constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const auto open = [&](ACCESS_MASK access) {
-    return ntCreateFile(&opened, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &attributes, &io,
-                        nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                        FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
-                        nullptr, 0);
+    return CreateAt(folder, name, access | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT,
+                    nullptr);
   };
   // Listing a folder needs FILE_LIST_DIRECTORY, which for a file is the
   // right to read it. An entry that grants delete but not read is opened
   // without it, as DeleteFileW opens what it deletes: a file goes all the
   // same, a folder cannot be listed (and so is not emptied).
-  constexpr NTSTATUS kAccessDenied = static_cast<NTSTATUS>(0xC0000022L);
-  NTSTATUS status = open(DELETE | FILE_LIST_DIRECTORY);
-  if (status == kAccessDenied) status = open(DELETE);
+  INT_PTR id = open(DELETE | FILE_LIST_DIRECTORY | READ_CONTROL);
+  if (id == -1 && ::GetLastError() == ERROR_ACCESS_DENIED) id = open(DELETE);
   // Held by someone without delete sharing (a folder that is a program's
   // current folder): opened all the same, to be emptied, but not deletable.
-  constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L);
-  const bool withoutDelete = status == kSharingViolation;
-  if (withoutDelete) status = open(FILE_LIST_DIRECTORY);
-  if (status < 0) {
-    ::SetLastError(toDosError(status));
-    return -1;
+  if (id == -1 && ::GetLastError() == ERROR_SHARING_VIOLATION) {
+    id = open(FILE_LIST_DIRECTORY | READ_CONTROL);
+    if (id != -1) m_withoutDelete.insert(id);
   }
-  const INT_PTR id = Keep(win32::UniqueFileHandle(opened));
-  if (withoutDelete) m_withoutDelete.insert(id);
   return id;
+}
+
+INT_PTR Win32FileSystem::OpenFolderAt(INT_PTR folder, const CString& name) {
+  // No FILE_SHARE_DELETE: held, it can be neither renamed nor replaced.
+  return CreateAt(folder, name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT,
+                  nullptr);
+}
+
+INT_PTR Win32FileSystem::CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) {
+  return CreateAt(folder, name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE, FILE_DIRECTORY_FILE, sddl);
+}
+
+INT_PTR Win32FileSystem::CreateFileAt(INT_PTR folder, const CString& name) {
+  // Nobody else may open it while it is being written.
+  return CreateAt(folder, name, FILE_GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, FILE_CREATE,
+                  FILE_NON_DIRECTORY_FILE, nullptr);
 }
 
 DWORD Win32FileSystem::GetHandleAttributes(INT_PTR entry) {
@@ -432,6 +466,118 @@ DWORD Win32FileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
         return ::GetFinalPathNameByHandleW(handle, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
       },
       path);
+}
+
+BOOL Win32FileSystem::GetHandleSecurity(INT_PTR entry, EntrySecurity& security) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error = ::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                        &owner, nullptr, &dacl, nullptr, &descriptor);
+  const win32::UniqueLocalBuffer descriptorOwner(descriptor);
+  if (error != ERROR_SUCCESS) {
+    ::SetLastError(error);
+    return FALSE;
+  }
+  const auto sidText = [](PSID sid, std::string& text) {
+    LPWSTR wide = nullptr;
+    if (sid == nullptr || !::ConvertSidToStringSidW(sid, &wide)) return false;
+    const win32::UniqueLocalBuffer wideOwner(wide);
+    text = Narrow(wide).str();
+    return true;
+  };
+  EntrySecurity result;
+  if (!sidText(owner, result.owner)) return FALSE;
+  result.nullDacl = dacl == nullptr;
+  for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!::GetAce(dacl, i, &ace)) return FALSE;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    AccessEntry listed;
+    listed.flags = header->AceFlags;
+    switch (header->AceType) {
+      case ACCESS_ALLOWED_ACE_TYPE:
+      case ACCESS_DENIED_ACE_TYPE: {
+        const auto* plain = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        listed.allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE;
+        listed.mask = plain->Mask;
+        if (!sidText(const_cast<DWORD*>(&plain->SidStart), listed.sid)) return FALSE;
+        break;
+      }
+      default:
+        // Entries of other kinds (objects, conditions) have no place on a
+        // folder of files; one is taken for the worst it could be: a grant
+        // of everything to everyone.
+        listed.allow = true;
+        listed.mask = GENERIC_ALL;
+        listed.sid = "S-1-1-0";
+        break;
+    }
+    result.dacl.push_back(std::move(listed));
+  }
+  security = std::move(result);
+  return TRUE;
+}
+
+BOOL Win32FileSystem::GetHandleLinkCount(INT_PTR entry, DWORD& links) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!HandleInfo(entry, info)) return FALSE;
+  links = info.nNumberOfLinks;
+  return TRUE;
+}
+
+BOOL Win32FileSystem::GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  return ::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0);
+}
+
+BOOL Win32FileSystem::WriteByHandle(INT_PTR entry, const char* data, std::size_t n) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  std::size_t total = 0;
+  while (total < n) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, std::size_t{1} << 30));
+    DWORD put = 0;
+    if (!::WriteFile(handle, data + total, chunk, &put, nullptr) || put == 0) return FALSE;
+    total += put;
+  }
+  return TRUE;
+}
+
+BOOL Win32FileSystem::SetHandleAttributes(INT_PTR entry, DWORD attributes) {
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  // Zero times are left as they are.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes;
+  return ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
+}
+
+BOOL Win32FileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) {
+  const HANDLE handle = Entry(entry);
+  const HANDLE root = Entry(folder);
+  if (handle == INVALID_HANDLE_VALUE || root == INVALID_HANDLE_VALUE) return FALSE;
+  if (!IsSingleEntryName(name.view())) {
+    ::SetLastError(ERROR_INVALID_NAME);
+    return FALSE;
+  }
+  const std::wstring wide = Widen(name.view());
+  // FILE_RENAME_INFO ends in the name's first character: room for the rest.
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + wide.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replace ? TRUE : FALSE;
+  rename->RootDirectory = root;
+  rename->FileNameLength = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
+  std::copy(wide.begin(), wide.end(), rename->FileName);
+  return ::SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+}
+
+bool Win32FileSystem::RunsUnderWine() {
+  static const bool wine = NativeCall<void (*)()>("wine_get_version") != nullptr;
+  return wine;
 }
 
 BOOL Win32FileSystem::CloseEntryHandle(INT_PTR handle) {

@@ -48,6 +48,16 @@ class Win32FileSystem : public IFileSystem {
   BOOL DeleteByHandle(INT_PTR entry) override;
   DWORD GetFinalPathNameByHandleA(INT_PTR entry, CString& path) override;
   BOOL CloseEntryHandle(INT_PTR handle) override;
+  BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) override;
+  BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) override;
+  BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) override;
+  INT_PTR OpenFolderAt(INT_PTR folder, const CString& name) override;
+  INT_PTR CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) override;
+  INT_PTR CreateFileAt(INT_PTR folder, const CString& name) override;
+  BOOL WriteByHandle(INT_PTR entry, const char* data, std::size_t n) override;
+  BOOL SetHandleAttributes(INT_PTR entry, DWORD attributes) override;
+  BOOL RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) override;
+  bool RunsUnderWine() override;
 
   // How many searches are open (a search left open is a leak in the caller).
   std::size_t OpenSearches() const { return m_searches.size(); }
@@ -65,6 +75,10 @@ class Win32FileSystem : public IFileSystem {
   // for an id that is not open.
   HANDLE Entry(INT_PTR id) const;
   bool HandleInfo(INT_PTR id, BY_HANDLE_FILE_INFORMATION& info) const;
+  // NtCreateFile of name relative to the open folder, a link opened as
+  // itself; the handle kept, or -1 with the error set.
+  INT_PTR CreateAt(INT_PTR folder, const CString& name, ACCESS_MASK access, ULONG share, ULONG disposition,
+                   ULONG options, const char* sddl);
 };
 
 namespace win32 {

@@ -649,6 +649,75 @@ void LinkByHandle(Backend& b, const CString& dir, Checker& check) {
         "deleting the link by its handle leaves the target's content");
 }
 
+// Writes that go through a held folder's handle only: folders made with
+// their owner and access list in the same call, files made new under a
+// scratch name and renamed over the old one through the folder.
+void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\old.txt", "old");
+  Write(files, dir + "\\ro.txt", "ro");
+  files.SetFileAttributesA(dir + "\\ro.txt", FILE_ATTRIBUTE_READONLY);
+  CEntryHandle top(files, files.OpenFolderHandle(dir));
+  if (!check(top.IsOpen(), "the folder is held")) return;
+
+  constexpr char kAdminsOnly[] = "O:BAG:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  CEntryHandle made(files, files.CreateFolderAt(top.get(), "made", kAdminsOnly));
+  if (!check(made.IsOpen(), "a folder is made with its descriptor", "error " + std::to_string(files.GetLastError()))) {
+    return;
+  }
+  EntrySecurity security;
+  const bool read = files.GetHandleSecurity(made.get(), security) != 0;
+  check(read, "its owner and access list are read through its handle");
+  check.Differs(read && security.owner == "S-1-5-32-544" && !security.nullDacl,
+                "  ... the owner is Administrators, as asked", "owner " + security.owner,
+                "Wine 8 keeps no descriptor: the owner is the prefix's user");
+  const CString movedAway = dir + "\\made2";
+  files.SetLastError(0);
+  check(files.MoveFileExA(dir + "\\made", &movedAway, 0) == 0, "the folder made is held: it cannot be renamed");
+  files.SetLastError(0);
+  check(files.CreateFolderAt(top.get(), "made", nullptr) == -1 && files.GetLastError() == ERROR_ALREADY_EXISTS,
+        "a folder name that is taken is not made again (ERROR_ALREADY_EXISTS)",
+        "error " + std::to_string(files.GetLastError()));
+  files.SetLastError(0);
+  check(files.OpenFolderAt(top.get(), "old.txt") == -1 && files.GetLastError() == ERROR_DIRECTORY,
+        "a file is no folder to hold (ERROR_DIRECTORY)", "error " + std::to_string(files.GetLastError()));
+  {
+    CEntryHandle again(files, files.OpenFolderAt(top.get(), "made"));
+    check(again.IsOpen(), "the folder made opens again below its folder");
+  }
+
+  files.SetLastError(0);
+  check(files.CreateFileAt(top.get(), "old.txt") == -1 && files.GetLastError() == ERROR_ALREADY_EXISTS,
+        "a file is made only new: what is there is not opened (ERROR_ALREADY_EXISTS)",
+        "error " + std::to_string(files.GetLastError()));
+  CEntryHandle scratch(files, files.CreateFileAt(top.get(), "new.tmp"));
+  const bool written = scratch.IsOpen() && files.WriteByHandle(scratch.get(), "ne", 2) != 0 &&
+                       files.WriteByHandle(scratch.get(), "w", 1) != 0 &&
+                       files.SetHandleAttributes(scratch.get(), FILE_ATTRIBUTE_NORMAL) != 0;
+  check(written, "a new file is written and its attributes set through its handle");
+  DWORD links = 0;
+  check(files.GetHandleLinkCount(scratch.get(), links) != 0 && links == 1, "a new file has one name",
+        std::to_string(links) + " names");
+  files.SetLastError(0);
+  check(files.RenameByHandle(scratch.get(), top.get(), "old.txt", FALSE) == 0 &&
+            files.GetLastError() == ERROR_ALREADY_EXISTS,
+        "renamed without replace onto a taken name: ERROR_ALREADY_EXISTS",
+        "error " + std::to_string(files.GetLastError()));
+  files.SetLastError(0);
+  check(files.RenameByHandle(scratch.get(), top.get(), "ro.txt", TRUE) == 0 &&
+            files.GetLastError() == ERROR_ACCESS_DENIED,
+        "a read-only file is not replaced (ERROR_ACCESS_DENIED)", "error " + std::to_string(files.GetLastError()));
+  check(files.RenameByHandle(scratch.get(), top.get(), "old.txt", TRUE) != 0 && scratch.Close(),
+        "the new file replaces the old one through the folder");
+  check(Read(files, dir + "\\old.txt") == std::optional<std::string>("new") &&
+            files.GetFileAttributesA(dir + "\\new.tmp") == INVALID_FILE_ATTRIBUTES,
+        "  ... under the old name only");
+  DWORD flags = 0;
+  check(files.GetHandleVolumeFlags(top.get(), flags) != 0, "the volume's flags are read through a handle");
+  check.Differs((flags & 0x8) != 0, "  ... the drive keeps access lists (FILE_PERSISTENT_ACLS)",
+                "flags " + std::to_string(flags), "Wine 8 may report a Unix file system without it");
+}
+
 // Built on first use: the unit tests ask for the list while static objects
 // are being initialised.
 const std::vector<Case>& Cases() {
@@ -669,6 +738,7 @@ const std::vector<Case>& Cases() {
     {"a folder link", "link", FolderLink},
     {"entries by handle", "handles", EntriesByHandle},
     {"a folder link by handle", "handlelink", LinkByHandle},
+    {"writes through a held folder", "heldwrites", WritesThroughHeldFolder},
   };
   return cases;
 }

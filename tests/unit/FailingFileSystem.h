@@ -37,6 +37,16 @@ class FailingFileSystem : public IFileSystem {
   BOOL DeleteByHandle(INT_PTR) override { return FALSE; }
   DWORD GetFinalPathNameByHandleA(INT_PTR, CString&) override { return 0; }
   BOOL CloseEntryHandle(INT_PTR) override { return FALSE; }
+  BOOL GetHandleSecurity(INT_PTR, EntrySecurity&) override { return FALSE; }
+  BOOL GetHandleLinkCount(INT_PTR, DWORD&) override { return FALSE; }
+  BOOL GetHandleVolumeFlags(INT_PTR, DWORD&) override { return FALSE; }
+  INT_PTR OpenFolderAt(INT_PTR, const CString&) override { return -1; }
+  INT_PTR CreateFolderAt(INT_PTR, const CString&, const char*) override { return -1; }
+  INT_PTR CreateFileAt(INT_PTR, const CString&) override { return -1; }
+  BOOL WriteByHandle(INT_PTR, const char*, std::size_t) override { return FALSE; }
+  BOOL SetHandleAttributes(INT_PTR, DWORD) override { return FALSE; }
+  BOOL RenameByHandle(INT_PTR, INT_PTR, const CString&, BOOL) override { return FALSE; }
+  bool RunsUnderWine() override { return false; }
 
  protected:
   DWORD m_error = 0;

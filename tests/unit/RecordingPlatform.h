@@ -183,6 +183,37 @@ class RecordingPlatform : public PlatformServices {
     std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override {
       return m_fs.OpenFile(path, mode);
     }
+    BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) override {
+      return m_fs.GetHandleSecurity(entry, security);
+    }
+    BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) override { return m_fs.GetHandleLinkCount(entry, links); }
+    BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) override { return m_fs.GetHandleVolumeFlags(entry, flags); }
+    INT_PTR OpenFolderAt(INT_PTR folder, const CString& name) override {
+      const std::string path = PathOf(folder) + "\\" + name.str();
+      m_owner.m_log.push_back("OpenFolderAt " + path);
+      return Remember(m_fs.OpenFolderAt(folder, name), path);
+    }
+    INT_PTR CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) override {
+      const std::string path = PathOf(folder) + "\\" + name.str();
+      m_owner.m_log.push_back("CreateFolderAt " + path);
+      return Remember(m_fs.CreateFolderAt(folder, name, sddl), path);
+    }
+    INT_PTR CreateFileAt(INT_PTR folder, const CString& name) override {
+      const std::string path = PathOf(folder) + "\\" + name.str();
+      m_owner.m_log.push_back("CreateFileAt " + path);
+      return Remember(m_fs.CreateFileAt(folder, name), path);
+    }
+    BOOL WriteByHandle(INT_PTR entry, const char* data, std::size_t n) override {
+      return m_fs.WriteByHandle(entry, data, n);
+    }
+    BOOL SetHandleAttributes(INT_PTR entry, DWORD attributes) override {
+      return m_fs.SetHandleAttributes(entry, attributes);
+    }
+    BOOL RenameByHandle(INT_PTR entry, INT_PTR folder, const CString& name, BOOL replace) override {
+      m_owner.m_log.push_back("RenameByHandle " + PathOf(entry) + " " + PathOf(folder) + "\\" + name.str());
+      return m_fs.RenameByHandle(entry, folder, name, replace);
+    }
+    bool RunsUnderWine() override { return m_fs.RunsUnderWine(); }
 
     int OpenSearches() const { return static_cast<int>(m_searches.size()); }
 
