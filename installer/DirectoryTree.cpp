@@ -98,8 +98,15 @@ bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resol
     rest = rest.IsEmpty() ? leaf : leaf + "\\" + rest;
     candidate = parent;
   }
+  // Reached through a link, a junction or a mapped drive (its long path
+  // and its final path differ): refused. Whoever made the link chose where
+  // the files go and what is registered, and that need not be the
+  // administrator who installs.
   CString final;
-  if (!FinalFolderPath(files, held.get(), final)) {
+  CString longPath;
+  const CString spelled = candidate.GetLength() == 2 ? candidate + "\\" : candidate;
+  if (!FinalFolderPath(files, held.get(), final) || files.GetLongPathNameA(spelled, longPath) == 0 ||
+      !SameFolderPath(longPath, final)) {
     held.Close();
     return false;
   }

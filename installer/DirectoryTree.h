@@ -21,9 +21,10 @@ int CreateDirectoryTree(IFileSystem& files, const CString& path);
 
 // The destination as the installer uses it: the typed path made full, its
 // deepest existing folder replaced by the path the system finally reaches
-// it by (short names made long, links and mapped drives followed), the
+// it by (short names made long), the
 // levels that do not exist yet appended as typed. That folder is held open
 // in held until the caller lets it go, so it cannot be renamed or replaced
 // meanwhile. Nothing existing: the full path, nothing held. False when the
-// path is no drive path ("X:\...") or its existing part cannot be resolved.
+// path is no drive path ("X:\...") or its existing part cannot be resolved
+// or is reached through a link, a junction or a mapped drive.
 bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resolved, CEntryHandle& held);

@@ -8,6 +8,7 @@
 #include "installer/InstallerApp.h"
 #include "installer/SetupDlg.h"
 #include "shell/FolderGuard.h"
+#include "shell/FolderTrust.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ constexpr char kFileInTheWay[] =
     "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
 constexpr char kNotComplete[] = "インストールは完了していません。";
 constexpr char kGuardedDestination[] = "このフォルダにはインストールできません。";
+constexpr char kUntrustedDestination[] = "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
 
 enum class SetupResult { Install, Quit };
 
@@ -35,9 +37,11 @@ bool AskYes(PlatformServices& platform, const char* question) {
 
 // Shows the setup dialog until the user either gives up or names a folder
 // that exists (and may be written into) or has just been created. dest is
-// then the folder as the system reaches it (see ResolveDestination), and
-// held holds the part of it that existed before.
-SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup, CString& dest, CEntryHandle& held) {
+// then the folder as the system reaches it (see ResolveDestination), held
+// holds the part of it that existed before, and levels every level of it,
+// judged to be one that only administrators can change.
+SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup, CString& dest, CEntryHandle& held,
+                              CTrustedLevels& levels) {
   IFileSystem& files = platform.Files();
   for (;;) {
     // Only the dialog's OK goes on: a dialog that could not even be shown
@@ -61,21 +65,38 @@ SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup, CStr
       AfxMessageBox(platform, kGuardedDestination, MB_OK);
       continue;
     }
+    // What is registered to run as administrator must lie where no other
+    // account can replace it: every level, and what is already inside.
+    if (!levels.Open(dest)) {
+      held.Close();
+      AfxMessageBox(platform, kUntrustedDestination, MB_OK);
+      continue;
+    }
     switch (LookUpPath(files, dest)) {
       case PathKind::Missing:
-        if (!AskYes(platform, kCreateQuestion)) continue;
-        if (!CreateDirectoryTree(files, dest)) {
-          AfxMessageBox(platform, kCreateFailed, MB_OK);
-          return SetupResult::Quit;
+        if (!AskYes(platform, kCreateQuestion)) {
+          levels.Release();
+          continue;
         }
-        return SetupResult::Install;
+        break;
       case PathKind::Folder:
-        if (!AskYes(platform, kOverwriteQuestion)) continue;
-        return SetupResult::Install;
+        if (!AskYes(platform, kOverwriteQuestion)) {
+          levels.Release();
+          continue;
+        }
+        break;
       case PathKind::File:
+        levels.Release();
         AfxMessageBox(platform, kFileInTheWay, MB_OK);
         continue;
     }
+    // Whichever the question was: a level that is missing now is made,
+    // held, with only administrators' rights in it.
+    if (!levels.CreateMissing()) {
+      AfxMessageBox(platform, kCreateFailed, MB_OK);
+      return SetupResult::Quit;
+    }
+    return SetupResult::Install;
   }
 }
 
@@ -93,7 +114,9 @@ LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) {
   CString dest;
   // The destination's existing part, held until the installation ends.
   CEntryHandle held(platform.Files(), -1);
-  if (ChooseDestination(platform, setup, dest, held) == SetupResult::Install) {
+  // Every level of the destination, held until the installation ends.
+  CTrustedLevels levels(platform.Files(), platform.Drives());
+  if (ChooseDestination(platform, setup, dest, held, levels) == SetupResult::Install) {
     copy.SetPaths(setup.GetDrive(), dest);
     // Only a copy that ended with OK is complete: a copy dialog that could
     // not be shown has installed nothing.

@@ -189,3 +189,9 @@ bool SameFolderPath(const CString& a, const CString& b) {
   const PathParts y = Split(b);
   return x.parts.size() == y.parts.size() && StartsWithParts(x, y);
 }
+
+std::vector<CString> DrivePathLevels(const CString& path) {
+  PathParts p = Split(path);
+  if (p.network || !IsPlainFullPath(p)) return {};
+  return std::move(p.parts);
+}

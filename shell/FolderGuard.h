@@ -14,6 +14,8 @@
 // menu and Programs). A folder inside Program Files or Documents is allowed.
 #pragma once
 
+#include <vector>
+
 #include "platform/CString.h"
 #include "platform/Platform.h"
 
@@ -30,6 +32,12 @@ bool FinalFolderPath(IFileSystem& files, INT_PTR folder, CString& path);
 
 // Judges a folder's final path.
 FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath);
+
+// The levels of a full drive path, each a whole name: its "X:" first, then
+// every folder name in order ("C:\\a\\b" gives "C:", "a", "b"). Empty for
+// a path that is not a plain full drive path (a share, a relative path, "."
+// or ".." levels, a name Windows would shorten).
+std::vector<CString> DrivePathLevels(const CString& path);
 
 // True when both paths name the same folder by the same components,
 // ignoring case and the kind of separator (no look-up on the disk).

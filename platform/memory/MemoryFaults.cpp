@@ -17,6 +17,8 @@ const std::vector<std::string_view>& KnownOperations() {
       "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
       "Write", "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
+      "GetHandleSecurity", "GetHandleLinkCount", "GetHandleVolumeFlags", "OpenFolderAt", "CreateFolderAt",
+      "CreateFileAt", "WriteByHandle", "SetHandleAttributes", "RenameByHandle",
       "GetFinalPathNameByHandleA", "GetFullPathNameA", "GetLongPathNameA",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",

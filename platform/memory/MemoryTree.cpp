@@ -684,13 +684,16 @@ DWORD FileTree::CloseEntryHandle(INT_PTR handle) {
 EntrySecurity FileTree::SecurityOf(const FsNode& node) {
   if (node.security) return *node.security;
   // SYSTEM and Administrators may do everything, Users read and run, here
-  // and in everything made below: Program Files' own rules.
+  // and in everything made below, whose owner may do everything to it:
+  // Program Files' own rules.
   constexpr BYTE kInherit = 0x01 | 0x02;  // OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE
+  constexpr BYTE kInheritOnly = 0x08;
   return EntrySecurity{"S-1-5-32-544",
                        false,
                        {{true, kInherit, 0x1F01FF, "S-1-5-18"},
                         {true, kInherit, 0x1F01FF, "S-1-5-32-544"},
-                        {true, kInherit, 0x1200A9, "S-1-5-32-545"}}};
+                        {true, kInherit, 0x1200A9, "S-1-5-32-545"},
+                        {true, kInherit | kInheritOnly, 0x10000000, "S-1-3-0"}}};
 }
 
 DWORD FileTree::HandleSecurity(INT_PTR handle, EntrySecurity& security) const {
@@ -742,6 +745,10 @@ DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder, s
   const std::shared_ptr<FsNode> parent = it->second.node;
   if (!parent->folder) return ERROR_DIRECTORY;
   if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
+  // No name on the volume is longer (NTFS counts UTF-16 units, at most as
+  // many as the bytes here).
+  constexpr std::size_t kMaxName = 255;
+  if (name.size() > kMaxName) return ERROR_FILENAME_EXCED_RANGE;
   NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   if (!parent->attached) return ERROR_ACCESS_DENIED;  // a folder deleted meanwhile takes nothing new
   if (parent->link) return ERROR_ACCESS_DENIED;  // a link opened as itself holds nothing

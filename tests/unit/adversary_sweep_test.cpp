@@ -132,7 +132,7 @@ void InstallFirst(MemoryPlatform& p) {
 
 std::vector<std::string> InstallerMessages() {
   using namespace installer_texts;
-  std::vector<std::string> texts = {kNoDest,        kCreateFailed, kFileInTheWay,       kGuardedDest,
+  std::vector<std::string> texts = {kNoDest,        kCreateFailed, kFileInTheWay,       kGuardedDest, kUntrustedDest,
                                     kNotComplete,   kNoInstallDat, kNoProgressBar,      kCopyFailed,
                                     kUninstallerCopyFailed, kStartMenuFailed};
   for (const char* page : {"01.html", "05.html"}) {

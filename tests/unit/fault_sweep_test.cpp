@@ -51,6 +51,7 @@ const std::vector<std::string> kInstallerNotices = {
     kCreateFailed,
     kFileInTheWay,
     kGuardedDest,
+    kUntrustedDest,
     kNotComplete,
     kNoInstallDat,
     kNoProgressBar,

@@ -3,6 +3,7 @@
 // destination checks and creation, the copy's outcome and the completion.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -154,7 +155,7 @@ TEST_F(InstallDriverTest, NoToCreatingTheFolderShowsTheSetupAgain) {
 }
 
 TEST_F(InstallDriverTest, AFolderThatCannotBeCreatedEndsTheProgram) {
-  platform.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED).OnPath("\\Harborlit");
+  platform.Fail("CreateFolderAt", ERROR_ACCESS_DENIED).OnPath("\\Harborlit");
   ui().ExpectDialog(101, {UiAction::Return()})
       .ExpectMessageBox(kStart, IDYES)
       .ExpectMessageBox(kCreate, IDYES)
@@ -220,13 +221,23 @@ TEST_F(InstallDriverTest, ASetupDialogThatCannotBeShownIsHandledAsCancel) {
 
 // The destination is judged as the system reaches it, before any question:
 // no spelling makes a drive root, a system folder or a profile look like an
-// ordinary folder. An allowed one is installed into under its final path.
+// ordinary folder, and no link chosen by someone else decides where it is.
+// Then who may change it: every level, and what is inside one that exists,
+// must be out of reach of every account but the administrators'. An
+// allowed one is installed into under its final path.
 TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQuestion) {
   struct Case {
     const char* typed;
     const char* installedInto;  // null: refused
     const char* held = nullptr;  // the part that existed, which cannot be renamed while asked
+    const char* refusal = kGuardedDest;
+    std::function<void(MemoryFileSystem&)> prepare = nullptr;
   };
+  // Windows' own descriptors: a folder a user made on C:\ inherits Modify
+  // for Authenticated Users; FAT reports everyone may do everything.
+  constexpr char kUserMade[] = "O:S-1-5-21-1-2-3-1001G:S-1-5-21-1-2-3-1001D:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)"
+                               "(A;OICIIOID;GA;;;CO)(A;OICIID;0x1200a9;;;BU)(A;ID;0x1301bf;;;AU)(A;OICIIOID;SDGXGWGR;;;AU)";
+  constexpr char kWorldWritable[] = "O:BAG:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301ff;;;WD)";
   const Case cases[] = {
       {"D:\\", nullptr},
       {"C:\\Windows\\Temp\\Game", nullptr},
@@ -239,7 +250,28 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
       {"c:\\PROGRA~1\\harborlit\\Drama1", "C:\\Program Files\\Harborlit\\Drama1",
        "C:\\Program Files\\Harborlit"},
       {"D:\\win2\\..\\Games\\.\\Drama1", "D:\\Games\\Drama1", "D:\\Games"},
-      {"D:\\Apps\\Drama1", "D:\\Games\\Drama1", "D:\\Games"},  // a link chosen as the way is followed once
+      // A link on the way: whoever made it chose where the files go.
+      {"D:\\Apps\\Drama1", nullptr},
+      {"D:\\Games\\Drama1", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) { fs.SetSecurity("D:\\Games", kUserMade); }},
+      {"D:\\Games\\Drama1", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) { fs.SetSecurity("D:\\", kWorldWritable); }},
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) { fs.SetFileSystemFlags('D', 0x2); }},  // FAT: no access lists
+      // An existing destination: a file there with a second name elsewhere,
+      // one another account may change, or inheritance that lets it in.
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest, [&](MemoryFileSystem& fs) {
+         fs.AddFile("D:\\Games\\index.html", "old");
+         fs.SetLinkCount("D:\\Games\\index.html", 2);
+       }},
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest, [&](MemoryFileSystem& fs) {
+         fs.AddFile("D:\\Games\\sub\\a.txt", "old");
+         fs.SetSecurity("D:\\Games\\sub\\a.txt", kWorldWritable);
+       }},
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) { fs.SetSecurity("D:\\Games", "O:BAG:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;GW;;;BU)"); }},
+      // A folder made under a data drive's root, as the installer makes them.
+      {"D:\\Drama1", "D:\\Drama1", "D:"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -264,12 +296,13 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
     p.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\taro\\AppData\\Roaming");
     p.Shell().SetSpecialFolder(CSIDL_PROGRAMS, "C:\\Users\\taro\\AppData\\Roaming\\Programs");
     p.Shell().SetSpecialFolder(0x0028, "C:\\Users\\taro");
+    if (c.prepare) c.prepare(fs);
     // The files, drives and registry (the last error is no state of the system).
     auto state = [&] { return p.Dump().substr(0, p.Dump().find("Last error:")); };
     const std::string before = state();
     p.Ui().ExpectDialog(101, {TypeDest(c.typed), UiAction::Return()}).ExpectMessageBox(kStart, IDYES);
     if (c.installedInto == nullptr) {
-      p.Ui().ExpectMessageBox(kGuardedDest, IDOK)
+      p.Ui().ExpectMessageBox(c.refusal, IDOK)
           .ExpectDialog(101, {UiAction::Escape()})
           .ExpectMessageBox(kQuit, IDYES);
     } else {
@@ -289,6 +322,12 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
       EXPECT_EQ(state(), before);
     } else {
       EXPECT_EQ(fs.Contents(CString(c.installedInto) + "\\index.html"), "<html>") << p.Dump();
+      // Made by the installer with only administrators' rights in it.
+      CEntryHandle made(fs, fs.OpenFolderHandle(c.installedInto));
+      EntrySecurity security;
+      EXPECT_TRUE(fs.GetHandleSecurity(made.get(), security) && security.owner == "S-1-5-32-544" &&
+                  security.dacl.size() == 3 && security.dacl[2].sid == "S-1-5-32-545" &&
+                  security.dacl[2].mask == 0x1200A9);
       EXPECT_TRUE(p.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
     }
   }

@@ -100,6 +100,54 @@ const std::vector<OperationCase>& Cases() {
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() && s.Files().Exists("C:\\d\\f.txt");
        }},
+      {"GetHandleSecurity", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         EntrySecurity security;
+         return !s.Files().GetHandleSecurity(top.get(), security) && LastIs(s);
+       }},
+      {"GetHandleLinkCount", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         DWORD links = 0;
+         return !s.Files().GetHandleLinkCount(f.get(), links) && LastIs(s);
+       }},
+      {"GetHandleVolumeFlags", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         DWORD flags = 0;
+         return !s.Files().GetHandleVolumeFlags(top.get(), flags) && LastIs(s);
+       }},
+      {"OpenFolderAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle sub(s.Files(), s.Files().OpenFolderAt(top.get(), "empty"));
+         return !sub.IsOpen() && LastIs(s);
+       }},
+      {"CreateFolderAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle made(s.Files(), s.Files().CreateFolderAt(top.get(), "new", nullptr));
+         return !made.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new");
+       }},
+      {"CreateFileAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle made(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !made.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new.txt");
+       }},
+      {"WriteByHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle made(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !s.Files().WriteByHandle(made.get(), "x", 1) && LastIs(s) && s.Files().Contents("C:\\d\\new.txt") == "";
+       }},
+      {"SetHandleAttributes", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !s.Files().SetHandleAttributes(f.get(), FILE_ATTRIBUTE_READONLY) && LastIs(s) &&
+                s.Files().Attributes("C:\\d\\f.txt") != FILE_ATTRIBUTE_READONLY;
+       }},
+      {"RenameByHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !s.Files().RenameByHandle(f.get(), top.get(), "g.txt", TRUE) && LastIs(s) &&
+                s.Files().Exists("C:\\d\\f.txt");
+       }},
       {"GetFinalPathNameByHandleA", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CString path = "kept";
