@@ -564,15 +564,49 @@ BOOL Win32FileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CStrin
     ::SetLastError(ERROR_INVALID_NAME);
     return FALSE;
   }
+  if (replace) {
+    // Windows refuses to replace a read-only file; Wine, run as root,
+    // replaces it all the same. The rule is applied here, on the entry
+    // that has the name now, opened as itself.
+    const INT_PTR present = CreateAt(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                     FILE_SHARE_DELETE, FILE_OPEN, 0, nullptr);
+    if (present != -1) {
+      BY_HANDLE_FILE_INFORMATION info{};
+      const bool refused = HandleInfo(present, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+      CloseEntryHandle(present);
+      if (refused) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+      }
+    }
+  }
   const std::wstring wide = Widen(name.view());
-  // FILE_RENAME_INFO ends in the name's first character: room for the rest.
+  // FILE_RENAME_INFORMATION, the native call's, whose root folder Wine's
+  // SetFileInformationByHandle does not pass on; it ends in the name's
+  // first character: room for the rest.
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + wide.size() * sizeof(wchar_t));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = replace ? TRUE : FALSE;
   rename->RootDirectory = root;
   rename->FileNameLength = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
   std::copy(wide.begin(), wide.end(), rename->FileName);
-  return ::SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+  using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+  static const auto setInformation = NativeCall<NtSetInformationFileFn>("NtSetInformationFile");
+  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  if (setInformation == nullptr || toDosError == nullptr) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+  }
+  constexpr ULONG kFileRenameInformation = 10;
+  IO_STATUS_BLOCK io{};
+  const NTSTATUS status =
+      setInformation(handle, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+  if (status < 0) {
+    ::SetLastError(toDosError(status));
+    return FALSE;
+  }
+  return TRUE;
 }
 
 bool Win32FileSystem::RunsUnderWine() {
