@@ -18,7 +18,8 @@ class CSetupDlg : public CDialog {
  public:
   explicit CSetupDlg(PlatformServices& platform, CWnd* parent = nullptr);
 
-  // The readme shown at every showing, relative to the current folder.
+  // The readme shown at every showing, relative to the current folder (the
+  // installer's own, made current before the dialog is shown).
   void SetReadmeName(const CString& name) { m_readmeName = name; }
 
   // The drive field without leading white space, cut to its first byte

@@ -16,6 +16,7 @@ inline constexpr char kFileInTheWay[] =
     "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
 inline constexpr char kNotComplete[] = "インストールは完了していません。";
 inline constexpr char kGuardedDest[] = "このフォルダにはインストールできません。";
+inline constexpr char kOwnFolder[] = "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
 // The copy and the registration.
 inline constexpr char kNoInstallDat[] = "install.datが見つかりませんでした。";
 inline constexpr char kNoProgressBar[] = "Error:Can't find ProgressBar";
