@@ -59,6 +59,10 @@ class CSetupDlg : public CDialog {
 // system cannot say.
 int GetVolumeLabel(IDrives& drives, char letter, CString& label);
 
-// The letter of the first CD drive from A to Y (Z is not examined) whose
-// medium carries the CD's volume label; 0 when there is none.
-char FindCdDrive(IDrives& drives);
+// The letter of the CD drive whose medium carries the CD's volume label:
+// ownDrive (the upper-case letter of the drive the installer was started
+// from; 0 for none) when it is such a drive, else the first such drive from
+// A to Y (Z is not searched); 0 when there is none. A disc image of the
+// user's with the same label at a lower letter is so never taken for the
+// disc the installer runs from.
+char FindCdDrive(IDrives& drives, char ownDrive);
