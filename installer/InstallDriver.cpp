@@ -1,5 +1,5 @@
-// The installer's whole flow, started by the backdrop's first paint: the
-// setup dialog until the user gives up or names a usable destination, the
+// The installer's whole flow, started by the backdrop's first paint: its own
+// folder made the current one, the setup dialog until the user gives up or names a usable destination, the
 // destination made to exist, the copy, the completion dialog, and the end of
 // the program.
 #include "installer/CopyDlg.h"
@@ -9,6 +9,7 @@
 #include "installer/SetupDlg.h"
 #include "shell/FolderGuard.h"
 #include "shell/FolderTrust.h"
+#include "shell/ModuleFolder.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr char kFileInTheWay[] =
 constexpr char kNotComplete[] = "インストールは完了していません。";
 constexpr char kGuardedDestination[] = "このフォルダにはインストールできません。";
 constexpr char kUntrustedDestination[] = "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
+constexpr char kOwnFolderUnusable[] = "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
 
 enum class SetupResult { Install, Quit };
 
@@ -100,10 +102,31 @@ SetupResult ChooseDestination(PlatformServices& platform, CSetupDlg& setup, CStr
   }
 }
 
+// Makes the folder of the installer's own file the current one. The CD's
+// files (readme, install list, uninstaller) are read by relative names, and
+// the current folder is whatever the one who started the program chose: a
+// user's own folder holding another install.dat or uninst.dat would
+// otherwise be copied into the destination, and registered, with the rights
+// the administrator gave. False when the module path has no folder (or no
+// exact Shift-JIS form) or the folder cannot be made current.
+bool EnterOwnFolder(PlatformServices& platform) {
+  const CString folder = ModuleFolder(platform.Ui().GetModuleFileNameA());
+  return !folder.IsEmpty() && platform.Files().SetCurrentDirectoryA(FolderSpelling(folder));
+}
+
 }  // namespace
 
 LRESULT CInstallerWnd::OnStartInstall(WPARAM, LPARAM) {
   PlatformServices& platform = Platform();
+  // Before anything is read. Without its own folder the installer has no
+  // CD to read from: it says so and ends, rather than read the CD's files
+  // from wherever the current folder is, or create a destination it cannot
+  // fill.
+  if (!EnterOwnFolder(platform)) {
+    AfxMessageBox(platform, kOwnFolderUnusable, MB_OK);
+    PostMessage(WM_CLOSE);
+    return 0;
+  }
   // The three dialog objects live for the whole flow; the setup object keeps
   // what was typed from one showing to the next.
   CSetupDlg setup(platform);

@@ -8,7 +8,8 @@
 #include "platform/CString.h"
 #include "platform/Platform.h"
 
-// The uninstaller as shipped, in the installer's current folder.
+// The uninstaller as shipped, beside the installer (whose folder the
+// installer made current at its start).
 inline constexpr char kShippedUninstaller[] = "uninst.dat";
 // The uninstall entry's values.
 inline constexpr char kUninstallStringValue[] = "UninstallString";

@@ -30,6 +30,15 @@ bool StartsWithDriveRoot(const CString& path) {
   return isLetter && path[1] == ':' && path[2] == '\\';
 }
 
+// The upper-case drive letter a path begins with ("q:\\installer.exe" gives
+// 'Q'); 0 when it begins with none (a network path, an empty one).
+char DriveLetterOf(const CString& path) {
+  if (path.GetLength() < 2 || path[1] != ':') return 0;
+  const char letter = path[0];
+  if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
+  return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
 }  // namespace
 
 int GetVolumeLabel(IDrives& drives, char letter, CString& label) {
@@ -39,13 +48,15 @@ int GetVolumeLabel(IDrives& drives, char letter, CString& label) {
   return 1;
 }
 
-char FindCdDrive(IDrives& drives) {
-  for (char letter = 'A'; letter <= 'Y'; ++letter) {
-    if (drives.GetDriveTypeA(DriveRoot(letter)) != DRIVE_CDROM) continue;
+char FindCdDrive(IDrives& drives, char ownDrive) {
+  const auto isTheCd = [&drives](char letter) {
+    if (drives.GetDriveTypeA(DriveRoot(letter)) != DRIVE_CDROM) return false;
     CString label;
-    if (GetVolumeLabel(drives, letter, label) && MbsICmp(label.view(), kCdVolumeLabel) == 0) {
-      return letter;
-    }
+    return GetVolumeLabel(drives, letter, label) && MbsICmp(label.view(), kCdVolumeLabel) == 0;
+  };
+  if (ownDrive != 0 && isTheCd(ownDrive)) return ownDrive;
+  for (char letter = 'A'; letter <= 'Y'; ++letter) {
+    if (isTheCd(letter)) return letter;
   }
   return 0;
 }
@@ -85,7 +96,9 @@ BOOL CSetupDlg::OnInitDialog() {
   SetDlgItemText(IDC_SETUP_README, ReadReadme());
   // When no CD is found the field is left alone, and m_drive keeps what it
   // held from an earlier showing.
-  if (const char letter = FindCdDrive(Platform().Drives()); letter != 0) {
+  // The drive the installer itself was started from is looked at first.
+  const char ownDrive = DriveLetterOf(Platform().Ui().GetModuleFileNameA());
+  if (const char letter = FindCdDrive(Platform().Drives(), ownDrive); letter != 0) {
     SetDlgItemText(IDC_SETUP_DRIVE, CString(letter));
   }
   SetDlgItemText(IDC_SETUP_DEST, DefaultDestRoot() + kDefaultDestBelowRoot);

@@ -18,7 +18,8 @@ class CSetupDlg : public CDialog {
  public:
   explicit CSetupDlg(PlatformServices& platform, CWnd* parent = nullptr);
 
-  // The readme shown at every showing, relative to the current folder.
+  // The readme shown at every showing, relative to the current folder (the
+  // installer's own, made current before the dialog is shown).
   void SetReadmeName(const CString& name) { m_readmeName = name; }
 
   // The drive field without leading white space, cut to its first byte
@@ -58,6 +59,10 @@ class CSetupDlg : public CDialog {
 // system cannot say.
 int GetVolumeLabel(IDrives& drives, char letter, CString& label);
 
-// The letter of the first CD drive from A to Y (Z is not examined) whose
-// medium carries the CD's volume label; 0 when there is none.
-char FindCdDrive(IDrives& drives);
+// The letter of the CD drive whose medium carries the CD's volume label:
+// ownDrive (the upper-case letter of the drive the installer was started
+// from; 0 for none) when it is such a drive, else the first such drive from
+// A to Y (Z is not searched); 0 when there is none. A disc image of the
+// user's with the same label at a lower letter is so never taken for the
+// disc the installer runs from.
+char FindCdDrive(IDrives& drives, char ownDrive);

@@ -2,11 +2,7 @@
 
 #include "platform/framework/UserInterface.h"
 #include "shell/FolderGuard.h"
-
-CString ModuleFolder(const CString& modulePath) {
-  const int slash = modulePath.ReverseFind('\\');
-  return slash < 0 ? CString() : modulePath.Left(slash);
-}
+#include "shell/ModuleFolder.h"
 
 InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHandle& held) {
   InstallationFolder result;
@@ -14,8 +10,7 @@ InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHand
   IFileSystem& files = platform.Files();
   // "X:" alone would open the current folder of that drive, not its root
   // ("\\?\X:" the volume itself).
-  const bool drive = !result.path.IsEmpty() && result.path.view().back() == ':';
-  const CString spelled = drive ? result.path + "\\" : result.path;
+  const CString spelled = FolderSpelling(result.path);
   held.Reset(result.path.IsEmpty() ? -1 : files.OpenFolderHandle(spelled));
   CString final;
   CString longPath;

@@ -25,10 +25,6 @@ struct InstallationFolder {
   const char* refusal = nullptr;
 };
 
-// The folder part of a module path: everything before its last backslash;
-// empty when there is none.
-CString ModuleFolder(const CString& modulePath);
-
 // The running program's folder, opened into held and checked against the
 // refused folders. A folder that cannot be opened or resolved is refused.
 InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHandle& held);

@@ -2,11 +2,13 @@
 #include "platform/win32/Win.h"
 
 #include "uninst/UninstApp.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 
 CUninstApp theApp;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  RestrictDllSearch();
   Win32Platform platform(instance);
   return AfxWinMain(platform, showCommand);
 }

@@ -17,6 +17,7 @@ inline constexpr char kFileInTheWay[] =
 inline constexpr char kNotComplete[] = "インストールは完了していません。";
 inline constexpr char kGuardedDest[] = "このフォルダにはインストールできません。";
 inline constexpr char kUntrustedDest[] = "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
+inline constexpr char kOwnFolder[] = "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
 // The copy and the registration.
 inline constexpr char kNoInstallDat[] = "install.datが見つかりませんでした。";
 inline constexpr char kNoProgressBar[] = "Error:Can't find ProgressBar";

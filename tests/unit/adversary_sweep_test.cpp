@@ -134,7 +134,7 @@ std::vector<std::string> InstallerMessages() {
   using namespace installer_texts;
   std::vector<std::string> texts = {kNoDest,        kCreateFailed, kFileInTheWay,       kGuardedDest, kUntrustedDest,
                                     kNotComplete,   kNoInstallDat, kNoProgressBar,      kCopyFailed,
-                                    kUninstallerCopyFailed, kStartMenuFailed};
+                                    kUninstallerCopyFailed, kStartMenuFailed, kOwnFolder};
   for (const char* page : {"01.html", "05.html"}) {
     texts.push_back(kInstall + "\\" + page + kPageNotFound);
     texts.push_back(kInstall + "\\" + page + kPageNotWritten);

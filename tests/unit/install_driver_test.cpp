@@ -80,7 +80,7 @@ TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
       .ExpectDialog(103, {UiAction::Return()});
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, IDOK}, {103, IDOK}}));
-  EXPECT_EQ(readme, "readme\r\n") << "the CD's readme, from the current folder";
+  EXPECT_EQ(readme, "readme\r\n") << "the CD's readme";
   // Each dialog leaves the focus to the dialog manager: on its first tab
   // stop, the default button, or Cancel while the files are copied.
   std::vector<int> focus;
@@ -89,6 +89,64 @@ TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
   EXPECT_TRUE(platform.Files().IsFolder(kDefaultDest)) << platform.Dump();
   // The copy got the CD's drive and the destination.
   EXPECT_EQ(platform.Files().Contents(kDefaultDest + "\\index.html"), "<html></html>\r\n") << platform.Dump();
+}
+
+// The CD's files are read from the folder of the installer's own file: a
+// user who starts Q:\installer.exe, approved by an administrator, from a
+// folder of their own holding another readme, install list and uninstaller
+// still gets the CD's, and nothing of theirs is installed or registered.
+TEST_F(InstallDriverTest, TheCdsFilesComeFromTheInstallersFolderNotTheCurrentOne) {
+  const CString own = "C:\\Users\\taro\\own";
+  for (const auto& [name, bytes] : std::vector<std::pair<const char*, const char*>>{
+           {"readme.txt", "planted\r\n"},
+           {"install.dat", "planted.html\r\n"},
+           {"HTML\\planted.html", "planted"},
+           {"uninst.dat", "planted uninstaller"}}) {
+    ASSERT_TRUE(platform.Files().AddFile(own + "\\" + name, bytes));
+  }
+  ASSERT_TRUE(platform.Files().SetCurrentFolder(own));
+  CString readme;
+  ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
+                          UiAction::Return()})
+      .ExpectMessageBox(kStart, IDYES)
+      .ExpectMessageBox(kCreate, IDYES)
+      .ExpectDialog(102, {})
+      .ExpectDialog(103, {UiAction::Return()});
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(readme, "readme\r\n");
+  EXPECT_EQ(platform.Files().List(kDefaultDest), (std::vector<CString>{"index.html", "uninst.exe"})) << platform.Dump();
+  EXPECT_EQ(platform.Files().Contents(kDefaultDest + "\\uninst.exe"), "MZ");
+}
+
+// Without its own folder the installer has no CD to read: it says so and
+// ends before any dialog, having read and created nothing.
+TEST_F(InstallDriverTest, AnOwnFolderThatCannotBeMadeCurrentEndsTheProgram) {
+  struct Case {
+    const char* name;
+    const char* module;  // the module path the system gives
+    bool failCurrentFolder;
+  };
+  const Case cases[] = {
+      {"the folder cannot be made current", "Q:\\installer.exe", true},
+      {"no module path (no exact Shift-JIS form)", "", false},
+      {"a module path without a folder", "installer.exe", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform p;
+    p.Ui().AddResources(InstallerResources());
+    p.Ui().SetModuleFileName(c.module);
+    ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED) && p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
+    ASSERT_TRUE(p.Files().AddFile("Q:\\readme.txt", "readme\r\n") && p.Files().AddFile("Q:\\install.dat", "index.html\r\n"));
+    ASSERT_TRUE(p.Files().AddFile("C:\\own\\install.dat", "index.html\r\n") && p.Files().SetCurrentFolder("C:\\own"));
+    if (c.failCurrentFolder) p.Fail("SetCurrentDirectoryA", ERROR_ACCESS_DENIED);
+    p.Ui().ExpectMessageBox(kOwnFolder, IDOK);
+    CInstallerApp app;
+    EXPECT_EQ(app.Run(p, SW_SHOWNORMAL), 0);
+    p.Ui().CheckScriptDone();
+    EXPECT_TRUE(p.Ui().Dialogs().empty());
+    EXPECT_EQ(p.Files().List("C:\\"), std::vector<CString>{"own"});
+  }
 }
 
 TEST_F(InstallDriverTest, CancelThenNoShowsTheSetupAgainThenYesEnds) {
@@ -175,7 +233,7 @@ TEST_F(InstallDriverTest, DestinationsNoFolderCanHaveFailInTheCreation) {
     MemoryPlatform p;
     p.Ui().AddResources(InstallerResources());
     p.Ui().SetModuleFileName("Q:\\installer.exe");
-    ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED));
+    ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED) && p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
     ASSERT_TRUE(p.Files().AddFolder("C:\\Users"));
     p.Ui().ExpectDialog(101, {TypeDest(dest), UiAction::Return()})
         .ExpectMessageBox(kStart, IDYES)

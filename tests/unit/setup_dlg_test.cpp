@@ -105,6 +105,7 @@ TEST(FindCdDriveTest, FindsTheCdByTypeAndLabel) {
     const char* name;
     std::vector<DriveSpec> drives;
     char expected;
+    char own = 0;  // the drive the installer was started from
   };
   const std::vector<Case> cases = {
       {"upper-case label", {{'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q'},
@@ -119,12 +120,23 @@ TEST(FindCdDriveTest, FindsTheCdByTypeAndLabel) {
       {"another CD", {{'E', DRIVE_CDROM, "AUDIO_CD"}}, 0},
       {"the label exactly", {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1 "}, {'G', DRIVE_CDROM, "TAVRIN_DRAMACD"}}, 0},
       {"no drives", {}, 0},
+      // The installer's own drive first, tested as every other drive.
+      {"the own drive before a lower letter",
+       {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'Q'},
+      {"an own drive Z is taken", {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Z', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Z', 'Z'},
+      {"an own drive of another type is not", {{'C', DRIVE_FIXED, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q', 'C'},
+      {"an own CD with another label is not", {{'D', DRIVE_CDROM, "AUDIO_CD"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q', 'D'},
+      {"an own drive without medium is not",
+       {{'D', DRIVE_CDROM, "TAVRIN_DRAMACD1", false}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'D'},
+      {"an own drive that does not exist", {{'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'R'},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform platform;
     for (const DriveSpec& d : c.drives) ASSERT_TRUE(platform.Drives().Add(d.letter, d.type, d.label, d.medium));
-    EXPECT_EQ(FindCdDrive(platform.Drives()), c.expected);
+    EXPECT_EQ(FindCdDrive(platform.Drives(), c.own), c.expected);
   }
 }
 
@@ -188,6 +200,28 @@ TEST_F(SetupDlgTest, EachShowingFillsInReadmeDriveAndDefaultDestination) {
   EXPECT_EQ(dialog.GetDest(), kDefaultDest);
   // Cancel asks nothing.
   EXPECT_TRUE(ui().MessageBoxes().empty());
+}
+
+// The drive field names the drive the installer was started from when that
+// is the CD, before a disc image of the user's with the same label at a
+// lower letter; otherwise the first CD from A.
+TEST_F(SetupDlgTest, TheDriveFieldPrefersTheInstallersOwnDrive) {
+  ASSERT_TRUE(platform.Drives().Add('E', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"q:\\installer.exe", "Q"},
+      {"Q:\\setup\\installer.exe", "Q"},
+      {"C:\\Users\\taro\\installer.exe", "E"},
+      {"\\\\server\\cd\\installer.exe", "E"},
+      {"", "E"},
+  };
+  for (const auto& [module, drive] : cases) {
+    SCOPED_TRACE(module);
+    ui().SetModuleFileName(module);
+    Fields f;
+    ui().ExpectDialog(101, {Capture(f), UiAction::Escape()});
+    EXPECT_EQ(Show(), IDCANCEL);
+    EXPECT_EQ(f.drive, drive);
+  }
 }
 
 TEST_F(SetupDlgTest, ReadmeThatCannotBeOpenedLeavesTheAreaEmpty) {

@@ -274,6 +274,9 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
     if (c.installer) {
       // The installer's flow opens its setup dialog at once; leaving it ends the program.
       platform.Ui().AddResources(InstallerResources());
+      platform.Ui().SetModuleFileName("C:\\cd\\installer.exe");
+      platform.Drives().Add('C', DRIVE_FIXED);
+      platform.Files().AddFolder("C:\\cd");
       platform.Ui()
           .ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()})
           .ExpectMessageBox("インストールは終わっていません。\n終了しますか？", IDYES);

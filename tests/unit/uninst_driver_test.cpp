@@ -8,6 +8,7 @@
 
 #include "platform/memory/MemoryPlatform.h"
 #include "installer/Registration.h"
+#include "shell/ModuleFolder.h"
 #include "shell/Names.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
