@@ -86,6 +86,16 @@ bool InheritanceIsTrusted(const EntrySecurity& security, bool underWine) {
          !ExactlyOutsideRead(InheritedGrants(security, kContainerInherit, underWine));
 }
 
+bool FileIsTrusted(IFileSystem& files, INT_PTR file) {
+  const DWORD attributes = files.GetHandleAttributes(file);
+  EntrySecurity security;
+  DWORD links = 0;
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+         files.GetHandleSecurity(file, security) && IsTrustedAccount(security.owner, files.RunsUnderWine()) &&
+         files.GetHandleLinkCount(file, links) && links == 1;
+}
+
 }  // namespace trust
 
 namespace {
@@ -153,6 +163,15 @@ bool CTrustedLevels::JudgeContents(INT_PTR folder, const CString& path, int dept
 }
 
 bool CTrustedLevels::Open(const CString& path) {
+  if (!OpenLevels(path)) return false;
+  if (Complete() && !JudgeContents(Deepest(), m_heldPath, 1)) {
+    Release();
+    return false;
+  }
+  return true;
+}
+
+bool CTrustedLevels::OpenLevels(const CString& path) {
   Release();
   const std::vector<CString> levels = DrivePathLevels(path);
   if (levels.empty()) return false;
@@ -189,10 +208,6 @@ bool CTrustedLevels::Open(const CString& path) {
       return false;
     }
     m_heldPath = expected;
-  }
-  if (!JudgeContents(Deepest(), m_heldPath, 1)) {
-    Release();
-    return false;
   }
   return true;
 }

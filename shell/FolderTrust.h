@@ -61,6 +61,9 @@ bool LevelIsTrusted(const EntrySecurity& security, bool underWine);
 // A folder whose new files and subfolders no one else could do more than
 // read and run.
 bool InheritanceIsTrusted(const EntrySecurity& security, bool underWine);
+// A file that no other account can have put there or linked: not a link,
+// owned by a trusted account, with no other name.
+bool FileIsTrusted(IFileSystem& files, INT_PTR file);
 
 }  // namespace trust
 
@@ -84,8 +87,10 @@ class CTrustedLevels {
   // last is judged as a folder to write into as well (JudgeContents). False
   // when anything fails a rule or cannot be judged; then nothing is held.
   bool Open(const CString& path);
+  // The same without the judgement of what is inside the last level.
+  bool OpenLevels(const CString& path);
   // Every level of the path exists (and is held).
-  bool Complete() const { return m_missing.empty(); }
+  bool Complete() const { return !m_held.empty() && m_missing.empty(); }
   // Makes each missing level below the deepest held one, with
   // trust::kAdminsOnlySddl in the same call, and holds it. A level that
   // someone else made first is not taken as made: it is judged as an

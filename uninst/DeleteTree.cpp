@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/framework/Afx.h"
+#include "shell/FolderGuard.h"
 #include "shell/Names.h"
 
 namespace {
@@ -95,6 +96,14 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
   return 1;
 }
 
+// The entry's handle reaches the folder's own path and the listed name.
+bool ReachedByItsName(IFileSystem& files, INT_PTR folder, const CString& name, INT_PTR entry) {
+  CString folderPath;
+  CString entryPath;
+  return FinalFolderPath(files, folder, folderPath) && FinalFolderPath(files, entry, entryPath) &&
+         SameFolderPath(entryPath, folderPath + "\\" + name);
+}
+
 }  // namespace
 
 CString ErrorText(IFileSystem& files, DWORD code) {
@@ -112,6 +121,13 @@ OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& 
   // follow links gives the target's number for a link put there).
   std::uint64_t id = 0;
   if (listed.fileId != 0 && files.GetHandleFileId(entry.get(), id) && id != 0 && id != listed.fileId) {
+    files.SetLastError(ERROR_FILE_NOT_FOUND);
+    return OpenedAs::Failed;
+  }
+  // Where handles follow links whatever the open asks (Wine), a link to a
+  // file opens as its target and lists with the target's number: only the
+  // path the handle reaches tells. Windows opens a link as itself.
+  if (files.RunsUnderWine() && !ReachedByItsName(files, folder, listed.name, entry.get())) {
     files.SetLastError(ERROR_FILE_NOT_FOUND);
     return OpenedAs::Failed;
   }

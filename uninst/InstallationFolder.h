@@ -14,6 +14,11 @@
 
 inline constexpr char kRootRefusal[] = "ドライブのルートからはアンインストールできません。";
 inline constexpr char kFolderRefusal[] = "このフォルダからはアンインストールできません。";
+// After the folder's path, when its deletion at the next restart is not
+// asked for: someone else could put another folder in its place by then.
+inline constexpr char kFolderStays[] =
+    "\nこのフォルダは管理者以外のユーザーが変更できるため、再起動時に削除されません。"
+    "不要であれば手動で削除してください。";
 
 struct InstallationFolder {
   // The folder's final path, without a trailing backslash (a drive root

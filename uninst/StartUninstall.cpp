@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/framework/Afx.h"
+#include "shell/FolderTrust.h"
 #include "shell/Names.h"
 #include "uninst/DeleteTree.h"
 #include "uninst/InstallationFolder.h"
@@ -72,10 +73,20 @@ void DeleteShortcuts(PlatformServices& platform) {
 }
 
 // The program file and then its folder go at the next restart; the folder
-// only if it is empty by then.
-void ScheduleRestartDeletion(IFileSystem& files, const CString& folder) {
+// only if it is empty by then. The system deletes them by path, as SYSTEM,
+// following every level of the path that is a link by then: so they are
+// asked for only where no other account can replace a level, and while
+// every level is held. False when nothing was asked for.
+bool ScheduleRestartDeletion(PlatformServices& platform, const CString& folder) {
+  IFileSystem& files = platform.Files();
+  CTrustedLevels levels(files, platform.Drives());
+  if (!levels.OpenLevels(folder) || !levels.Complete()) return false;
+  CEntryHandle uninstaller(files, files.OpenEntryAt(levels.Deepest(), names::kUninstaller));
+  if (!uninstaller.IsOpen() || !trust::FileIsTrusted(files, uninstaller.get())) return false;
+  uninstaller.Close();
   files.MoveFileExA(folder + "\\" + names::kUninstaller, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   files.MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return true;
 }
 
 }  // namespace
@@ -108,7 +119,9 @@ LRESULT CUninstWnd::OnStartUninstall(WPARAM, LPARAM) {
   held.Close();
   DeleteShortcuts(platform);
   done.DoModal();
-  ScheduleRestartDeletion(platform.Files(), folder.path);
+  if (!ScheduleRestartDeletion(platform, folder.path)) {
+    AfxMessageBox(platform, folder.path + kFolderStays, MB_OK);
+  }
   PostMessage(WM_CLOSE);
   return 0;
 }

@@ -33,8 +33,13 @@ class RecordingPlatform : public PlatformServices {
   // Runs action just before the entry at path is opened relative to its
   // folder's handle (after the folder was listed): another program's move.
   void BeforeOpening(const std::string& path, std::function<void()> action) { m_beforeOpening[path] = std::move(action); }
-  // Handles report what a link leads to, not the link (as Wine's do).
+  // Handles report what a link leads to, not the link (as Wine's do), and
+  // the system says it is Wine.
   void HandlesFollowLinks() { m_handlesFollowLinks = true; }
+  // The file at path is a link to the file target, as Wine shows one: a
+  // listing gives it the target's file number and an open of it opens the
+  // target; only the final path of its handle tells.
+  void FileLink(const CString& path, const CString& target) { m_fileLinks[path.str()] = target.str(); }
   // RemoveDirectoryA on an added entry fails with this code.
   void FailRemoval(const CString& path, DWORD code) { m_failures[path.str()] = code; }
   // Lets a test mark a moment in the log ("dialog 103" ...).
@@ -134,6 +139,11 @@ class RecordingPlatform : public PlatformServices {
       const std::string path = PathOf(folder) + "\\" + name.str();
       m_owner.m_log.push_back("OpenEntryAt " + path);
       if (auto it = m_owner.m_beforeOpening.find(path); it != m_owner.m_beforeOpening.end()) it->second();
+      if (auto link = m_owner.m_fileLinks.find(path); link != m_owner.m_fileLinks.end()) {
+        const std::size_t slash = link->second.rfind('\\');
+        CEntryHandle targetFolder(m_fs, m_fs.OpenFolderHandle(link->second.substr(0, slash)));
+        return Remember(m_fs.OpenEntryAt(targetFolder.get(), link->second.substr(slash + 1)), path);
+      }
       return Remember(m_fs.OpenEntryAt(folder, name), path);
     }
     DWORD GetHandleAttributes(INT_PTR entry) override {
@@ -148,6 +158,13 @@ class RecordingPlatform : public PlatformServices {
     BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override {
       m_owner.m_log.push_back("ListFolderHandle " + PathOf(folder));
       if (!m_fs.ListFolderHandle(folder, entries)) return FALSE;
+      for (FolderEntry& e : entries) {
+        const auto link = m_owner.m_fileLinks.find(PathOf(folder) + "\\" + e.name.str());
+        if (link == m_owner.m_fileLinks.end()) continue;
+        CEntryHandle folderOfTarget(m_fs, m_fs.OpenFolderHandle(link->second.substr(0, link->second.rfind('\\'))));
+        CEntryHandle target(m_fs, m_fs.OpenEntryAt(folderOfTarget.get(), link->second.substr(link->second.rfind('\\') + 1)));
+        m_fs.GetHandleFileId(target.get(), e.fileId);
+      }
       if (auto it = m_owner.m_extra.find(PathOf(folder) + "\\*.*"); it != m_owner.m_extra.end()) {
         for (const FindData& extra : it->second) entries.push_back({extra.name, extra.attrib});
       }
@@ -213,7 +230,7 @@ class RecordingPlatform : public PlatformServices {
       m_owner.m_log.push_back("RenameByHandle " + PathOf(entry) + " " + PathOf(folder) + "\\" + name.str());
       return m_fs.RenameByHandle(entry, folder, name, replace);
     }
-    bool RunsUnderWine() override { return m_fs.RunsUnderWine(); }
+    bool RunsUnderWine() override { return m_owner.m_handlesFollowLinks || m_fs.RunsUnderWine(); }
 
     int OpenSearches() const { return static_cast<int>(m_searches.size()); }
 
@@ -277,6 +294,7 @@ class RecordingPlatform : public PlatformServices {
   std::vector<std::string> m_virtual;
   std::map<std::string, DWORD> m_failures;
   bool m_handlesFollowLinks = false;
+  std::map<std::string, std::string> m_fileLinks;
   std::map<std::string, std::function<void()>> m_beforeOpening;
   std::vector<std::string> m_log;
   RecordingFiles m_files;

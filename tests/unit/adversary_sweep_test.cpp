@@ -151,7 +151,7 @@ const std::vector<Flow>& Flows() {
          sweep::AnswerAsTheInstallersUser(p.Ui(), kInstall.c_str());
        },
        Install, InstallerMessages(), true},
-      {"the uninstallation", InstallFirst, sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal}},
+      {"the uninstallation", InstallFirst, sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
       {"the uninstallation of nested folders",
        [](MemoryPlatform& p) {
          InstallFirst(p);
@@ -159,7 +159,7 @@ const std::vector<Flow>& Flows() {
          p.Files().AddFile(kInstall + "\\a\\b\\side.txt", "side");
          p.Files().AddFile(kInstall + "\\a\\e\\f.txt", "f");
        },
-       sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal}},
+       sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
   };
   return flows;
 }

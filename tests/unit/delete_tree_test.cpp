@@ -320,6 +320,19 @@ TEST_F(DeleteTreeHostile, ALinkWhoseHandleIsItsTargetIsReportedAndNothingGoesThr
   EXPECT_EQ(Left(), Paths{"link\\"}) << "the walk went on past it";
 }
 
+TEST_F(DeleteTreeHostile, AFileLinkWhoseHandleIsItsTargetIsLeftAndSoIsItsTarget) {
+  // Wine lists a link to a file as a plain file with its target's number
+  // and opens the target: the walk stops there as at a file it cannot
+  // delete, and the target outside stays.
+  fs.AddFile("C:\\outside\\secret.txt", "alive");
+  Add({"evil.txt", "z.txt"});
+  recording.HandlesFollowLinks();
+  recording.FileLink(kFolder + "\\evil.txt", "C:\\outside\\secret.txt");
+  EXPECT_EQ(DeleteTree(recording, kFolder), 0);
+  EXPECT_EQ(fs.Contents("C:\\outside\\secret.txt"), "alive");
+  EXPECT_EQ(Left(), (Paths{"evil.txt", "z.txt"}));
+}
+
 TEST_F(DeleteTreeHostile, ALinkThatCannotBeRemovedIsReportedAndTheWalkGoesOn) {
   fs.AddFile("C:\\outside\\canary.txt", "alive");
   Add({"a.txt", "later.txt"});

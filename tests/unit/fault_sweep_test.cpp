@@ -331,6 +331,7 @@ std::vector<std::string> UninstallerMessages() {
     texts.push_back(MemoryFileSystem::SystemText(code).str());
     texts.push_back("エラー " + std::to_string(code));
   }
+  texts.push_back(kDest + kFolderStays);
   return texts;
 }
 

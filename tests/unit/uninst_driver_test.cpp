@@ -3,6 +3,8 @@
 // completion, restart requests, and the folders it refuses to empty.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -153,6 +155,47 @@ TEST_F(UninstDriver, ReturnActsAsNextAndAnEmptiedFolderGoesAtTheRestart) {
   platform.SimulateRestart();
   EXPECT_FALSE(fs.Exists(kDest)) << platform.Dump();
   EXPECT_TRUE(fs.IsFolder("C:\\Program Files\\Harborlit"));
+}
+
+// The deletion at the next restart goes by path, run as SYSTEM: it is
+// asked for only where no other account can have replaced a level or the
+// program file by then. Otherwise the user is told which folder stays.
+TEST(UninstRestart, AskedForOnlyWhereNoOtherAccountCanRedirectIt) {
+  constexpr char kUsersModify[] = "O:BAG:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)";
+  constexpr char kUserOwned[] = "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;BA)";
+  const struct Case {
+    const char* what;
+    std::function<void(MemoryFileSystem&)> prepare;
+    bool scheduled;
+  } cases[] = {
+      {"administrators' folders", [](MemoryFileSystem&) {}, true},
+      {"a level others may change", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games", kUsersModify); }, false},
+      {"the folder itself", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1", kUsersModify); }, false},
+      {"a program file of the user's",
+       [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1\\uninst.exe", kUserOwned); }, false},
+      {"a program file with a second name",
+       [](MemoryFileSystem& fs) { fs.SetLinkCount("C:\\Games\\Drama1\\uninst.exe", 2); }, false},
+      {"a removable drive", [](MemoryFileSystem&) {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryPlatform p;
+    const bool removable = std::string_view(c.what) == "a removable drive";
+    p.Drives().Add('C', removable ? DRIVE_REMOVABLE : DRIVE_FIXED);
+    p.Ui().AddResources(UninstResources());
+    MemoryFileSystem& fs = p.Files();
+    fs.AddFile("C:\\Games\\Drama1\\uninst.exe", "MZ");
+    fs.AddFile("C:\\Games\\Drama1\\index.html", "<html>");
+    p.Ui().SetModuleFileName("C:\\Games\\Drama1\\uninst.exe");
+    c.prepare(fs);
+    p.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
+    if (!c.scheduled) p.Ui().ExpectMessageBox(CString("C:\\Games\\Drama1") + kFolderStays, IDOK);
+    CUninstApp app;
+    EXPECT_EQ(app.Run(p, SW_SHOWNORMAL), 0);
+    EXPECT_NO_THROW(p.Ui().CheckScriptDone());
+    EXPECT_FALSE(fs.Exists("C:\\Games\\Drama1\\index.html")) << "the walk ran all the same";
+    EXPECT_EQ(fs.RestartList().size(), c.scheduled ? 2u : 0u);
+  }
 }
 
 TEST_F(UninstDriver, CancelEscapeOrNoDialogChangeNothing) {
