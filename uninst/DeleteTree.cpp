@@ -124,16 +124,18 @@ OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& 
     files.SetLastError(ERROR_FILE_NOT_FOUND);
     return OpenedAs::Failed;
   }
+  const bool folderHandle = (own & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (folderHandle && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::Link;
+  if (folderHandle && (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::LinkNotReached;
   // Where handles follow links whatever the open asks (Wine), a link to a
-  // file opens as its target and lists with the target's number: only the
-  // path the handle reaches tells. Windows opens a link as itself.
+  // file opens as its target and lists as a plain file with the target's
+  // number: only the path the handle reaches tells. Windows opens a link
+  // as itself.
   if (files.RunsUnderWine() && !ReachedByItsName(files, folder, listed.name, entry.get())) {
     files.SetLastError(ERROR_FILE_NOT_FOUND);
     return OpenedAs::Failed;
   }
-  if ((own & FILE_ATTRIBUTE_DIRECTORY) == 0) return OpenedAs::File;
-  if ((own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::Link;
-  return (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? OpenedAs::LinkNotReached : OpenedAs::Folder;
+  return folderHandle ? OpenedAs::Folder : OpenedAs::File;
 }
 
 bool IsExactEntryName(const CString& name) {

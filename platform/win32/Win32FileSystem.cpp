@@ -298,7 +298,7 @@ INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
   // No FILE_SHARE_DELETE: while this is open nobody can rename, move or
   // remove the folder. No DELETE access either: the walk never removes it.
   win32::UniqueFileHandle folder(::CreateFileW(Widen(path.view()).c_str(),
-                                               FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                               FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder) return -1;

@@ -659,6 +659,9 @@ void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
   files.SetFileAttributesA(dir + "\\ro.txt", FILE_ATTRIBUTE_READONLY);
   CEntryHandle top(files, files.OpenFolderHandle(dir));
   if (!check(top.IsOpen(), "the folder is held")) return;
+  EntrySecurity held;
+  check(files.GetHandleSecurity(top.get(), held) != 0 && !held.owner.empty(),
+        "a held folder's owner and access list are read through its handle");
 
   constexpr char kAdminsOnly[] = "O:BAG:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
   CEntryHandle made(files, files.CreateFolderAt(top.get(), "made", kAdminsOnly));

@@ -4,8 +4,10 @@
 # to a folder outside (Wine lists it as a folder with the reparse bit,
 # attributes 0x410), and a folder whose name holds the yen sign U+00A5 where
 # a best-fit narrowing to Shift-JIS would read a backslash, so that the name
-# "a¥..¥..¥..¥Canary" would climb to C:\Program Files\Canary. Both canaries
-# stay; everything else of the installation goes.
+# "a¥..¥..¥..¥Canary" would climb to C:\Program Files\Canary, and a Unix
+# symbolic link to a file outside (Wine lists it as a plain file with its
+# target's number and opens the target). Every canary stays, and so do both
+# links; everything else of the installation goes.
 source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/../uninst_lib.sh"
 e2e_begin uninst_hostile_names
@@ -19,6 +21,9 @@ mkdir -p "$outside/deeper"
 echo alive >"$outside/canary.txt"
 echo alive >"$outside/deeper/canary.txt"
 ln -s "$outside" "$install/link"
+# Named to come last in the listing: the walk stops at it, as at a file it
+# cannot delete.
+ln -s "$outside/canary.txt" "$install/龍.txt"
 
 climbed=$(uninst_unix 'C:\Program Files\Canary')
 mkdir -p "$climbed"
@@ -50,6 +55,7 @@ for f in "$outside/canary.txt" "$outside/deeper/canary.txt" "$climbed/canary.txt
 done
 e2e_log "both canaries intact"
 [ -L "$install/link" ] || e2e_fail "the link itself is gone or replaced"
+[ -L "$install/龍.txt" ] || e2e_fail "the file link is gone or replaced"
 left=$(uninst_tree "$install")
-wanted=$(printf '%s\n' 'a¥..¥..¥..¥Canary' 'a¥..¥..¥..¥Canary/inner.txt' link uninst.exe | LC_ALL=C sort)
+wanted=$(printf '%s\n' 'a¥..¥..¥..¥Canary' 'a¥..¥..¥..¥Canary/inner.txt' link uninst.exe 龍.txt | LC_ALL=C sort)
 [ "$left" = "$wanted" ] || e2e_fail "the installation holds: $left; wanted: $wanted"
