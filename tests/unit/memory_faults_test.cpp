@@ -105,6 +105,55 @@ const std::vector<OperationCase>& Cases() {
          CString path = "kept";
          return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
        }},
+      {"GetHandleSecurity", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         EntrySecurity security;
+         return !s.Files().GetHandleSecurity(top.get(), security) && LastIs(s);
+       }},
+      {"GetHandleLinkCount", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         DWORD links = 0;
+         return !s.Files().GetHandleLinkCount(f.get(), links) && LastIs(s);
+       }},
+      {"GetHandleVolumeFlags", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         DWORD flags = 0;
+         return !s.Files().GetHandleVolumeFlags(top.get(), flags) && LastIs(s);
+       }},
+      {"OpenFolderAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle sub(s.Files(), s.Files().OpenFolderAt(top.get(), "empty"));
+         return !sub.IsOpen() && LastIs(s);
+       }},
+      {"CreateFolderAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle sub(s.Files(), s.Files().CreateFolderAt(top.get(), "new", nullptr));
+         return !sub.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new");
+       }},
+      {"CreateFileAt", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !f.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new.txt");
+       }},
+      {"WriteByHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !s.Files().WriteByHandle(f.get(), "x", 1) && LastIs(s) && f.Close() &&
+                s.Files().Contents("C:\\d\\new.txt") == "";
+       }},
+      {"SetHandleAttributes", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !s.Files().SetHandleAttributes(f.get(), FILE_ATTRIBUTE_READONLY) && LastIs(s) && f.Close() &&
+                s.Files().Attributes("C:\\d\\f.txt") != FILE_ATTRIBUTE_READONLY;
+       }},
+      {"RenameByHandle", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
+         return !s.Files().RenameByHandle(f.get(), top.get(), "g.txt", FALSE) && LastIs(s) && f.Close() &&
+                s.Files().Exists("C:\\d\\f.txt");
+       }},
       {"GetLongPathNameA", kCode, [](MemorySystem& s) {
          CString longPath = "kept";
          return s.Files().GetLongPathNameA("C:\\d", longPath) == 0 && LastIs(s) && longPath == "kept";
