@@ -1,8 +1,8 @@
 // Peak resident memory while the installer rewrites the links of a large
 // page on disk: a page of short link lines (100 MB unless given) is written
-// to a temporary folder in small chunks, then RewritePageLinks runs on it
-// through a file system over the real files, and the process's peak
-// resident set is reported against the goal (32 MB).
+// to a temporary folder in small chunks, then RewritePage rewrites it into a
+// file beside it through a file system over the real files, and the
+// process's peak resident set is reported against the goal (32 MB).
 //
 //   page_memory [MEGABYTES] [FOLDER]
 #include <sys/resource.h>
@@ -35,26 +35,26 @@ class PosixStream : public IFileStream {
   std::FILE* m_file;
 };
 
-// The calls the page rewriting makes, over POSIX files; paths are used as
-// they are. Everything else fails.
+// The calls the page rewriting makes, over POSIX files: the page is read by
+// its path as it is, every write through a handle goes to the one output
+// file. Everything else fails.
 class PosixFiles : public FailingFileSystem {
  public:
-  DWORD GetFileAttributesA(const CString& path) override {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
-  }
-  BOOL DeleteFileA(const CString& path) override { return unlink(path.c_str()) == 0; }
-  BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD) override {
-    return newName != nullptr && std::rename(existing.c_str(), newName->c_str()) == 0;
-  }
+  explicit PosixFiles(std::FILE* out) : m_out(out) {}
   std::unique_ptr<IFileStream> OpenFile(const CString& path, FileOpenMode mode) override {
-    std::FILE* f = std::fopen(path.c_str(), mode == FileOpenMode::Read ? "rb" : "wb");
+    std::FILE* f = mode == FileOpenMode::Read ? std::fopen(path.c_str(), "rb") : nullptr;
     if (f == nullptr) {
       m_error = static_cast<DWORD>(errno);
       return nullptr;
     }
     return std::make_unique<PosixStream>(f);
   }
+  BOOL WriteByHandle(INT_PTR, const char* data, std::size_t n) override {
+    return std::fwrite(data, 1, n, m_out) == n;
+  }
+
+ private:
+  std::FILE* m_out;
 };
 
 long PeakKb() {
@@ -82,13 +82,22 @@ int main(int argc, char** argv) {
     }
     std::fclose(f);
   }
+  const std::string written = path + ".out";
+  std::FILE* out = std::fopen(written.c_str(), "wb");
+  if (out == nullptr) {
+    std::perror(written.c_str());
+    unlink(path.c_str());
+    return 2;
+  }
   const long before = PeakKb();
-  PosixFiles files;
-  const PageRewrite result = RewritePageLinks(files, CString(path.c_str()), kProgramLinkPrefix);
+  PosixFiles files(out);
+  const PageRewrite result = RewritePage(files, CString(path.c_str()), 1, kProgramLinkPrefix);
   const long peak = PeakKb();
+  std::fclose(out);
   struct stat st {};
-  const long long size = stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+  const long long size = stat(written.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
   unlink(path.c_str());
+  unlink(written.c_str());
   if (result != PageRewrite::Done) {
     std::fprintf(stderr, "page_memory: the rewriting failed\n");
     return 2;

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "installer/HeldFolders.h"
+#include "installer/HeldWrites.h"
 #include "installer/InstallList.h"
 #include "installer/PageLinks.h"
 #include "installer/Registration.h"
@@ -124,37 +124,35 @@ void CCopyDlg::OnPaint() {
   if (m_firstPaint.TestAndClear()) PostMessage(WM_START_COPY, 0, 0);
 }
 
-bool CCopyDlg::CopyOneFile(CopyDisplay& display, const CString& source, const CString& destination, bool unsafe) {
+bool CCopyDlg::CopyOneFile(CopyDisplay& display, HeldTree& held, const CString& source,
+                           const CString& destination, bool unsafe) {
   display.ShowFile(source, destination);
 
-  IFileSystem& files = Platform().Files();
+  // A page is written rewritten, straight from the CD: what was written is
+  // never read back.
+  const std::optional<std::string_view> prefix = LinkPrefixFor(destination.view());
+  PageRewrite rewrite = PageRewrite::Done;
+  const auto writePage = [&](INT_PTR file) {
+    rewrite = RewritePage(Platform().Files(), source, file, *prefix);
+    return rewrite == PageRewrite::Done;
+  };
   // A destination that climbs out of the installation folder, or lies in a
   // folder reached through a link, is never written: it fails as a copy
   // would.
-  if (unsafe || !files.CopyFileA(source, destination, FALSE)) {
-    // The message names no file: the dialog shows which one failed.
-    display.Flush();
-    AfxMessageBox(Platform(), kCopyFailed, MB_OK);
-    return false;
+  const HeldWrite written = unsafe   ? HeldWrite::Refused
+                            : prefix ? held.WriteFile(destination, writePage)
+                                     : held.CopyFile(source, destination);
+  if (written == HeldWrite::Done) return true;
+  display.Flush();
+  // The copy's message names no file: the dialog shows which one failed.
+  CString message = kCopyFailed;
+  if (prefix && (written == HeldWrite::NotWritten || rewrite == PageRewrite::CannotWrite)) {
+    message = destination + kPageNotWritten;
+  } else if (prefix && rewrite == PageRewrite::CannotRead) {
+    message = destination + kPageNotFound;
   }
-  // Files from a CD arrive read-only; a failure here is no reason to stop.
-  files.SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-
-  if (const std::optional<std::string_view> prefix = LinkPrefixFor(destination.view())) {
-    const PageRewrite rewrite = RewritePageLinks(files, destination, *prefix);
-    if (rewrite != PageRewrite::Done) display.Flush();
-    switch (rewrite) {
-      case PageRewrite::Done:
-        break;
-      case PageRewrite::CannotRead:
-        AfxMessageBox(Platform(), destination + kPageNotFound, MB_OK);
-        return false;
-      case PageRewrite::CannotWrite:
-        AfxMessageBox(Platform(), destination + kPageNotWritten, MB_OK);
-        return false;
-    }
-  }
-  return true;
+  AfxMessageBox(Platform(), message, MB_OK);
+  return false;
 }
 
 LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
@@ -183,10 +181,10 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
   IFileSystem& files = Platform().Files();
   CopyDisplay display(Ui(), *this, *bar, count);
   // The destination folder, and every folder below it that is written
-  // into, is held open for the whole copy, and only when the system reaches
-  // it by its own path: nothing is written through a link put into the
-  // destination, and nothing can be swapped after the check.
-  HeldFolders held(files);
+  // into, is held open for the whole copy, each level opened relative to the
+  // one above: nothing is written through a link put into the destination,
+  // and nothing can be swapped after the check.
+  HeldTree held(files);
   if (!held.Hold(m_dest)) {
     AfxMessageBox(Platform(), kCopyFailed, MB_OK);
     EndDialog(IDCANCEL);
@@ -202,15 +200,12 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
       case InstallEntryKind::Folder:
         // Whether it was created shows at the copies into it. A folder that
         // would lie outside the installation folder is not created at all.
-        if (!action.folder.IsEmpty() && !action.unsafe && held.HoldBelow(m_dest, FolderOf(action.folder))) {
-          files.CreateDirectoryA(action.folder);
-        }
+        if (!action.folder.IsEmpty() && !action.unsafe) held.HoldFolder(action.folder, true);
         break;
       case InstallEntryKind::File:
       case InstallEntryKind::CopyAs:
       case InstallEntryKind::Outside:
-        if (!CopyOneFile(display, action.source, action.destination,
-                         action.unsafe || !held.HoldBelow(m_dest, FolderOf(action.destination)))) {
+        if (!CopyOneFile(display, held, action.source, action.destination, action.unsafe)) {
           EndDialog(IDCANCEL);
           return 0;
         }

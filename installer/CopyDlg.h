@@ -9,6 +9,7 @@
 #include "shell/FirstPaintFlag.h"
 
 class CopyDisplay;
+class HeldTree;
 
 class CCopyDlg : public CDialog {
  public:
@@ -30,10 +31,11 @@ class CCopyDlg : public CDialog {
   const MessageMap* GetMessageMap() const override;
 
  private:
-  // One file: shown, copied, its attributes reset, its links rewritten when
-  // it is one of the two pages. False (after the message) when the
-  // installation has to stop.
-  bool CopyOneFile(CopyDisplay& display, const CString& source, const CString& destination, bool unsafe);
+  // One file: shown, then written anew through the held folder it lands
+  // in, its links rewritten on the way when it is one of the two pages.
+  // False (after the message) when the installation has to stop.
+  bool CopyOneFile(CopyDisplay& display, HeldTree& held, const CString& source, const CString& destination,
+                   bool unsafe);
 
   CString m_drive;
   CString m_dest;

@@ -39,6 +39,20 @@ class ViewStream : public IFileStream {
   std::string_view m_bytes;
 };
 
+// A byte stream that writes through an open file's handle.
+class HandleStream : public IFileStream {
+ public:
+  HandleStream(IFileSystem& files, INT_PTR file) : m_files(files), m_file(file) {}
+  std::size_t Read(char*, std::size_t) override { return 0; }
+  bool Write(const char* data, std::size_t n) override {
+    return m_files.WriteByHandle(m_file, data, n) != FALSE;
+  }
+
+ private:
+  IFileSystem& m_files;
+  INT_PTR m_file;
+};
+
 }  // namespace
 
 std::optional<std::string_view> LinkPrefixFor(std::string_view destination) {
@@ -84,40 +98,13 @@ std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix
   return bytes;
 }
 
-std::optional<CString> RewriteScratchName(IFileSystem& files, const CString& path) {
-  if (path.IsEmpty()) return std::nullopt;
-  // The page's name ends in "html": changing its last byte keeps the name
-  // within the same folder and no longer than the page's own path.
-  const CString stem = path.Left(path.GetLength() - 1);
-  for (char last : std::string_view("~0123456789")) {
-    CString candidate = stem + last;
-    if (candidate == path) continue;
-    if (files.GetFileAttributesA(candidate) == INVALID_FILE_ATTRIBUTES) return candidate;
-  }
-  return std::nullopt;
-}
-
-PageRewrite RewritePageLinks(IFileSystem& files, const CString& path, std::string_view prefix) {
-  std::optional<CTextFile> page = CTextFile::Open(files, path, FileOpenMode::Read);
-  if (!page) return PageRewrite::CannotRead;
-  const std::optional<CString> scratch = RewriteScratchName(files, path);
-  if (!scratch) return PageRewrite::CannotWrite;
-  std::optional<CTextFile> out = CTextFile::Open(files, *scratch, FileOpenMode::Write);
-  if (!out) return PageRewrite::CannotWrite;
+PageRewrite RewritePage(IFileSystem& files, const CString& source, INT_PTR out, std::string_view prefix) {
+  std::optional<CTextFile> page = CTextFile::Open(files, source, FileOpenMode::Read);
+  if (!page) return PageRewrite::NoSource;
+  CTextFile written(std::make_unique<HandleStream>(files, out), FileOpenMode::Write);
   // A read that fails looks like the end of the file to the text stream;
   // the error code tells the two apart, so a page read only in part is
-  // never written back shortened. Writes that succeed leave the code alone.
+  // never written shortened. Writes that succeed leave the code alone.
   files.SetLastError(0);
-  const PageRewrite result = RewritePieces(*page, *out, prefix, [&files] { return files.GetLastError() != 0; });
-  page.reset();
-  out.reset();
-  if (result != PageRewrite::Done) {
-    files.DeleteFileA(*scratch);
-    return result;
-  }
-  if (!files.MoveFileExA(*scratch, &path, MOVEFILE_REPLACE_EXISTING)) {
-    files.DeleteFileA(*scratch);
-    return PageRewrite::CannotWrite;
-  }
-  return PageRewrite::Done;
+  return RewritePieces(*page, written, prefix, [&files] { return files.GetLastError() != 0; });
 }

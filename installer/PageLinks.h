@@ -5,7 +5,7 @@
 // the install list placed in the page's own folder.
 //
 // The text work is pure (pieces in, pieces out) so that it can be fuzzed and
-// measured on its own; RewritePageLinks applies it to a page on disk.
+// measured on its own; RewritePage applies it to a page on disk.
 #pragma once
 
 #include <functional>
@@ -36,8 +36,9 @@ CString RemoveLinkPrefix(const CString& piece, std::string_view prefix);
 
 enum class PageRewrite {
   Done,
-  CannotRead,   // the page could not be opened (or read to its end)
-  CannotWrite,  // the rewritten page could not be written in its place
+  CannotRead,   // the page could not be read to its end
+  CannotWrite,  // the rewritten page could not be written
+  NoSource,     // the page could not be opened at all
 };
 
 // Reads the page in text mode piece by piece (each line with its line feed,
@@ -54,13 +55,8 @@ PageRewrite RewritePieces(CTextFile& page, CTextFile& out, std::string_view pref
 // the rewritten bytes as they would be written (line feeds as CR LF) out.
 std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix);
 
-// Rewrites the page at path. The rewritten text goes to a new file beside the
-// page, which replaces the page only once it is complete; on any failure that
-// file is removed and the page keeps the content it was copied with. So the
-// page never ends up truncated or half written.
-PageRewrite RewritePageLinks(IFileSystem& files, const CString& path, std::string_view prefix);
-
-// The name of the file the rewritten page is written to before it replaces
-// the page: the page's path with its last byte changed, so it is no longer
-// than the page's own path. Nothing when every candidate name is taken.
-std::optional<CString> RewriteScratchName(IFileSystem& files, const CString& path);
+// Reads the page at source piece by piece and writes each piece with the
+// prefix removed through the open file out (WriteByHandle) as soon as it is
+// read. The page is never read back from where it is written to: its text
+// comes from the source alone.
+PageRewrite RewritePage(IFileSystem& files, const CString& source, INT_PTR out, std::string_view prefix);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "installer/HeldFolders.h"
+#include "installer/HeldWrites.h"
 #include "platform/framework/Afx.h"
 #include "shell/Names.h"
 
@@ -116,14 +117,14 @@ HRESULT CreateShortcut(IShell& shell, const CString& target, const CString& shor
 int RegisterUninstall(PlatformServices& platform, const CString& dest) {
   IFileSystem& files = platform.Files();
   const CString uninstaller = dest + "\\" + names::kUninstaller;
-  if (!files.CopyFileA(kShippedUninstaller, uninstaller, FALSE)) {
+  // Written anew through the held installation folder, never into what is
+  // there, and not read-only as on the CD, so a later installation into the
+  // same folder can replace it.
+  HeldTree held(files);
+  if (!held.Hold(dest) || held.CopyFile(kShippedUninstaller, uninstaller) != HeldWrite::Done) {
     AfxMessageBox(platform, kUninstallerCopyFailed, MB_OK);
     return IDCANCEL;
   }
-  // Clears the read-only attribute the copy brings from the CD, as for the
-  // content files, so a later installation into the same folder can replace
-  // the uninstaller.
-  files.SetFileAttributesA(uninstaller, FILE_ATTRIBUTE_NORMAL);
 
   WriteUninstallKey(platform.Registry(), uninstaller);
   CreateStartMenuEntries(platform, dest, uninstaller);

@@ -17,9 +17,9 @@ const std::vector<std::string_view>& KnownOperations() {
       "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
       "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
       "Write", "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
-      "GetHandleSecurity", "GetHandleLinkCount", "GetHandleVolumeFlags", "OpenFolderAt", "CreateFolderAt",
-      "CreateFileAt", "WriteByHandle", "SetHandleAttributes", "RenameByHandle",
-      "GetFinalPathNameByHandleA", "GetFullPathNameA", "GetLongPathNameA",
+      "GetFinalPathNameByHandleA", "GetFullPathNameA", "GetLongPathNameA", "GetHandleSecurity",
+      "GetHandleLinkCount", "GetHandleVolumeFlags", "OpenFolderAt", "CreateFolderAt", "CreateFileAt",
+      "WriteByHandle", "SetHandleAttributes", "RenameByHandle",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",
       // shell and COM

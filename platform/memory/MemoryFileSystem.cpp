@@ -214,7 +214,7 @@ INT_PTR MemoryFileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   INT_PTR handle = -1;
   const std::optional<DWORD> fault =
       Fault("OpenEntryAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.OpenEntryAt(folder, name.view(), handle); error != 0) {
+  if (const DWORD error = fault ? *fault : m_core->files.OpenEntryAt(folder, name.view(), m_core->underWine, handle); error != 0) {
     Fail(error);
     return -1;
   }
@@ -287,6 +287,10 @@ DWORD MemoryFileSystem::UserDelete(const CString& path) {
   return node->folder ? m_core->files.RemoveFolder(path.view()) : m_core->files.DeleteFile(path.view());
 }
 
+DWORD MemoryFileSystem::UserMakeLink(const CString& path, const CString& target) {
+  return m_core->files.MakeLinkInPlace(path.view(), target.view());
+}
+
 bool MemoryFileSystem::Watch(const CString& folder) { return m_core->files.Watch(folder.view()); }
 
 const std::vector<std::string>& MemoryFileSystem::Touches() const { return m_core->files.Touches(); }
@@ -325,7 +329,7 @@ BOOL MemoryFileSystem::GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) {
 INT_PTR MemoryFileSystem::OpenFolderAt(INT_PTR folder, const CString& name) {
   INT_PTR handle = -1;
   const std::optional<DWORD> fault = Fault("OpenFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.OpenFolderAt(folder, name.view(), handle); error != 0) {
+  if (const DWORD error = fault ? *fault : m_core->files.OpenFolderAt(folder, name.view(), m_core->underWine, handle); error != 0) {
     Fail(error);
     return -1;
   }
@@ -540,6 +544,12 @@ bool MemoryFileSystem::IsFolder(const CString& path) const {
 
 std::optional<std::string> MemoryFileSystem::Contents(const CString& path) const {
   auto node = m_core->files.Lookup(path.view());
+  if (!node || node->folder) return std::nullopt;
+  return node->data;
+}
+
+std::optional<std::string> MemoryFileSystem::HandleContents(INT_PTR handle) const {
+  const std::shared_ptr<const mem::FsNode> node = m_core->files.HandleNode(handle);
   if (!node || node->folder) return std::nullopt;
   return node->data;
 }

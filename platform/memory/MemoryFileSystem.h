@@ -106,13 +106,17 @@ class MemoryFileSystem final : public IFileSystem {
   // What the drive reports as its file system's flags (a FAT drive: no
   // FILE_PERSISTENT_ACLS).
   bool SetFileSystemFlags(char letter, DWORD flags);
-  // Wine rather than Windows (RunsUnderWine).
+  // Wine rather than Windows (RunsUnderWine): OpenEntryAt and OpenFolderAt
+  // of a folder link then give its target's handle, as Wine 8 does.
   void SetUnderWine(bool wine);
   // Another program's steps, as an ordinary user takes them: the system's
   // rules apply (an entry held open without sharing is neither renamed nor
   // deleted), no failure rule does, and no call is counted. 0 or the error.
   DWORD UserRename(const CString& from, const CString& to);
   DWORD UserDelete(const CString& path);  // a file, or an empty folder
+  // An empty folder made a link to target in place: a folder held without
+  // delete sharing still shares writing, which this needs.
+  DWORD UserMakeLink(const CString& path, const CString& target);
   // Every access below the folder from now on, and every listing of it, is
   // kept in Touches: a canary that must never be reached.
   bool Watch(const CString& folder);
@@ -129,6 +133,9 @@ class MemoryFileSystem final : public IFileSystem {
   bool Exists(const CString& path) const;
   bool IsFolder(const CString& path) const;
   std::optional<std::string> Contents(const CString& path) const;
+  // The bytes of the file an entry handle is open on, whatever became of
+  // its name (a file replaced by name keeps them).
+  std::optional<std::string> HandleContents(INT_PTR handle) const;
   // As GetFileAttributesA reports them: FILE_ATTRIBUTE_DIRECTORY for a
   // folder, FILE_ATTRIBUTE_NORMAL for a file without attributes.
   std::optional<DWORD> Attributes(const CString& path) const;

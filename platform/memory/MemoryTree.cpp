@@ -561,7 +561,7 @@ DWORD FileTree::OpenFolderHandle(std::string_view path, INT_PTR& handle) {
   return 0;
 }
 
-DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& handle) {
+DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle) {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<FsNode>& parent = it->second.node;
@@ -572,12 +572,18 @@ DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& hand
   NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   auto child = parent->children.find(FoldName(name));
   if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
-  const std::shared_ptr<FsNode>& node = child->second;
+  const std::shared_ptr<FsNode> node = followLink && child->second->link ? child->second->linkTarget.lock() : child->second;
+  if (!node) return ERROR_PATH_NOT_FOUND;
   // Delete access is refused while someone holds the entry without sharing it.
   if (node->locked || node->pins > 0) return ERROR_SHARING_VIOLATION;
   handle = m_nextHandle++;
   m_entryHandles.emplace(handle, EntryHandle{node, false});
   return 0;
+}
+
+std::shared_ptr<const FsNode> FileTree::HandleNode(INT_PTR handle) const {
+  auto it = m_entryHandles.find(handle);
+  return it == m_entryHandles.end() ? nullptr : it->second.node;
 }
 
 DWORD FileTree::HandleAttributes(INT_PTR handle, DWORD& attributes) const {
@@ -721,7 +727,7 @@ DWORD FileTree::HandleVolumeFlags(INT_PTR handle, DWORD& flags) const {
   return 0;
 }
 
-DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, INT_PTR& handle) {
+DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle) {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<FsNode>& parent = it->second.node;
@@ -730,7 +736,8 @@ DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, INT_PTR& han
   NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   auto child = parent->children.find(FoldName(name));
   if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
-  const std::shared_ptr<FsNode> node = child->second;
+  const std::shared_ptr<FsNode> node = followLink && child->second->link ? child->second->linkTarget.lock() : child->second;
+  if (!node) return ERROR_PATH_NOT_FOUND;
   if (!node->folder) return ERROR_DIRECTORY;
   if (node->locked) return ERROR_SHARING_VIOLATION;
   ++node->pins;
@@ -990,6 +997,16 @@ bool FileTree::AddLink(std::string_view path, std::string_view target) {
   link->linkTarget = targetNode;
   Attach(parent, link);
   return true;
+}
+
+DWORD FileTree::MakeLinkInPlace(std::string_view path, std::string_view target) {
+  const std::shared_ptr<FsNode> node = Lookup(path);
+  const std::shared_ptr<FsNode> targetNode = Content(Lookup(target));
+  if (!node || !node->folder || node->link || !targetNode || !targetNode->folder) return ERROR_INVALID_PARAMETER;
+  if (!node->children.empty()) return ERROR_DIR_NOT_EMPTY;
+  node->link = true;
+  node->linkTarget = targetNode;
+  return 0;
 }
 
 bool FileTree::AddUnnarrowable(std::string_view path, bool folder) {

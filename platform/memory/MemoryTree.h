@@ -138,7 +138,9 @@ class FileTree {
   // counter as searches. A handle holds its entry itself, not a path: what
   // is renamed or replaced after the open does not change what it reaches.
   DWORD OpenFolderHandle(std::string_view path, INT_PTR& handle);
-  DWORD OpenEntryAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
+  // followLink: the handle of a folder link is its target's, as Wine gives
+  // it whatever the open asks (RunsUnderWine).
+  DWORD OpenEntryAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle);
   DWORD HandleAttributes(INT_PTR handle, DWORD& attributes) const;
   DWORD HandleFileId(INT_PTR handle, std::uint64_t& fileId) const;
   // A snapshot of the folder's entries, in the order a search gives them.
@@ -150,7 +152,7 @@ class FileTree {
   DWORD HandleLinkCount(INT_PTR handle, DWORD& links) const;
   DWORD HandleVolumeFlags(INT_PTR handle, DWORD& flags) const;
   // The subfolder as itself, held without delete sharing.
-  DWORD OpenFolderAt(INT_PTR folder, std::string_view name, INT_PTR& handle);
+  DWORD OpenFolderAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle);
   // A new subfolder with the given owner and access list (none: inherited,
   // which is reported as the default), held as OpenFolderAt holds.
   DWORD CreateFolderAt(INT_PTR folder, std::string_view name, const std::optional<EntrySecurity>& security,
@@ -173,10 +175,15 @@ class FileTree {
   // The full path of the entry a handle holds, as it is now (for fault rules
   // and messages; never used to reach the entry). Empty for a bad handle.
   std::string HandlePath(INT_PTR handle) const;
+  // The file an entry handle is open on, whatever became of its name.
+  std::shared_ptr<const FsNode> HandleNode(INT_PTR handle) const;
 
   // ----- set-up and inspection: no read-only media, attribute or sharing
   // rules apply, missing parent folders are created.
   bool AddFolder(std::string_view path, DWORD attributes);
+  // The empty folder at path made a link to target where it stands, as
+  // FSCTL_SET_REPARSE_POINT makes it (a handle held on it stays open).
+  DWORD MakeLinkInPlace(std::string_view path, std::string_view target);
   // A folder link at path to the existing folder target (see FsNode::link).
   bool AddLink(std::string_view path, std::string_view target);
   // An entry whose name has no exact Shift-JIS form: the last component of

@@ -259,12 +259,14 @@ std::unique_ptr<IFileStream> Win32FileSystem::OpenFile(const CString& path, File
 
 namespace {
 
-// The two native calls, found in ntdll.dll (always loaded) rather than
+// The native calls, found in ntdll.dll (always loaded) rather than
 // imported: an import library of ntdll would also offer its copies of the C
 // runtime's functions to the linker.
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
                                         ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
+using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+constexpr ULONG kFileRenameInformation = 10;  // FILE_INFORMATION_CLASS
 
 template <typename Fn>
 Fn NativeCall(const char* name) {
@@ -565,20 +567,14 @@ BOOL Win32FileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CStrin
     return FALSE;
   }
   if (replace) {
-    // Windows refuses to replace a read-only file; Wine, run as root,
-    // replaces it all the same. The rule is applied here, on the entry
-    // that has the name now, opened as itself.
-    const INT_PTR present = CreateAt(folder, name, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                     FILE_SHARE_DELETE, FILE_OPEN, 0, nullptr);
-    if (present != -1) {
-      BY_HANDLE_FILE_INFORMATION info{};
-      const bool refused = HandleInfo(present, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-                           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-      CloseEntryHandle(present);
-      if (refused) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-      }
+    // Wine 8 replaces a read-only file too; Windows refuses it, and a
+    // folder, with STATUS_ACCESS_DENIED. Refused here on both.
+    const CEntryHandle present(*this, OpenEntryAt(folder, name));
+    const DWORD attributes = present.IsOpen() ? GetHandleAttributes(present.get()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
     }
   }
   const std::wstring wide = Widen(name.view());
@@ -591,17 +587,18 @@ BOOL Win32FileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CStrin
   rename->RootDirectory = root;
   rename->FileNameLength = static_cast<DWORD>(wide.size() * sizeof(wchar_t));
   std::copy(wide.begin(), wide.end(), rename->FileName);
-  using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-  static const auto setInformation = NativeCall<NtSetInformationFileFn>("NtSetInformationFile");
+  // The native call takes the name as it is, relative to the folder;
+  // SetFileInformationByHandle under Wine 8 first makes it a full path
+  // against the current folder, and the rename fails.
+  static const auto ntSetInformationFile = NativeCall<NtSetInformationFileFn>("NtSetInformationFile");
   static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
-  if (setInformation == nullptr || toDosError == nullptr) {
+  if (ntSetInformationFile == nullptr || toDosError == nullptr) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
   }
-  constexpr ULONG kFileRenameInformation = 10;
   IO_STATUS_BLOCK io{};
   const NTSTATUS status =
-      setInformation(handle, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
+      ntSetInformationFile(handle, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
   if (status < 0) {
     ::SetLastError(toDosError(status));
     return FALSE;

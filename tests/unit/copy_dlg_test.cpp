@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -371,7 +372,7 @@ TEST_F(CopyDlgTest, AFailureShowsTheFileItStoppedAtBeforeItsMessage) {
     fresh.Files().AddFile("Q:\\HTML\\01.html", "page\n", FILE_ATTRIBUTE_READONLY);
     const std::string message =
         c.message != nullptr ? std::string(c.message) : Dest(c.failing).str() + "を作れませんでした。";
-    if (c.message == nullptr) fresh.Fail("MoveFileExA", ERROR_ACCESS_DENIED);
+    if (c.message == nullptr) fresh.Fail("RenameByHandle", ERROR_ACCESS_DENIED).OnPath("01.html");
     fresh.Ui().SetClock(0, c.step);
     fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(CString(message), IDOK);
     EXPECT_EQ(RunCopyOn(fresh), IDCANCEL) << fresh.Dump();
@@ -479,10 +480,11 @@ TEST_F(CopyDlgTest, DiskFullDuringACopyIsAFailedCopy) {
   InstallList("a.html\nb.html\n");
   CdFile("HTML\\a.html", "A");
   CdFile("HTML\\b.html", "B");
-  platform.Fail("CopyFileA", ERROR_DISK_FULL).OnPath("b.html");
+  platform.Fail("WriteByHandle", ERROR_DISK_FULL).OnCall(2);
   ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
   EXPECT_EQ(RunScripted(), IDCANCEL);
-  EXPECT_FALSE(files().Exists(Dest("b.html")));
+  // Nothing of b, not even its scratch file.
+  EXPECT_EQ(files().List(kDest), std::vector<CString>{"a.html"}) << platform.Dump();
 }
 
 TEST_F(CopyDlgTest, DestinationLongerThanTheSystemAcceptsIsAFailedCopy) {
@@ -505,6 +507,13 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
     const char* list;
     const char* outside;  // where the copy would have gone
     const char* linked = nullptr;  // a folder of the destination that is a link to C:\outside
+    bool wine = false;             // handles follow links, as under Wine
+    // An empty folder of the destination made a link to C:\outside in place
+    // once held, just before the call named by the next two (its first one
+    // whose path holds the fragment).
+    const char* linkedLater = nullptr;
+    const char* laterBefore = nullptr;
+    const char* laterOnPath = nullptr;
   };
   const Case cases[] = {
       {"file line climbing out", "sub\\..\\..\\..\\evil.txt\n", "C:\\Program Files\\evil.txt"},
@@ -515,6 +524,14 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
       {"folder line below a linked folder", "*\\images\\icons\nt.png\n", "C:\\outside\\icons", "images"},
       {"copy-as line through a link deeper down", "a.html\tsub\\deep/a.html\n", "C:\\outside\\a.html",
        "sub\\deep"},
+      {"file line into a linked folder, under Wine", "*\\images\nt.png\n", "C:\\outside\\t.png", "images",
+       true},
+      {"folder line below a linked folder, under Wine", "*\\images\\icons\nt.png\n", "C:\\outside\\icons",
+       "images", true},
+      {"file line into a held folder made a link", "*\\sub\nt.png\n", "C:\\outside\\t.png", nullptr, false,
+       "sub", "CreateFileAt", "\\sub\\"},
+      {"folder line into a held folder made a link", "*\\sub\n*\\sub\\icons\nt.png\n", "C:\\outside\\icons",
+       nullptr, false, "sub", "CreateFolderAt", "\\icons"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -523,9 +540,18 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
     fresh.Files().AddFolder(CString(kDest) + "\\sub");
     fresh.Files().AddFile("C:\\outside\\top.jpg", "canary");
     if (c.linked != nullptr) fresh.Files().AddLink(CString(kDest) + "\\" + c.linked, "C:\\outside");
+    fresh.Files().SetUnderWine(c.wine);
+    if (c.linkedLater != nullptr) {
+      const CString folder = CString(kDest) + "\\" + c.linkedLater;
+      fresh.Fail(c.laterBefore, 0).OnPath(c.laterOnPath).Times(1).Before([&fresh, folder] {
+        EXPECT_EQ(fresh.Files().UserMakeLink(folder, "C:\\outside"), 0u);
+      });
+    }
     fresh.Files().AddFile("Q:\\HTML\\images\\t.png", "T");
     fresh.Files().AddFile("Q:\\HTML\\images\\icons\\t.png", "T");
     fresh.Files().AddFile("Q:\\HTML\\a.html", "A");
+    fresh.Files().AddFile("Q:\\HTML\\sub\\t.png", "T");
+    fresh.Files().AddFile("Q:\\HTML\\sub\\icons\\t.png", "T");
     fresh.Files().AddFolder("C:\\Program Files\\Harborlit\\Drama1x");
     fresh.Files().AddFile("Q:\\evil.txt", "EVIL");
     fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(kCopyFailed, IDOK);
@@ -576,20 +602,20 @@ TEST_F(CopyDlgTest, PagesWithProgramLinksAreRewrittenByTheEndOfTheirName) {
   EXPECT_EQ(files().List(kDest).size(), 6u) << platform.Dump();
 }
 
-TEST_F(CopyDlgTest, PageThatCannotBeRewrittenKeepsItsCopiedContent) {
+TEST_F(CopyDlgTest, PageThatCannotBeWrittenLeavesThePageThereAsItWasAndNoScratchFile) {
   const std::string page = "<a href=\"../../../program/a.exe\">a</a>\r\n";
   struct Case {
     const char* name;
     const char* operation;
     const char* onPath;
-    const char* suffix;
+    const char* suffix;  // after the page's path; null: the failed copy's message
   };
   const Case cases[] = {
-      {"page cannot be opened for reading", "OpenFile", "\\01.html", "が見つかりませんでした。"},
+      {"page cannot be opened on the CD", "OpenFile", "\\01.html", nullptr},
       {"page cannot be read to its end", "Read", "\\01.html", "が見つかりませんでした。"},
-      {"rewritten page cannot be created", "OpenFile", "\\01.htm~", "を作れませんでした。"},
-      {"a write fails", "Write", "\\01.htm", "を作れませんでした。"},
-      {"rewritten page cannot replace the page", "MoveFileExA", "\\01.htm", "を作れませんでした。"},
+      {"rewritten page cannot be created", "CreateFileAt", "\\~inst", "を作れませんでした。"},
+      {"a write fails", "WriteByHandle", "\\~inst", "を作れませんでした。"},
+      {"rewritten page cannot replace the page", "RenameByHandle", "\\01.html", "を作れませんでした。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -597,23 +623,78 @@ TEST_F(CopyDlgTest, PageThatCannotBeRewrittenKeepsItsCopiedContent) {
     SetUpSystem(fresh, "01.html\nnext.html\n");
     fresh.Files().AddFile("Q:\\HTML\\01.html", page, FILE_ATTRIBUTE_READONLY);
     fresh.Files().AddFile("Q:\\HTML\\next.html", "N");
-    fresh.Fail(c.operation, ERROR_DISK_FULL).OnPath(c.onPath);
     const CString pagePath = CString(kDest) + "\\01.html";
-    fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(pagePath + c.suffix, IDOK);
+    fresh.Files().AddFile(pagePath, "installed before");
+    fresh.Fail(c.operation, ERROR_DISK_FULL).OnPath(c.onPath);
+    const CString message = c.suffix != nullptr ? pagePath + c.suffix : CString(kCopyFailed);
+    fresh.Ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox(message, IDOK);
     EXPECT_EQ(RunCopyOn(fresh), IDCANCEL);
     fresh.Ui().CheckScriptDone();
     fresh.ClearFaults();
-    EXPECT_EQ(fresh.Files().Contents(pagePath), page);
+    EXPECT_EQ(fresh.Files().Contents(pagePath), "installed before");
     EXPECT_EQ(fresh.Files().List(kDest), std::vector<CString>{"01.html"}) << fresh.Dump();
     EXPECT_EQ(fresh.Files().OpenStreams(), 0);
-    EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\uninst.exe"));
+  }
+}
+
+TEST_F(CopyDlgTest, AnExistingFileIsReplacedByItsNameOnlyOrKeptWhole) {
+  struct Case {
+    const char* name;
+    const char* file;
+    DWORD attributes;                              // of the file there, "old"
+    std::function<void(MemoryPlatform&)> arrange;  // then this
+    const char* installed;  // its bytes afterwards; null: the copy fails and keeps it
+  };
+  const auto nothing = [](MemoryPlatform&) {};
+  const Case cases[] = {
+      {"a file with another name elsewhere (a hard link)", "a.html", FILE_ATTRIBUTE_ARCHIVE,
+       [](MemoryPlatform& p) { p.Files().SetLinkCount(CString(kDest) + "\\a.html", 2); }, "A"},
+      // The page's text comes from the CD alone: what is put in the page's
+      // place meanwhile (a link to a file only administrators may read) is
+      // never read.
+      {"a page replaced while the CD's page is read", "01.html", FILE_ATTRIBUTE_ARCHIVE,
+       [](MemoryPlatform& p) {
+         p.Fail("OpenFile", 0).OnPath("01.html").Times(1).Before([&p] {
+           const CString page = CString(kDest) + "\\01.html";
+           EXPECT_EQ(p.Files().UserDelete(page), 0u);
+           p.Files().AddFile(page, "secret\n");
+         });
+       },
+       "<a href=\"a.exe\">\r\n"},
+      {"read-only", "a.html", FILE_ATTRIBUTE_READONLY, nothing, nullptr},
+      {"hidden", "a.html", FILE_ATTRIBUTE_HIDDEN, nothing, nullptr},
+      {"system", "a.html", FILE_ATTRIBUTE_SYSTEM, nothing, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryPlatform fresh;
+    SetUpSystem(fresh, std::string(c.file) + "\n");
+    fresh.Files().AddFile("Q:\\HTML\\a.html", "A", FILE_ATTRIBUTE_READONLY);
+    fresh.Files().AddFile("Q:\\HTML\\01.html", "<a href=\"../../../program/a.exe\">\n",
+                          FILE_ATTRIBUTE_READONLY);
+    const CString path = CString(kDest) + "\\" + c.file;
+    fresh.Files().AddFile(path, "old", c.attributes);
+    c.arrange(fresh);
+    // The file that was there, seen through a handle of its own.
+    CEntryHandle dest(fresh.Files(), fresh.Files().OpenFolderHandle(kDest));
+    CEntryHandle old(fresh.Files(), fresh.Files().OpenEntryAt(dest.get(), c.file));
+    ASSERT_TRUE(old.IsOpen());
+    fresh.Ui().ExpectDialog(IDD_COPY, {});
+    if (c.installed == nullptr) fresh.Ui().ExpectMessageBox(kCopyFailed, IDOK);
+    EXPECT_EQ(RunCopyOn(fresh), c.installed ? IDOK : IDCANCEL) << fresh.Dump();
+    fresh.Ui().CheckScriptDone();
+    EXPECT_EQ(fresh.Files().Contents(path), c.installed ? c.installed : "old");
+    EXPECT_EQ(fresh.Files().HandleContents(old.get()), "old") << "never written into";
+    std::vector<CString> left = {c.file};
+    if (c.installed) left.push_back("uninst.exe");
+    EXPECT_EQ(fresh.Files().List(kDest), left) << "no scratch file stays";
   }
 }
 
 TEST_F(CopyDlgTest, UninstallerThatCannotBeCopiedEndsWithIdCancel) {
   InstallList("a.html\n");
   CdFile("HTML\\a.html", "A");
-  platform.Fail("CopyFileA", ERROR_FILE_NOT_FOUND).OnPath("uninst.dat");
+  platform.Fail("OpenFile", ERROR_FILE_NOT_FOUND).OnPath("uninst.dat");
   ui().ExpectDialog(IDD_COPY, {}).ExpectMessageBox("アンインストーラーのコピーに失敗しました。", IDOK);
   EXPECT_EQ(RunScripted(), IDCANCEL);
   ui().CheckScriptDone();

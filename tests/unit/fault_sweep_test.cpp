@@ -91,6 +91,10 @@ void ExpectNothingChangedOutside(const Snapshot& before, const Snapshot& after) 
   const std::vector<std::string> outside =
       sweep::ChangesOutside(before, after, {kDest, kStartMenu}, {names::UninstallKey()});
   EXPECT_TRUE(outside.empty()) << "changed outside: " << testing::PrintToString(outside);
+  // No scratch file outlives its copy, whatever failed.
+  for (const auto& [name, bytes] : sweep::FilesBelow(after, kDest)) {
+    EXPECT_EQ(name.find("~inst"), std::string::npos) << name;
+  }
 }
 
 // For each call counted by a clean run, one run with that call failing.
@@ -149,8 +153,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheCopyPhaseEndsCleanly) {
       ASSERT_NE(pagesCopied[page], pagesRewritten[page]) << page;
     }
   }
-  ASSERT_GT(calls["CopyFileA"], 5);
-  ASSERT_GT(calls["Write"], 0);
+  ASSERT_GT(calls["CreateFileAt"], 5);
+  ASSERT_GT(calls["WriteByHandle"], 5);
 
   const int runs = SweepEveryCall(calls, [&](const std::string& op, int n) {
     CopyRun run;
@@ -220,8 +224,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
   // Every part of the flow made its calls: the readme, the drive search,
   // the destination's creation, the copy, the pages, the registration.
   for (const char* op : {"GetVolumeInformationA", "GetDriveTypeA", "SHGetSpecialFolderPathA", "findfirst",
-                         "CreateDirectoryA", "CopyFileA", "Read", "Write", "MoveFileExA", "RegCreateKeyExA",
-                         "RegSetValueExA", "Save"}) {
+                         "CreateDirectoryA", "CreateFileAt", "Read", "WriteByHandle", "RenameByHandle",
+                         "RegCreateKeyExA", "RegSetValueExA", "Save"}) {
     EXPECT_GT(calls[op], 0) << op;
   }
   const auto installedFiles = sweep::FilesBelow(installed, kDest);

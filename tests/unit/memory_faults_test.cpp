@@ -100,6 +100,11 @@ const std::vector<OperationCase>& Cases() {
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() && s.Files().Exists("C:\\d\\f.txt");
        }},
+      {"GetFinalPathNameByHandleA", kCode, [](MemorySystem& s) {
+         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
+         CString path = "kept";
+         return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
+       }},
       {"GetHandleSecurity", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          EntrySecurity security;
@@ -123,35 +128,31 @@ const std::vector<OperationCase>& Cases() {
        }},
       {"CreateFolderAt", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
-         CEntryHandle made(s.Files(), s.Files().CreateFolderAt(top.get(), "new", nullptr));
-         return !made.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new");
+         CEntryHandle sub(s.Files(), s.Files().CreateFolderAt(top.get(), "new", nullptr));
+         return !sub.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new");
        }},
       {"CreateFileAt", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
-         CEntryHandle made(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
-         return !made.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new.txt");
+         CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !f.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new.txt");
        }},
       {"WriteByHandle", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
-         CEntryHandle made(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
-         return !s.Files().WriteByHandle(made.get(), "x", 1) && LastIs(s) && s.Files().Contents("C:\\d\\new.txt") == "";
+         CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
+         return !s.Files().WriteByHandle(f.get(), "x", 1) && LastIs(s) && f.Close() &&
+                s.Files().Contents("C:\\d\\new.txt") == "";
        }},
       {"SetHandleAttributes", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
-         return !s.Files().SetHandleAttributes(f.get(), FILE_ATTRIBUTE_READONLY) && LastIs(s) &&
+         return !s.Files().SetHandleAttributes(f.get(), FILE_ATTRIBUTE_READONLY) && LastIs(s) && f.Close() &&
                 s.Files().Attributes("C:\\d\\f.txt") != FILE_ATTRIBUTE_READONLY;
        }},
       {"RenameByHandle", kCode, [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
-         return !s.Files().RenameByHandle(f.get(), top.get(), "g.txt", TRUE) && LastIs(s) &&
+         return !s.Files().RenameByHandle(f.get(), top.get(), "g.txt", FALSE) && LastIs(s) && f.Close() &&
                 s.Files().Exists("C:\\d\\f.txt");
-       }},
-      {"GetFinalPathNameByHandleA", kCode, [](MemorySystem& s) {
-         CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
-         CString path = "kept";
-         return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
        }},
       {"GetLongPathNameA", kCode, [](MemorySystem& s) {
          CString longPath = "kept";

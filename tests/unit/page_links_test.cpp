@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/HeldWrites.h"
 #include "installer/PageLinks.h"
 #include "platform/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
@@ -127,87 +128,104 @@ class PageOnDiskTest : public ::testing::Test {
  protected:
   PageOnDiskTest() {
     sys.Drives().Add('C', DRIVE_FIXED);
-    sys.Files().AddFile(kPage, kBefore);
+    sys.Files().AddFile(kSource, kBefore);
+    sys.Files().AddFolder("C:\\site");
   }
+  // The page rewritten from kSource into a new file in C:\site named out.
+  PageRewrite RewriteInto(const CString& out) {
+    CEntryHandle site(sys.Files(), sys.Files().OpenFolderHandle("C:\\site"));
+    CEntryHandle file(sys.Files(), sys.Files().CreateFileAt(site.get(), out));
+    return RewritePage(sys.Files(), kSource, file.get(), kProgramLinkPrefix);
+  }
+  // The page written as C:\site\01.html through a held tree, as the copy does.
+  HeldWrite WritePage(const CString& page = kPage) {
+    HeldTree held(sys.Files());
+    if (!held.Hold("C:\\site")) return HeldWrite::Refused;
+    return held.WriteFile(page, [this](INT_PTR file) {
+      return RewritePage(sys.Files(), kSource, file, kProgramLinkPrefix) == PageRewrite::Done;
+    });
+  }
+  static constexpr char kSource[] = "C:\\cd\\01.html";
   static constexpr char kPage[] = "C:\\site\\01.html";
   static constexpr char kBefore[] = "<a href=\"../../../program/a.exe\">\n";
   static constexpr char kAfter[] = "<a href=\"a.exe\">\r\n";
   MemorySystem sys;
 };
 
-TEST_F(PageOnDiskTest, RewrittenPageReplacesThePageAndNothingIsLeftBeside) {
-  EXPECT_EQ(RewritePageLinks(sys.Files(), kPage, kProgramLinkPrefix), PageRewrite::Done);
-  EXPECT_EQ(sys.Files().Contents(kPage), kAfter);
-  EXPECT_EQ(sys.Files().List("C:\\site"), std::vector<CString>{"01.html"});
+TEST_F(PageOnDiskTest, RewrittenPageIsWrittenThroughTheHandleFromItsSource) {
+  EXPECT_EQ(RewriteInto("out"), PageRewrite::Done);
+  EXPECT_EQ(sys.Files().Contents("C:\\site\\out"), kAfter);
+  EXPECT_EQ(sys.Files().Contents(kSource), kBefore);
   EXPECT_EQ(sys.Files().OpenStreams(), 0);
 }
 
-TEST_F(PageOnDiskTest, FilesWithTheScratchNameAreLeftAlone) {
-  ASSERT_TRUE(sys.Files().AddFile("C:\\site\\01.htm~", "mine"));
-  ASSERT_TRUE(sys.Files().AddFile("C:\\site\\01.htm0", "mine too"));
-  EXPECT_EQ(RewriteScratchName(sys.Files(), kPage), CString("C:\\site\\01.htm1"));
-  EXPECT_EQ(RewritePageLinks(sys.Files(), kPage, kProgramLinkPrefix), PageRewrite::Done);
+TEST_F(PageOnDiskTest, FilesWithTheScratchNamesAreLeftAlone) {
+  ASSERT_TRUE(sys.Files().AddFile("C:\\site\\~inst0.tmp", "mine"));
+  ASSERT_TRUE(sys.Files().AddFolder("C:\\site\\~inst1.tmp"));
+  EXPECT_EQ(WritePage(), HeldWrite::Done);
   EXPECT_EQ(sys.Files().Contents(kPage), kAfter);
-  EXPECT_EQ(sys.Files().Contents("C:\\site\\01.htm~"), "mine");
-  EXPECT_EQ(sys.Files().Contents("C:\\site\\01.htm0"), "mine too");
-  EXPECT_FALSE(sys.Files().Exists("C:\\site\\01.htm1"));
+  EXPECT_EQ(sys.Files().Contents("C:\\site\\~inst0.tmp"), "mine");
+  EXPECT_EQ(sys.Files().List("C:\\site"), (std::vector<CString>{"01.html", "~inst0.tmp", "~inst1.tmp"}));
 
-  for (char c : std::string_view("123456789")) {
-    ASSERT_TRUE(sys.Files().AddFile(CString("C:\\site\\01.htm") + c, "taken"));
+  for (char c : std::string_view("23456789")) {
+    ASSERT_TRUE(sys.Files().AddFile(CString("C:\\site\\~inst") + c + ".tmp", "taken"));
   }
-  EXPECT_EQ(RewriteScratchName(sys.Files(), kPage), std::nullopt);
-  EXPECT_EQ(RewritePageLinks(sys.Files(), kPage, kProgramLinkPrefix), PageRewrite::CannotWrite);
-  EXPECT_EQ(sys.Files().Contents(kPage), kAfter);
+  ASSERT_TRUE(sys.Files().AddFile(kPage, "as it was"));
+  EXPECT_EQ(WritePage(), HeldWrite::NotWritten);
+  EXPECT_EQ(sys.Files().Contents(kPage), "as it was");
 }
 
-TEST_F(PageOnDiskTest, FailuresLeaveThePageAsItWasAndNoScratchFile) {
+TEST_F(PageOnDiskTest, FailuresLeaveNothingHalfWrittenAndNoStreamOpen) {
   struct Case {
     const char* name;
     const char* operation;
     DWORD code;
-    int onCall;  // 0: the first
     PageRewrite expected;
   };
   const Case cases[] = {
-      {"page missing or locked", "OpenFile", ERROR_SHARING_VIOLATION, 0, PageRewrite::CannotRead},
-      {"a read fails", "Read", ERROR_NOT_READY, 0, PageRewrite::CannotRead},
-      {"scratch file cannot be created", "OpenFile", ERROR_ACCESS_DENIED, 2, PageRewrite::CannotWrite},
-      {"disk full while writing", "Write", ERROR_DISK_FULL, 0, PageRewrite::CannotWrite},
-      {"replacing the page fails", "MoveFileExA", ERROR_ACCESS_DENIED, 0, PageRewrite::CannotWrite},
+      {"page missing or locked", "OpenFile", ERROR_SHARING_VIOLATION, PageRewrite::NoSource},
+      {"a read fails", "Read", ERROR_NOT_READY, PageRewrite::CannotRead},
+      {"disk full while writing", "WriteByHandle", ERROR_DISK_FULL, PageRewrite::CannotWrite},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto& rule = sys.Fail(c.operation, c.code);
-    if (c.onCall > 0) rule.OnCall(c.onCall);
-    EXPECT_EQ(RewritePageLinks(sys.Files(), kPage, kProgramLinkPrefix), c.expected);
+    EXPECT_EQ(RewriteInto("out"), c.expected);
     EXPECT_EQ(rule.Fired(), 1);
     sys.ClearFaults();
-    EXPECT_EQ(sys.Files().Contents(kPage), kBefore);
-    EXPECT_EQ(sys.Files().List("C:\\site"), std::vector<CString>{"01.html"}) << sys.Dump();
     EXPECT_EQ(sys.Files().OpenStreams(), 0);
+    // Through the tree, the page is never put in place.
+    ASSERT_TRUE(sys.Files().AddFile(kPage, "as it was"));
+    sys.Fail(c.operation, c.code);
+    EXPECT_EQ(WritePage(), HeldWrite::NotFilled);
+    sys.ClearFaults();
+    EXPECT_EQ(sys.Files().Contents(kPage), "as it was");
+    EXPECT_FALSE(sys.Files().Exists("C:\\site\\~inst0.tmp")) << sys.Dump();
+    ASSERT_EQ(sys.Files().UserDelete("C:\\site\\out"), 0u);
   }
 }
 
-TEST_F(PageOnDiskTest, LargePageWithAWriteFailingLateKeepsItsCopiedContent) {
+TEST_F(PageOnDiskTest, LargePageWithAWriteFailingLateIsNeverPutInPlace) {
   // Several write chunks: the failure comes after much has been written.
   std::string big;
   for (int i = 0; i < 20000; ++i) big += "<a href=\"../../../program/f" + std::to_string(i) + "\">\n";
-  ASSERT_TRUE(sys.Files().AddFile(kPage, big));
-  sys.Fail("Write", ERROR_DISK_FULL).OnCall(3);
-  EXPECT_EQ(RewritePageLinks(sys.Files(), kPage, kProgramLinkPrefix), PageRewrite::CannotWrite);
+  ASSERT_TRUE(sys.Files().AddFile(kSource, big));
+  ASSERT_TRUE(sys.Files().AddFile(kPage, "as it was"));
+  sys.Fail("WriteByHandle", ERROR_DISK_FULL).OnCall(3);
+  EXPECT_EQ(WritePage(), HeldWrite::NotFilled);
   sys.ClearFaults();
-  EXPECT_EQ(sys.Files().Contents(kPage), big);
+  EXPECT_EQ(sys.Files().Contents(kPage), "as it was");
   EXPECT_EQ(sys.Files().List("C:\\site"), std::vector<CString>{"01.html"});
 }
 
-TEST_F(PageOnDiskTest, PageAtTheLengthLimitIsStillRewritten) {
-  // The scratch name is as long as the page's own path, so a page the system
-  // accepts can always be rewritten beside itself.
-  const CString folder = "C:\\" + CString('s', 240);
+TEST_F(PageOnDiskTest, PageAtTheLengthLimitIsStillWritten) {
+  // The scratch name is made in the page's held folder, whatever the
+  // length of its path.
+  const CString folder = "C:\\site\\" + CString('s', 235);
   const CString page = folder + "\\" + CString('p', 259 - folder.GetLength() - 1 - 7) + "01.html";
   ASSERT_EQ(page.GetLength(), 259);
-  ASSERT_TRUE(sys.Files().AddFile(page, kBefore));
-  EXPECT_EQ(RewritePageLinks(sys.Files(), page, kProgramLinkPrefix), PageRewrite::Done) << sys.Dump();
+  ASSERT_TRUE(sys.Files().AddFolder(folder));
+  EXPECT_EQ(WritePage(page), HeldWrite::Done) << sys.Dump();
   EXPECT_EQ(sys.Files().Contents(page), kAfter);
 }
 

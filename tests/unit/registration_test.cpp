@@ -112,11 +112,17 @@ TEST_F(RegistrationTest, UninstallerKeyAndShortcutsAsSpecifiedByteForByte) {
 TEST_F(RegistrationTest, SecondInstallationIntoTheSameFolderSucceeds) {
   ASSERT_EQ(RegisterUninstall(platform, kDest), IDOK);
   ASSERT_TRUE(files().AddFile("Q:\\uninst.dat", "MZ newer", FILE_ATTRIBUTE_READONLY));
+  // The uninstaller has another name elsewhere (a hard link): that file,
+  // seen through a handle of its own, is never written into.
+  ASSERT_TRUE(files().SetLinkCount(CString(kDest) + "\\uninst.exe", 2));
+  CEntryHandle dest(files(), files().OpenFolderHandle(kDest));
+  CEntryHandle old(files(), files().OpenEntryAt(dest.get(), "uninst.exe"));
   // The key went meanwhile (an uninstallation that stopped half way).
   ASSERT_EQ(platform.Registry().RegDeleteKeyA(HKEY_LOCAL_MACHINE, names::UninstallKey()), ERROR_SUCCESS);
   EXPECT_EQ(RegisterUninstall(platform, kDest), IDOK) << platform.Dump();
   EXPECT_TRUE(platform.Ui().MessageBoxes().empty());
   EXPECT_EQ(files().Contents(CString(kDest) + "\\uninst.exe"), "MZ newer");
+  EXPECT_EQ(files().HandleContents(old.get()), "MZ uninstaller");
   EXPECT_TRUE(Value("UninstallString"));
   EXPECT_TRUE(Value("DisplayName"));
   EXPECT_TRUE(files().Exists(StartMenu(names::kContentShortcut)));
@@ -129,7 +135,9 @@ TEST_F(RegistrationTest, UninstallerThatCannotBeCopiedStopsBeforeKeyAndShortcuts
     std::function<void(MemoryPlatform&)> arrange;
   };
   const Case cases[] = {
-      {"uninst.dat missing", [](MemoryPlatform& p) { p.Fail("CopyFileA", ERROR_FILE_NOT_FOUND); }},
+      {"uninst.dat missing",
+       [](MemoryPlatform& p) { p.Fail("OpenFile", ERROR_FILE_NOT_FOUND).OnPath("uninst.dat"); }},
+      {"disk full", [](MemoryPlatform& p) { p.Fail("WriteByHandle", ERROR_DISK_FULL); }},
       {"read-only uninst.exe in the way",
        [](MemoryPlatform& p) {
          p.Files().AddFile(CString(kDest) + "\\uninst.exe", "old", FILE_ATTRIBUTE_READONLY);
@@ -146,6 +154,7 @@ TEST_F(RegistrationTest, UninstallerThatCannotBeCopiedStopsBeforeKeyAndShortcuts
     EXPECT_FALSE(fresh.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));
     EXPECT_FALSE(fresh.Files().Exists(CString(kPrograms) + "\\Harborlit"));
     EXPECT_EQ(fresh.Shell().Counters().coInitializeCalls, 0);
+    EXPECT_FALSE(fresh.Files().Exists(CString(kDest) + "\\~inst0.tmp")) << "no scratch file stays";
   }
 }
 

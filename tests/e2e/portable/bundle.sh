@@ -11,7 +11,9 @@
 set -euo pipefail
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "${2:-$here/../../../build/win32}" && pwd)
+# Only needed for a program the environment does not name: a machine that
+# built only the x86-64 preset has no build/win32.
+build=${2:-$here/../../../build/win32}
 export E2E_INSTALLER=${E2E_INSTALLER:-$build/installer/installer.exe}
 export E2E_UNINST=${E2E_UNINST:-$build/uninst/uninst.exe}
 driver=${E2E_DRIVER:-$build/tests/e2e/driver/e2e_driver.exe}
