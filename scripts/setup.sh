@@ -16,7 +16,7 @@ PACKAGES=(
   locales imagemagick fonts-ipafont-gothic fonts-wine
   python3 file
   gcovr
-  xorriso
+  xorriso osslsigncode openssl
 )
 
 # wine32 runs the 32-bit programs the CD ships (WoW64 in a 64-bit prefix);
