@@ -10,10 +10,13 @@ else()
   if(GIT)
     execute_process(COMMAND ${GIT} -C ${SOURCE} log -1 --format=%ct
                     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
-                    RESULT_VARIABLE status ERROR_QUIET)
+                    RESULT_VARIABLE status ERROR_VARIABLE why ERROR_STRIP_TRAILING_WHITESPACE)
+  else()
+    set(why "git is not installed")
   endif()
   if(NOT GIT OR NOT status EQUAL 0)
-    message(FATAL_ERROR "${SOURCE} is not a git checkout: set SOURCE_DATE_EPOCH to the time the programs should carry")
+    message(FATAL_ERROR "cannot read the last commit's time of ${SOURCE} (${why}): "
+                        "set SOURCE_DATE_EPOCH to the time the programs should carry")
   endif()
 endif()
 if(NOT epoch MATCHES "^[0-9]+$")

@@ -14,7 +14,7 @@ PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 wine32:i386 xvfb xauth x11-utils
   locales imagemagick fonts-ipafont-gothic fonts-wine
-  python3 file
+  python3 file git
   gcovr
   xorriso osslsigncode openssl
 )
