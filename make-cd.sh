@@ -17,7 +17,7 @@
 # (SHA-256) before they go into the image. --label LABEL is for tests only.
 set -euo pipefail
 
-# CONTENT and OUT.iso are named from the caller's folder.
+# CONTENT, OUT.iso and the signing files are named from the caller's folder.
 args=()
 while [ $# -gt 0 ]; do
   case $1 in
@@ -25,6 +25,9 @@ while [ $# -gt 0 ]; do
   -*) args+=("$1"); shift ;;
   *) args+=("$(realpath -m -- "$1")"); shift ;;
   esac
+done
+for v in SIGN_PFX SIGN_CERT SIGN_KEY; do
+  if [ -n "${!v:-}" ]; then export "$v=$(realpath -m -- "${!v}")"; fi
 done
 cd "$(dirname "$0")"
 
