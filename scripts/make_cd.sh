@@ -61,16 +61,13 @@ top_entry() {
 }
 
 # The pieces every CD needs, and none that the build provides.
-missing=()
-for piece in install.dat:f readme.txt:f HTML:d; do
-  name=${piece%:*}
+missing=
+for piece in "install.dat f file" "readme.txt f file" "HTML d folder"; do
+  read -r name test kind <<<"$piece"
   found=$(top_entry "$name")
-  if [ -z "$found" ] || { [ "${piece#*:}" = f ] && [ ! -f "$found" ]; } ||
-    { [ "${piece#*:}" = d ] && [ ! -d "$found" ]; }; then
-    missing+=("$name$([ "${piece#*:}" = d ] && echo ' (a folder)' || echo ' (a file)')")
-  fi
+  if [ -z "$found" ] || ! test "-$test" "$found"; then missing+="${missing:+, }$name (a $kind)"; fi
 done
-[ "${#missing[@]}" -eq 0 ] || die "$content lacks ${missing[*]}: no image written"
+[ -z "$missing" ] || die "$content lacks $missing: no image written"
 for name in installer.exe uninst.dat; do
   [ -z "$(top_entry "$name")" ] || die "$content holds $name: the CD's programs come from this build; remove it"
 done
