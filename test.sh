@@ -3,7 +3,9 @@
 # the unit tests on the in-memory platform (plain and under ASan+UBSan),
 # the fuzz targets for a bounded time, and the end-to-end tests of the real
 # programs under Wine: every one against the 32-bit (i686) programs the CD
-# ships, the installer's and the round trip's against the 64-bit ones too.
+# ships, the installer's and the round trip's against the 64-bit ones too;
+# and the release's reproducibility: the CD's programs and image built a
+# second time in another folder must be the same bytes.
 #
 # Longer campaigns, each instead of the default run:
 #   ./test.sh --mutation [options]  mutation run against the unit tests
@@ -64,12 +66,15 @@ else
   step "32-bit Windows build (the CD's programs) and its checks that need no Wine"
   cmake --preset win32 >/dev/null
   cmake --build --preset win32 -j "$jobs"
-  ctest --preset win32 -R '^(executables_stand_alone|cd_image_sample_cd)$'
+  ctest --preset win32 -LE e2e
 
   step "64-bit Windows build and every end-to-end test under Wine"
   cmake --preset win64 >/dev/null
   cmake --build --preset win64 -j "$jobs"
   ctest --preset win64
 fi
+
+step "reproducible release: the i686 pair and the sample CD's image built again in another folder"
+bash tests/cd/rebuild_compare.sh
 
 step "all tests passed"

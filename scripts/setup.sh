@@ -14,9 +14,9 @@ PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 wine32:i386 xvfb xauth x11-utils
   locales imagemagick fonts-ipafont-gothic fonts-wine
-  python3 file
+  python3 file git
   gcovr
-  xorriso
+  xorriso osslsigncode openssl
 )
 
 # wine32 runs the 32-bit programs the CD ships (WoW64 in a 64-bit prefix);

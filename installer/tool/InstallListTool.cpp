@@ -26,8 +26,9 @@ constexpr std::string_view kUsage =
     "         to create and the new prefix, or the source and the destination;\n"
     "         \"unsafe\" marks an entry that would write outside the destination.\n"
     "check    reads CDROOT/install.dat and reports every entry that would make the\n"
-    "         installation fail, and names likely authoring mistakes (a folder line\n"
-    "         without a backslash after '*'); exits 1 if there is any, 0 otherwise.\n"
+    "         installation fail, every name on the CD without a Shift-JIS form,\n"
+    "         and names likely authoring mistakes (a folder line without a\n"
+    "         backslash after '*'); exits 1 if there is any, 0 otherwise.\n"
     "\n"
     "--drive L           CD drive letter (default Q)\n"
     "--dest D            destination folder (default C:\\Program Files\\Harborlit\\Drama1)\n"
@@ -367,6 +368,24 @@ CheckResult Check(const InstallList& list, const std::string& cdRoot, const Opti
   return result;
 }
 
+std::vector<std::string> NamesWithoutShiftJis(const std::string& cdRoot) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  const std::filesystem::path root(cdRoot);
+  for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    // Exact: converted back, the Shift-JIS form gives the same name (a yen
+    // sign, say, would come back as a backslash).
+    const std::string name = it->path().filename().string();
+    const std::optional<std::string> sjis = Utf8ToCp932(name);
+    if (!sjis || Cp932ToUtf8(*sjis) != name) {
+      names.push_back(it->path().lexically_relative(root).generic_string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsage;
@@ -397,7 +416,17 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "install-list: cannot read install.dat in " << parsed->target << '\n';
     return 2;
   }
-  return Check(*list, parsed->target, parsed->options, out).problems > 0 ? 1 : 0;
+  const int problems = Check(*list, parsed->target, parsed->options, out).problems;
+  const std::vector<std::string> unnamed = NamesWithoutShiftJis(parsed->target);
+  for (const std::string& name : unnamed) {
+    // The Linux name as it is: in Shift-JIS output it has no other form.
+    out << "name without a Shift-JIS form: " << name << '\n';
+  }
+  if (!unnamed.empty()) {
+    out << unnamed.size() << (unnamed.size() == 1 ? " name" : " names")
+        << " on the CD that the installer cannot use\n";
+  }
+  return problems > 0 || !unnamed.empty() ? 1 : 0;
 }
 
 }  // namespace install_list_tool

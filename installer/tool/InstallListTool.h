@@ -41,6 +41,11 @@ struct CheckResult {
 CheckResult Check(const InstallList& list, const std::string& cdRoot, const Options& options,
                   std::ostream& out);
 
+// Every name below cdRoot (sorted, relative, UTF-8 with '/') that has no
+// exact Shift-JIS form: the installer, whose file names are Shift-JIS, can
+// neither read nor copy such a file or folder. The check reports each.
+std::vector<std::string> NamesWithoutShiftJis(const std::string& cdRoot);
+
 // The whole command line (without the program name).
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -11,10 +11,17 @@
 #                                   names, every file with FOLDER's bytes
 #
 # Windows 8 and later mount such an image as a CD drive, which the installer
-# then finds by its label.
+# then finds by its label (CD_LABEL, TAVRIN_DRAMACD1 unless set: another one
+# only for tests).
+#
+# The image is reproducible: the same folder gives the same bytes wherever
+# and whenever it is written. Every date in it (the volume's, every file's
+# and folder's) is SOURCE_DATE_EPOCH, else the time of the last commit; the
+# volume's identifiers follow from the label and that time; names are in
+# sorted order, and no owner or permission is recorded (no Rock Ridge).
 set -euo pipefail
 
-CD_LABEL=TAVRIN_DRAMACD1
+CD_LABEL=${CD_LABEL:-TAVRIN_DRAMACD1}
 # xorriso converts names between the local character set and UCS-2 (Joliet):
 # the local one must be UTF-8, as the names in the staged folder are.
 export LC_ALL=C.UTF-8
@@ -35,14 +42,28 @@ tree_of_folder() {
   ) | sort
 }
 
+# The image's time, in seconds since 1970.
+image_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    [[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH is '$SOURCE_DATE_EPOCH', not a number of seconds"
+    printf '%s\n' "$SOURCE_DATE_EPOCH"
+  else
+    git -C "$(dirname "$0")" log -1 --format=%ct 2>/dev/null ||
+      die "not a git checkout: set SOURCE_DATE_EPOCH to the time the image should carry"
+  fi
+}
+
 make_image() {
   local folder=$1 image=$2
   [ -d "$folder" ] || die "no folder $folder"
   command -v xorriso >/dev/null || die "xorriso is missing (scripts/setup.sh installs it)"
+  local epoch stamp log
+  epoch=$(image_epoch)
+  stamp=$(TZ=UTC date -d "@$epoch" +%Y%m%d%H%M%S00)
   mkdir -p "$(dirname "$image")"
   rm -f "$image"
-  local log
-  log=$(xorriso -as mkisofs -quiet -input-charset UTF-8 -V "$CD_LABEL" -J -joliet-long \
+  log=$(SOURCE_DATE_EPOCH=$epoch TZ=UTC xorriso -as mkisofs -quiet -input-charset UTF-8 \
+    -V "$CD_LABEL" -J -joliet-long --modification-date="$stamp" --set_all_file_dates "$stamp" \
     -m .windows-label -o "$image" "$folder" 2>&1) || {
     printf '%s\n' "$log" >&2
     die "xorriso could not write $image"

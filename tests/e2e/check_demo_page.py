@@ -40,7 +40,7 @@ def problems(folder):
     for name in sorted(os.listdir(folder)):
         if name.endswith(".png") and name not in names.images:
             found.append(f"{name} was written but the page does not show it")
-    for name in ("cd.iso", "installed.txt"):
+    for name in ("cd.iso", "cd.iso.sha256", "cd.iso.files", "installed.txt"):
         if os.path.isfile(os.path.join(folder, name)) and name not in names.links:
             found.append(f"the page does not link {name}")
     return found

@@ -3,9 +3,11 @@
 #
 # Phases, one function each, run in order by demo_main:
 #   demo_begin            a fresh Wine prefix and display; out/demo/ emptied
-#   demo_stage_cd         the sample CD staged as drive Q: (label TAVRIN_DRAMACD1,
-#                         read-only files, uninst.dat from the built uninst.exe)
-#                         and written as the image out/demo/cd.iso
+#   demo_stage_cd         the sample CD made into out/demo/cd.iso by
+#                         scripts/make_cd.sh (./make-cd.sh's work: checked,
+#                         uninst.dat from the built uninst.exe, read-only
+#                         files), and that image's tree staged as drive Q:
+#                         (label TAVRIN_DRAMACD1)
 #   demo_install          the installation through the e2e driver with every
 #                         default and Yes to the questions, a screenshot of every
 #                         dialog and message box in out/demo/; with INTERACTIVE=1
@@ -27,8 +29,11 @@
 #
 # Usage: tests/e2e/demo.sh [installer.exe [uninst.exe [e2e_driver.exe [e2e_inspect.exe [e2e_plant.exe]]]]]
 # (defaults: the executables of the win32 build, the one the CD ships).
+# CD_CHECKER names the install-list tool that checks the CD (default: the
+# host build's).
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
+export CD_CHECKER=${CD_CHECKER:-$repo/build/host/installer/tool/install-list}
 build=$repo/build/win32
 E2E_INSTALLER=$(readlink -f "${1:-${E2E_INSTALLER:-$build/installer/installer.exe}}")
 E2E_UNINST=$(readlink -f "${2:-${E2E_UNINST:-$build/uninst/uninst.exe}}")
@@ -140,16 +145,31 @@ demo_cd_listing() {
   (cd "$E2E_CD" && find . -mindepth 1 ! -name .windows-label \( -type d -printf '%P/\n' -o -printf '%P  (%s bytes)\n' \)) | sort
 }
 
+# The CD is made as a disc author makes theirs (scripts/make_cd.sh, what
+# ./make-cd.sh runs): the sample content with its long opening track checked,
+# staged with both programs and written as out/demo/cd.iso with its sha256
+# and listing. The image's Joliet tree is then written out as the folder Q:
+# shows (iso_tree.py), so the demo installs from exactly that image.
 demo_stage_cd() {
-  say "sample CD staged as drive Q: (label $E2E_CD_LABEL)"
-  E2E_CD_TAMPER=demo_long_track e2e_stage_cd "$E2E_INSTALLER"
+  local content=$E2E_WORK/content
+  say "sample CD made into $DEMO_OUT/cd.iso and staged as drive Q: (label $E2E_CD_LABEL)"
+  [ -x "${CD_CHECKER:-}" ] || e2e_fail "CD_CHECKER does not name install-list: build the host preset's install-list first"
+  cp -r "$E2E_REPO/sample-cd" "$content"
+  chmod -R u+w "$content"
+  demo_long_track "$content"
+  CD_INSTALLER=$E2E_INSTALLER CD_UNINST=$E2E_UNINST bash "$E2E_REPO/scripts/make_cd.sh" "$content" "$DEMO_OUT/cd.iso" ||
+    e2e_fail "scripts/make_cd.sh could not make the CD"
+  E2E_CD=$E2E_WORK/cd
+  mkdir -p "$E2E_CD"
+  python3 "$here/iso_tree.py" "$DEMO_OUT/cd.iso" "$E2E_CD" >/dev/null || e2e_fail "cannot read $DEMO_OUT/cd.iso"
+  printf '%s\n' "$E2E_CD_LABEL" >"$E2E_CD/.windows-label"
+  chmod -R a-w "$E2E_CD"
+  ln -sfn "$E2E_CD" "$WINEPREFIX/dosdevices/q:"
   demo_cd_listing
-  bash "$here/cd_image.sh" make "$E2E_CD" "$DEMO_OUT/cd.iso"
-  bash "$here/cd_image.sh" check "$DEMO_OUT/cd.iso" "$E2E_CD"
   demo_section cd "The CD"
   demo_listing "$(demo_cd_listing)"
   demo_listing ""
-  demo_listing "The sample CD as staged for the demo: its opening track HTML/media/opening.wav is $((DEMO_TRACK_SECONDS / 60)) minutes of silence, so the copy takes long enough to photograph its dialog."
+  demo_listing "The sample CD as made for the demo: its opening track HTML/media/opening.wav is $((DEMO_TRACK_SECONDS / 60)) minutes of silence, so the copy takes long enough to photograph its dialog."
 }
 
 demo_install() {
@@ -295,7 +315,7 @@ registry values and shortcut fields in the installed report, and what the
 uninstaller left until the restart.</p>
 HEAD
     printf '<p>Files:'
-    [ ! -f "$DEMO_OUT/cd.iso" ] || printf ' <a href="cd.iso">cd.iso</a> (the CD, ISO 9660 with Joliet names)'
+    [ ! -f "$DEMO_OUT/cd.iso" ] || printf ' <a href="cd.iso">cd.iso</a> (the CD, ISO 9660 with Joliet names; <a href="cd.iso.sha256">cd.iso.sha256</a>, <a href="cd.iso.files">cd.iso.files</a>, its files)'
     [ ! -f "$DEMO_OUT/installed.txt" ] || printf ' <a href="installed.txt">installed.txt</a> (the installation as read back)'
     printf '.</p>\n'
     for s in $(find "$DEMO_SECTIONS" -name '*.html' | sort); do
@@ -314,7 +334,7 @@ HEAD
   } >"$DEMO_OUT/index.html"
   python3 "$here/check_demo_page.py" "$DEMO_OUT" || e2e_fail "the demo page does not show what the demo wrote"
   # A test run of the demo keeps no copy of the CD image once the page is checked.
-  if [ "${DEMO_DISCARD_ISO:-0}" = 1 ]; then rm -f "$DEMO_OUT/cd.iso"; fi
+  if [ "${DEMO_DISCARD_ISO:-0}" = 1 ]; then rm -f "$DEMO_OUT/cd.iso" "$DEMO_OUT/cd.iso.sha256" "$DEMO_OUT/cd.iso.files"; fi
   say "pictures and index: $DEMO_OUT/index.html"
   ls "$DEMO_OUT"
 }

@@ -253,6 +253,24 @@ TEST(InstallListToolTest, HelpPrintsTheUsage) {
   }
 }
 
+TEST(InstallListToolTest, CheckReportsNamesWithoutAShiftJisForm) {
+  TempFolder cd;
+  cd.Write("install.dat", "index.html\r\n");
+  cd.Write("HTML/index.html", "1");
+  cd.Write("HTML/" + kUtf8So + "/" + kUtf8Hyo + ".html", "2");  // both have a form
+  cd.Write("HTML/caf\xC3\xA9.html", "3");                       // é: none
+  cd.Write("HTML/x\xC2\xA5y/a.txt", "4");                       // ¥ would come back as '\'
+  cd.Write("bad\xFF.txt", "5");                                  // not UTF-8 at all
+  const RunResult r = RunTool({"check", cd.path().string()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out,
+            "checked 1 entries: 1 files, 1 bytes to copy; no problems\n"
+            "name without a Shift-JIS form: HTML/caf\xC3\xA9.html\n"
+            "name without a Shift-JIS form: HTML/x\xC2\xA5y\n"
+            "name without a Shift-JIS form: bad\xFF.txt\n"
+            "3 names on the CD that the installer cannot use\n");
+}
+
 TEST(InstallListToolTest, SampleCdPassesItsCheck) {
   const RunResult r = RunTool({"check", std::string(DRAMA_SOURCE_DIR) + "/sample-cd"});
   EXPECT_EQ(r.code, 0) << r.out << r.err;
