@@ -1,4 +1,5 @@
-// Looking up a path, and making sure a folder exists with every folder above it.
+// Looking up a path, and the destination as the installer resolves it
+// (the levels are made by CTrustedLevels, shell/FolderTrust.h).
 #pragma once
 
 #include "platform/CString.h"
@@ -9,15 +10,6 @@ enum class PathKind { Missing, Folder, File };
 // What a directory search finds at the path (the search is closed at once).
 // A path with a wildcard (* or ?) is missing: it is no pattern here.
 PathKind LookUpPath(IFileSystem& files, const CString& path);
-
-// Walks the path from left to right and checks or creates each folder on
-// the way. 1 when every folder of the path exists as a folder afterwards,
-// 0 when a level is a file or cannot be created. A missing level that a
-// later ".." level leaves again is not created: nothing is made outside the
-// folder the path names. Folders created before a failure stay. A level
-// that is a link (a junction, a symbolic link, a mapped folder) is a
-// failure: nothing is created through it.
-int CreateDirectoryTree(IFileSystem& files, const CString& path);
 
 // The destination as the installer uses it: the typed path made full, its
 // deepest existing folder replaced by the path the system finally reaches
