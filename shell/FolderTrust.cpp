@@ -177,13 +177,13 @@ bool CTrustedLevels::OpenLevels(const CString& path) {
   if (levels.empty()) return false;
   const CString root = levels.front() + "\\";
   DWORD flags = 0;
-  // Under Wine every drive is a folder of the Unix file system, whose
-  // access lists it makes from the Unix permissions: its C: stands for the
-  // NTFS drive it would be.
+  // Wine 8 reports FILE_PERSISTENT_ACLS for its drives too (access lists
+  // made from the Unix permissions): its C: passes as the NTFS drive it
+  // stands for.
   if (m_drives.GetDriveTypeA(root) != DRIVE_FIXED) return false;
   CEntryHandle& top = m_held.emplace_back(m_files, m_files.OpenFolderHandle(root));
-  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) ||
-      ((flags & kPersistentAcls) == 0 && !m_files.RunsUnderWine()) || !Judge(top.get(), levels.front(), true)) {
+  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) || (flags & kPersistentAcls) == 0 ||
+      !Judge(top.get(), levels.front(), true)) {
     Release();
     return false;
   }
