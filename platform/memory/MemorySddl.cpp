@@ -1,6 +1,8 @@
 #include "platform/memory/MemorySddl.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -31,6 +33,19 @@ std::optional<std::string> Account(std::string_view text) {
   return std::nullopt;
 }
 
+// A run of two-letter codes, each adding its bits ("OICI", "FRFX").
+template <typename Bits, std::size_t N>
+std::optional<Bits> Codes(std::string_view text, const std::pair<std::string_view, Bits> (&table)[N]) {
+  Bits bits = 0;
+  for (; !text.empty(); text.remove_prefix(2)) {
+    const auto known = std::find_if(std::begin(table), std::end(table),
+                                     [&](const auto& code) { return text.starts_with(code.first); });
+    if (known == std::end(table) || text.size() < 2) return std::nullopt;
+    bits |= known->second;
+  }
+  return bits;
+}
+
 std::optional<DWORD> Rights(std::string_view text) {
   if (text.starts_with("0x") || text.starts_with("0X")) {
     DWORD mask = 0;
@@ -38,33 +53,7 @@ std::optional<DWORD> Rights(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return mask;
   }
-  DWORD mask = 0;
-  for (; !text.empty(); text.remove_prefix(2)) {
-    bool known = false;
-    for (const auto& [name, bits] : kRights) {
-      if (text.starts_with(name)) {
-        mask |= bits;
-        known = true;
-      }
-    }
-    if (!known || text.size() < 2) return std::nullopt;
-  }
-  return mask;
-}
-
-std::optional<BYTE> Flags(std::string_view text) {
-  BYTE flags = 0;
-  for (; !text.empty(); text.remove_prefix(2)) {
-    bool known = false;
-    for (const auto& [name, bit] : kFlags) {
-      if (text.starts_with(name)) {
-        flags |= bit;
-        known = true;
-      }
-    }
-    if (!known || text.size() < 2) return std::nullopt;
-  }
-  return flags;
+  return Codes(text, kRights);
 }
 
 // One "(type;flags;rights;;;account)".
@@ -77,7 +66,7 @@ std::optional<AccessEntry> Entry(std::string_view text) {
     if (i < 5) text.remove_prefix(semicolon + 1);
   }
   if (fields[0] != "A" && fields[0] != "D") return std::nullopt;
-  const std::optional<BYTE> flags = Flags(fields[1]);
+  const std::optional<BYTE> flags = Codes(fields[1], kFlags);
   const std::optional<DWORD> mask = Rights(fields[2]);
   std::optional<std::string> sid = Account(fields[5]);
   if (!flags || !mask || !sid) return std::nullopt;

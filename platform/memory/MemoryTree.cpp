@@ -561,7 +561,7 @@ DWORD FileTree::OpenFolderHandle(std::string_view path, INT_PTR& handle) {
   return 0;
 }
 
-DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle) {
+DWORD FileTree::ChildAt(INT_PTR folder, std::string_view name, bool followLink, std::shared_ptr<FsNode>& node) {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<FsNode>& parent = it->second.node;
@@ -572,8 +572,13 @@ DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, bool followLi
   NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   auto child = parent->children.find(FoldName(name));
   if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
-  const std::shared_ptr<FsNode> node = followLink && child->second->link ? child->second->linkTarget.lock() : child->second;
-  if (!node) return ERROR_PATH_NOT_FOUND;
+  node = followLink && child->second->link ? child->second->linkTarget.lock() : child->second;
+  return node ? 0 : ERROR_PATH_NOT_FOUND;
+}
+
+DWORD FileTree::OpenEntryAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle) {
+  std::shared_ptr<FsNode> node;
+  if (const DWORD error = ChildAt(folder, name, followLink, node); error != 0) return error;
   // Delete access is refused while someone holds the entry without sharing it.
   if (node->locked || node->pins > 0) return ERROR_SHARING_VIOLATION;
   handle = m_nextHandle++;
@@ -728,16 +733,8 @@ DWORD FileTree::HandleVolumeFlags(INT_PTR handle, DWORD& flags) const {
 }
 
 DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, bool followLink, INT_PTR& handle) {
-  auto it = m_entryHandles.find(folder);
-  if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
-  const std::shared_ptr<FsNode>& parent = it->second.node;
-  if (!parent->folder) return ERROR_DIRECTORY;
-  if (!IsSingleEntryName(name)) return ERROR_INVALID_NAME;
-  NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
-  auto child = parent->children.find(FoldName(name));
-  if (child == parent->children.end()) return ERROR_FILE_NOT_FOUND;
-  const std::shared_ptr<FsNode> node = followLink && child->second->link ? child->second->linkTarget.lock() : child->second;
-  if (!node) return ERROR_PATH_NOT_FOUND;
+  std::shared_ptr<FsNode> node;
+  if (const DWORD error = ChildAt(folder, name, followLink, node); error != 0) return error;
   if (!node->folder) return ERROR_DIRECTORY;
   if (node->locked) return ERROR_SHARING_VIOLATION;
   ++node->pins;

@@ -246,6 +246,9 @@ class FileTree {
   // Records an access to what is in folder when it is a watched folder or
   // lies in one.
   void NoteAccess(const FsNode* folder, std::string_view what) const;
+  // The entry name of the open folder, as OpenEntryAt and OpenFolderAt
+  // reach it (a link's target when followLink).
+  DWORD ChildAt(INT_PTR folder, std::string_view name, bool followLink, std::shared_ptr<FsNode>& node);
   // A new entry name in the open folder (CreateFolderAt, CreateFileAt).
   DWORD CreateAt(INT_PTR folder, std::string_view name, bool isFolder, std::shared_ptr<FsNode>& created);
   // The child of folder named name, by its name or its short name.
