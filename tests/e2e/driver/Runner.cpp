@@ -351,8 +351,18 @@ bool Runner::DoExpectMaximized(const Command& cmd, std::string& note, std::strin
       TimeoutOf(cmd),
       [&](HWND& target, std::string& seen) {
         target = hwnd;
-        if (IsZoomed(hwnd)) return true;
-        seen = "the window is not maximised";
+        // Maximised, and grown to the work area: under Wine the state can
+        // be set while the window still has its first size, and what is
+        // measured next must see the final one.
+        RECT window{};
+        RECT work{};
+        if (IsZoomed(hwnd) && GetWindowRect(hwnd, &window) &&
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && window.left <= work.left &&
+            window.top <= work.top && window.right >= work.right && window.bottom >= work.bottom) {
+          return true;
+        }
+        seen = IsZoomed(hwnd) ? "the window is maximised but not yet as large as the work area"
+                              : "the window is not maximised";
         return false;
       },
       error);
