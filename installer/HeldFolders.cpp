@@ -8,14 +8,6 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// True when the last character is a separator (never the second byte of
-// ソ or 表, which is 0x5C).
-bool EndsWithSeparator(std::string_view s) {
-  bool separator = false;
-  for (std::size_t i = 0; i < s.size(); i += CharLengthAt(s, i)) separator = IsSeparator(s[i]);
-  return separator;
-}
-
 }  // namespace
 
 bool HeldFolders::Hold(const CString& path) {
@@ -34,26 +26,6 @@ bool HeldFolders::Hold(const CString& path) {
     return false;
   }
   m_paths.insert(full.str());
-  return true;
-}
-
-bool HeldFolders::HoldBelow(const CString& base, const CString& path) {
-  CString fullBase;
-  CString full;
-  if (m_files.GetFullPathNameA(base, fullBase) == 0 || m_files.GetFullPathNameA(path, full) == 0) return false;
-  const std::string_view p = full.view();
-  std::size_t i = fullBase.view().size();
-  // Below the base: its path, then a separator (a root ends in one already).
-  if (MbsICmp(p.substr(0, i), fullBase.view()) != 0 ||
-      (i < p.size() && !IsSeparator(p[i]) && !EndsWithSeparator(fullBase.view()))) {
-    m_files.SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
-  }
-  while (i < p.size()) {
-    while (i < p.size() && IsSeparator(p[i])) ++i;
-    while (i < p.size() && !IsSeparator(p[i])) i += CharLengthAt(p, i);
-    if (!Hold(CString(p.substr(0, i)))) return false;
-  }
   return true;
 }
 

@@ -22,10 +22,6 @@ class HeldFolders {
   // Holds the folder at path. False when it cannot be opened, or is reached
   // through a link (ERROR_CANT_RESOLVE_FILENAME); GetLastError says why.
   bool Hold(const CString& path);
-  // Holds every folder level of path below base, path itself included
-  // (base\a, base\a\b, ...), both made full first. False as Hold, or when
-  // path does not lie below base.
-  bool HoldBelow(const CString& base, const CString& path);
 
  private:
   IFileSystem& m_files;
