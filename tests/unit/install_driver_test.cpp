@@ -67,17 +67,23 @@ class InstallDriverTest : public ::testing::Test {
   }
   using Shown = std::vector<std::pair<UINT, INT_PTR>>;
 
+  // Every default taken, a new folder made, the copy and the completion;
+  // readme gets the text the setup dialog showed.
+  void ExpectTheDefaultRun(CString& readme) {
+    ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
+                            UiAction::Return()})
+        .ExpectMessageBox(kStart, IDYES)
+        .ExpectMessageBox(kCreate, IDYES)
+        .ExpectDialog(102, {})
+        .ExpectDialog(103, {UiAction::Return()});
+  }
+
   MemoryPlatform platform;
 };
 
 TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
   CString readme;
-  ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
-                          UiAction::Return()})
-      .ExpectMessageBox(kStart, IDYES)
-      .ExpectMessageBox(kCreate, IDYES)
-      .ExpectDialog(102, {})
-      .ExpectDialog(103, {UiAction::Return()});
+  ExpectTheDefaultRun(readme);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(Dialogs(), (Shown{{101, IDOK}, {102, IDOK}, {103, IDOK}}));
   EXPECT_EQ(readme, "readme\r\n") << "the CD's readme";
@@ -106,12 +112,7 @@ TEST_F(InstallDriverTest, TheCdsFilesComeFromTheInstallersFolderNotTheCurrentOne
   }
   ASSERT_TRUE(platform.Files().SetCurrentFolder(own));
   CString readme;
-  ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
-                          UiAction::Return()})
-      .ExpectMessageBox(kStart, IDYES)
-      .ExpectMessageBox(kCreate, IDYES)
-      .ExpectDialog(102, {})
-      .ExpectDialog(103, {UiAction::Return()});
+  ExpectTheDefaultRun(readme);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(readme, "readme\r\n");
   EXPECT_EQ(platform.Files().List(kDefaultDest), (std::vector<CString>{"index.html", "uninst.exe"})) << platform.Dump();
