@@ -167,6 +167,7 @@ TEST(UninstRestart, AskedForOnlyWhereNoOtherAccountCanRedirectIt) {
     const char* what;
     std::function<void(MemoryFileSystem&)> prepare;
     bool scheduled;
+    UINT driveType = DRIVE_FIXED;
   } cases[] = {
       {"administrators' folders", [](MemoryFileSystem&) {}, true},
       {"a level others may change", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games", kUsersModify); }, false},
@@ -175,13 +176,12 @@ TEST(UninstRestart, AskedForOnlyWhereNoOtherAccountCanRedirectIt) {
        [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1\\uninst.exe", kUserOwned); }, false},
       {"a program file with a second name",
        [](MemoryFileSystem& fs) { fs.SetLinkCount("C:\\Games\\Drama1\\uninst.exe", 2); }, false},
-      {"a removable drive", [](MemoryFileSystem&) {}, false},
+      {"a removable drive", [](MemoryFileSystem&) {}, false, DRIVE_REMOVABLE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     MemoryPlatform p;
-    const bool removable = std::string_view(c.what) == "a removable drive";
-    p.Drives().Add('C', removable ? DRIVE_REMOVABLE : DRIVE_FIXED);
+    p.Drives().Add('C', c.driveType);
     p.Ui().AddResources(UninstResources());
     MemoryFileSystem& fs = p.Files();
     fs.AddFile("C:\\Games\\Drama1\\uninst.exe", "MZ");
