@@ -14,14 +14,22 @@
 # tools alternate). Prints a table of medians and ratios on stdout; progress
 # goes to stderr, the driver logs to build/win64/bench-out/wine_compare/.
 #
-# usage: bench/wine_compare.sh        (BENCH_FILES=1000 BENCH_RUNS=5;
-#        BENCH_SCALES="1" for the small CD alone, when looking into a cost)
+# With --count, nothing is timed: each tool runs once on each CD with Wine's
+# server requests traced (WINEDEBUG=+server), and the table gives the
+# requests each entry costs: what the larger CD took beyond the smaller one,
+# per file it has beyond it (process start and the fixed work cancel out).
+#
+# usage: bench/wine_compare.sh [--count]  (BENCH_FILES=1000 BENCH_RUNS=5, or
+#        100 and 2 with --count (the first untraced); BENCH_SCALES="1" for the small CD alone,
+#        when looking into a cost)
 set -euo pipefail
+count=0
+if [ "${1:-}" = --count ]; then count=1; fi
 bench=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$bench/.." && pwd)
 build=$repo/build/win64
-files=${BENCH_FILES:-1000}
-runs=${BENCH_RUNS:-5}
+files=${BENCH_FILES:-$((count ? 100 : 1000))}
+runs=${BENCH_RUNS:-$((count ? 2 : 5))}
 scales=${BENCH_SCALES:-1 10}
 
 # ccache only when it is installed, and only for a build folder configured
@@ -62,6 +70,30 @@ record() {
   printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$results"
 }
 
+# The server's trace so far, in bytes.
+trace_size() { stat -c %s "$server_log"; }
+
+# record_requests SCALE TOOL FROM: the server requests traced since byte
+# FROM of the server's trace, counted by kind, one line each (SCALE TOOL
+# KIND COUNT); the slice is kept as TOOL-SCALE.trace. A request is logged as
+# "thread: name( arguments )", its reply as "thread: name() = status ...".
+record_requests() {
+  local slice=$E2E_DIR/$2-$1.trace
+  tail -c +$(($3 + 1)) "$server_log" >"$slice"
+  sed -n 's/^[0-9a-f]*: \([a-z_0-9]*\)( .*$/\1/p' "$slice" | sort | uniq -c |
+    awk -v scale="$1" -v tool="$2" '{ printf "%s\t%s\t%s\t%s\n", scale, tool, $2, $1 }' >>"$requests"
+}
+
+# traced SCALE TOOL COMMAND...: the Windows command run once with the
+# server's requests traced (not timed), and recorded.
+traced() {
+  local scale=$1 tool=$2 from
+  shift 2
+  from=$(trace_size)
+  (cd "$E2E_WORK" && WINEDEBUG=$trace "$WINE" "$@" >/dev/null 2>&1) || e2e_fail "$tool failed"
+  record_requests "$scale" "$tool" "$from"
+}
+
 # drive_elapsed NAME MARK: runs the driver script NAME (its log is kept,
 # not shown) and prints the milliseconds it logged for MARK.
 drive_elapsed() {
@@ -95,39 +127,61 @@ count_files() {
   find "$1" -type f | wc -l
 }
 
+# measured SCALE TOOL MS: the time of a program the driver ran, or, when
+# counting, the requests of its trace.
+measured() {
+  if [ "$count" = 1 ]; then
+    record_requests "$1" "$2" "$from"
+  else
+    record "$@"
+  fi
+}
+
 # round SCALE I: one round of every tool on the CD now in Q:.
 round() {
-  local scale=$1 i=$2 tag="$1-$2" ms dest xcopy_dir n_inst n_xcopy
+  local scale=$1 i=$2 tag="$1-$2" ms dest xcopy_dir n_inst n_xcopy from
   dest=$(inst_unix_path "$INST_DEFAULT_DEST")
   xcopy_dir=$WINEPREFIX/drive_c/bench-xcopy
 
-  e2e_start 'Q:\installer.exe' 'Q:\' 2>/dev/null
+  from=$(trace_size)
+  WINEDEBUG=$trace e2e_start 'Q:\installer.exe' 'Q:\' 2>/dev/null
   INST_TIME_COPY=copy INST_FINISH_TIMEOUT=$step_ms inst_script_default_install | e2e_script "install-$tag"
   ms=$(drive_elapsed "install-$tag" copy)
-  e2e_wait_program 60 2>/dev/null
+  e2e_wait_program 600 2>/dev/null
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT"
-  record "$scale" installer "$ms"
+  measured "$scale" installer "$ms"
   n_inst=$(count_files "$dest")
 
-  ms=$(timed_run "xcopy-$tag" 'xcopy /E /I /Y Q:\ C:\bench-xcopy')
-  record "$scale" xcopy "$ms"
+  if [ "$count" = 1 ]; then
+    traced "$scale" xcopy xcopy /E /I /Y 'Q:\' 'C:\bench-xcopy'
+  else
+    record "$scale" xcopy "$(timed_run "xcopy-$tag" 'xcopy /E /I /Y Q:\ C:\bench-xcopy')"
+  fi
   n_xcopy=$(count_files "$xcopy_dir")
 
-  e2e_start "$INST_DEFAULT_DEST\\uninst.exe" "$INST_DEFAULT_DEST" 2>/dev/null
+  from=$(trace_size)
+  WINEDEBUG=$trace e2e_start "$INST_DEFAULT_DEST\\uninst.exe" "$INST_DEFAULT_DEST" 2>/dev/null
   uninst_confirm_script "uninst-$tag" "$INST_DEFAULT_DEST" "mark removal" \
     "wait-window \"$UNINST_DONE\" timeout=$step_ms" "elapsed removal"
   ms=$(drive_elapsed "uninst-$tag" removal)
-  e2e_wait_program 60 2>/dev/null
+  e2e_wait_program 600 2>/dev/null
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "uninst.exe ended with exit code $E2E_EXIT"
-  record "$scale" uninst "$ms"
+  measured "$scale" uninst "$ms"
   # Left for the restart: uninst.exe and the folder. The next installation
   # must find no folder, as the first did.
   [ "$(count_files "$dest")" -eq 1 ] || e2e_fail "the uninstaller left $(count_files "$dest") files, wanted uninst.exe alone"
   rm -rf "$dest"
 
-  ms=$(timed_run "rmdir-$tag" 'cmd /c rmdir /s /q C:\bench-xcopy')
-  record "$scale" rmdir "$ms"
+  if [ "$count" = 1 ]; then
+    traced "$scale" rmdir cmd /c rmdir /s /q 'C:\bench-xcopy'
+  else
+    record "$scale" rmdir "$(timed_run "rmdir-$tag" 'cmd /c rmdir /s /q C:\bench-xcopy')"
+  fi
   [ ! -e "$xcopy_dir" ] || e2e_fail "rmdir /s /q left $xcopy_dir"
+  if [ "$count" = 1 ]; then
+    progress "$scale x $files files: requests counted (installed $n_inst files, xcopy $n_xcopy)"
+    return
+  fi
 
   ms=$(native_ms cp -r --no-preserve=mode "$E2E_CD" "$E2E_WORK/native-copy")
   record "$scale" cp "$ms"
@@ -143,7 +197,11 @@ load() { cut -d' ' -f1 /proc/loadavg; }
 e2e_begin wine_compare
 load_start=$(load)
 results=$E2E_DIR/results.tsv
+requests=$E2E_DIR/requests.tsv
 : >"$results"
+: >"$requests"
+# What the programs run with: nothing traced, unless counting.
+trace=-all
 progress "staging $files and $((files * 10)) files"
 # Both CDs are staged before the first Wine process: a drive link made while
 # the Wine session is up is not taken for a CD drive. Q: always points to
@@ -153,8 +211,10 @@ ln -sfn "$E2E_WORK/cd" "$WINEPREFIX/dosdevices/q:"
 E2E_CD=$E2E_WORK/cd
 case " $scales " in *" 10 "*) make_cd "$E2E_WORK/cd-10" $((files * 10)) ;; esac
 # One Wine session throughout: a new one would carry out the uninstaller's
-# restart deletions in the middle of a later round.
-uninst_keep_server
+# restart deletions in the middle of a later round. The server writes the
+# traced requests; each tool's share is what it wrote while that tool ran.
+server_log=$E2E_DIR/server.trace
+uninst_keep_server 2>"$server_log"
 
 for scale in $scales; do
   if [ "$scale" = 10 ]; then
@@ -162,10 +222,19 @@ for scale in $scales; do
     mv "$E2E_WORK/cd-10" "$E2E_WORK/cd"
   fi
   progress "CD of $((files * scale)) files in Q: ($(du -sh "$E2E_CD" | cut -f1))"
-  for ((i = 1; i <= runs; i++)); do round "$scale" "$i"; done
+  for ((i = 1; i <= runs; i++)); do
+    # Counting, the first round of each CD warms the prefix up untraced
+    # (first uses of the shell and the registry, services starting).
+    if [ "$count" = 1 ]; then trace=$([ "$i" = 1 ] && echo -all || echo +server); fi
+    round "$scale" "$i"
+  done
 done
 
 printf '%s; %s CPUs (%s); %s; load average %s at the start, %s at the end; nice %s\n' \
   "$(date -u '+%Y-%m-%d %H:%M UTC')" "$(nproc)" "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)" \
   "$("$WINE" --version 2>/dev/null)" "$load_start" "$(load)" "$(nice)"
-python3 "$bench/wine_table.py" "$results" "$files"
+if [ "$count" = 1 ]; then
+  python3 "$bench/wine_table.py" --requests "$requests" "$files"
+else
+  python3 "$bench/wine_table.py" "$results" "$files"
+fi

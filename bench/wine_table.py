@@ -2,7 +2,12 @@
 """Prints the table of bench/wine_compare.sh from its measurements: one line
 per measurement, SCALE TAB TOOL TAB MILLISECONDS (scale 1 or 10).
 
+With --requests, the table of the server requests each entry costs, from
+the counts of bench/wine_compare.sh --count: one line per tool, scale and
+kind of request, SCALE TAB TOOL TAB KIND TAB COUNT.
+
 usage: wine_table.py RESULTS.tsv FILES
+       wine_table.py --requests REQUESTS.tsv FILES
 """
 import statistics
 import sys
@@ -38,7 +43,31 @@ def verdict(value, goal):
     return "met" if value <= goal else "NOT met"
 
 
+def requests_table(path, files):
+    counts = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.strip():
+                scale, tool, kind, n = line.rstrip("\n").split("\t")
+                counts.setdefault(tool, {}).setdefault(kind, {})[int(scale)] = int(n)
+    extra = files * 9  # the files the 10x CD has beyond the 1x CD
+    print(f"server requests per entry: (requests at {files * 10} files - at {files}) / {extra}")
+    print(f"{'tool':<24}{f'{files} files':>12}{f'{files * 10} files':>12}{'per entry':>11}  largest kinds per entry")
+    for tool, label in TOOLS:
+        kinds = counts.get(tool)
+        if not kinds:
+            continue
+        totals = [sum(k.get(s, 0) for k in kinds.values()) for s in (1, 10)]
+        per = {kind: (k.get(10, 0) - k.get(1, 0)) / extra for kind, k in kinds.items()}
+        top = sorted((p for p in per.items() if p[1] >= 0.05), key=lambda p: -p[1])
+        kinds_text = ", ".join(f"{kind} {p:.1f}" for kind, p in top[:10])
+        print(f"{label:<24}{totals[0]:>12}{totals[1]:>12}{(totals[1] - totals[0]) / extra:>11.1f}  {kinds_text}")
+
+
 def main():
+    if sys.argv[1] == "--requests":
+        requests_table(sys.argv[2], int(sys.argv[3]))
+        return
     runs = load(sys.argv[1])
     files = int(sys.argv[2])
     med = {key: statistics.median(v) for key, v in runs.items()}
