@@ -47,6 +47,7 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
   std::vector<FolderEntry> entries;
   // A folder that cannot be listed yields no entry.
   if (!files.ListFolderHandle(folder, entries)) return 1;
+  const ListedFolder listedFolder(files, folder);
   for (const FolderEntry& listed : entries) {
     const CString& name = listed.name;
     const bool listedAsFolder = (listed.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -67,7 +68,7 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
     // replaced since. An entry that cannot be opened is handled like one
     // that cannot be deleted.
     CEntryHandle entry(files, -1);
-    const OpenedAs opened = OpenListedEntry(files, folder, listed, entry);
+    const OpenedAs opened = OpenListedEntry(files, listedFolder, listed, entry);
     if (opened == OpenedAs::Failed) {
       if (!listedAsFolder) return 0;
       ReportFailedRemoval(platform, files.GetLastError());
@@ -97,11 +98,10 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
 }
 
 // The entry's handle reaches the folder's own path and the listed name.
-bool ReachedByItsName(IFileSystem& files, INT_PTR folder, const CString& name, INT_PTR entry) {
-  CString folderPath;
+bool ReachedByItsName(IFileSystem& files, const ListedFolder& folder, const CString& name, INT_PTR entry) {
   CString entryPath;
-  return FinalFolderPath(files, folder, folderPath) && FinalFolderPath(files, entry, entryPath) &&
-         SameFolderPath(entryPath, folderPath + "\\" + name);
+  return folder.pathRead && FinalFolderPath(files, entry, entryPath) &&
+         SameFolderPath(entryPath, folder.path + "\\" + name);
 }
 
 }  // namespace
@@ -112,8 +112,13 @@ CString ErrorText(IFileSystem& files, DWORD code) {
   return text;
 }
 
-OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& listed, CEntryHandle& entry) {
-  entry.Reset(files.OpenEntryAt(folder, listed.name));
+ListedFolder::ListedFolder(IFileSystem& files, INT_PTR folder) : handle(folder) {
+  if (files.RunsUnderWine()) pathRead = FinalFolderPath(files, folder, path);
+}
+
+OpenedAs OpenListedEntry(IFileSystem& files, const ListedFolder& folder, const FolderEntry& listed,
+                         CEntryHandle& entry) {
+  entry.Reset(files.OpenEntryAt(folder.handle, listed.name));
   if (!entry.IsOpen()) return OpenedAs::Failed;
   const DWORD own = files.GetHandleAttributes(entry.get());
   if (own == INVALID_FILE_ATTRIBUTES) return OpenedAs::Failed;

@@ -45,9 +45,21 @@ enum class OpenedAs {
                    // system that opened the target): use it for nothing
 };
 
+// An open folder whose entries are opened as listed. Where handles follow
+// links (Wine), an entry is taken only when the system reaches it by the
+// folder's path and its listed name: the folder's path is read here once,
+// for all of them.
+struct ListedFolder {
+  ListedFolder(IFileSystem& files, INT_PTR folder);
+  INT_PTR handle;
+  bool pathRead = false;  // false where handles do not follow links, or the path could not be read
+  CString path;
+};
+
 // Opens listed into entry and says what it is, deciding on the entry's own
 // handle and file number, with the listing's link mark kept in mind.
-OpenedAs OpenListedEntry(IFileSystem& files, INT_PTR folder, const FolderEntry& listed, CEntryHandle& entry);
+OpenedAs OpenListedEntry(IFileSystem& files, const ListedFolder& folder, const FolderEntry& listed,
+                         CEntryHandle& entry);
 
 // The system's text for an error code, or "エラー " and the code in decimal
 // when the system has none.

@@ -51,7 +51,7 @@ void DeleteShortcuts(PlatformServices& platform) {
   });
   if (listed == entries.end()) return;
   CEntryHandle menu(files, -1);
-  switch (OpenListedEntry(files, programsFolder.get(), *listed, menu)) {
+  switch (OpenListedEntry(files, ListedFolder(files, programsFolder.get()), *listed, menu)) {
     case OpenedAs::Link:
       files.DeleteByHandle(menu.get());
       return;

@@ -266,7 +266,9 @@ using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES
                                         ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
 using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-constexpr ULONG kFileRenameInformation = 10;  // FILE_INFORMATION_CLASS
+using NtQueryInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+constexpr ULONG kFileInternalInformation = 6;  // FILE_INFORMATION_CLASS
+constexpr ULONG kFileRenameInformation = 10;
 
 template <typename Fn>
 Fn NativeCall(const char* name) {
@@ -291,9 +293,9 @@ HANDLE Win32FileSystem::Entry(INT_PTR id) const {
   return INVALID_HANDLE_VALUE;
 }
 
-bool Win32FileSystem::HandleInfo(INT_PTR id, BY_HANDLE_FILE_INFORMATION& info) const {
+bool Win32FileSystem::HandleInfo(INT_PTR id, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) const {
   const HANDLE handle = Entry(id);
-  return handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info);
+  return handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandleEx(handle, kind, info, size);
 }
 
 INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
@@ -304,9 +306,9 @@ INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder) return -1;
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(folder.get(), &info)) return -1;
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+  FILE_BASIC_INFO info{};
+  if (!::GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &info, sizeof info)) return -1;
+  if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     ::SetLastError(ERROR_DIRECTORY);
     return -1;
   }
@@ -396,15 +398,33 @@ INT_PTR Win32FileSystem::CreateFileAt(INT_PTR folder, const CString& name) {
                   FILE_NON_DIRECTORY_FILE, nullptr);
 }
 
+// The handle queries ask for one kind of information each:
+// GetFileInformationByHandle asks for all of them and for the volume's
+// serial number, which Wine gets from its mount manager, another process.
 DWORD Win32FileSystem::GetHandleAttributes(INT_PTR entry) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  return HandleInfo(entry, info) ? info.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+  FILE_BASIC_INFO info{};
+  return HandleInfo(entry, FileBasicInfo, &info, sizeof info) ? info.FileAttributes : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL Win32FileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!HandleInfo(entry, info)) return FALSE;
-  fileId = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  const HANDLE handle = Entry(entry);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  // The file number a folder listing gives (FILE_INTERNAL_INFORMATION),
+  // which no class of GetFileInformationByHandleEx returns as such.
+  static const auto ntQueryInformationFile = NativeCall<NtQueryInformationFileFn>("NtQueryInformationFile");
+  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  if (ntQueryInformationFile == nullptr || toDosError == nullptr) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+  }
+  IO_STATUS_BLOCK io{};
+  LARGE_INTEGER number{};
+  const NTSTATUS status = ntQueryInformationFile(handle, &io, &number, sizeof number, kFileInternalInformation);
+  if (status < 0) {
+    ::SetLastError(toDosError(status));
+    return FALSE;
+  }
+  fileId = static_cast<std::uint64_t>(number.QuadPart);
   return TRUE;
 }
 
@@ -524,9 +544,9 @@ BOOL Win32FileSystem::GetHandleSecurity(INT_PTR entry, EntrySecurity& security) 
 }
 
 BOOL Win32FileSystem::GetHandleLinkCount(INT_PTR entry, DWORD& links) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!HandleInfo(entry, info)) return FALSE;
-  links = info.nNumberOfLinks;
+  FILE_STANDARD_INFO info{};
+  if (!HandleInfo(entry, FileStandardInfo, &info, sizeof info)) return FALSE;
+  links = info.NumberOfLinks;
   return TRUE;
 }
 

@@ -74,7 +74,8 @@ class Win32FileSystem : public IFileSystem {
   // The handle kept under id; INVALID_HANDLE_VALUE and ERROR_INVALID_HANDLE
   // for an id that is not open.
   HANDLE Entry(INT_PTR id) const;
-  bool HandleInfo(INT_PTR id, BY_HANDLE_FILE_INFORMATION& info) const;
+  // One kind of information on an open entry (GetFileInformationByHandleEx).
+  bool HandleInfo(INT_PTR id, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) const;
   // NtCreateFile of name relative to the open folder, a link opened as
   // itself; the handle kept, or -1 with the error set.
   INT_PTR CreateAt(INT_PTR folder, const CString& name, ACCESS_MASK access, ULONG share, ULONG disposition,
