@@ -152,11 +152,13 @@ HeldWrite HeldTree::CopyFile(const CString& source, const CString& path) {
   return WriteFile(path, [&](INT_PTR file) {
     const std::unique_ptr<IFileStream> in = m_files.OpenFile(source, FileOpenMode::Read);
     if (!in) return false;
-    std::vector<char> chunk(kCopyChunk);
+    // One buffer for every copy: a fresh one each time costs the system a
+    // mapping and an unmapping per file.
+    m_chunk.resize(kCopyChunk);
     // A read that fails looks like the end; the error code tells them apart.
     m_files.SetLastError(0);
-    while (const std::size_t n = in->Read(chunk.data(), chunk.size())) {
-      if (!m_files.WriteByHandle(file, chunk.data(), n)) return false;
+    while (const std::size_t n = in->Read(m_chunk.data(), m_chunk.size())) {
+      if (!m_files.WriteByHandle(file, m_chunk.data(), n)) return false;
     }
     return m_files.GetLastError() == 0;
   });

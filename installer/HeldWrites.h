@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/CString.h"
 #include "platform/Platform.h"
@@ -61,4 +62,5 @@ class HeldTree {
   IFileSystem& m_files;
   std::string m_top;                    // the top's full path, as spelled
   std::map<std::string, Level> m_held;  // by full path as spelled; nodes never move
+  std::vector<char> m_chunk;            // the copies' buffer
 };
