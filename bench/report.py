@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Prints Google Benchmark JSON results as one table, with the goals the
-benchmarks are held to. usage: report.py RESULT.json..."""
+benchmarks are held to; exits with 1 when one is missed.
+usage: report.py RESULT.json..."""
 import json
 import sys
 
@@ -20,6 +21,7 @@ def rate(value, unit):
 
 def main():
     rows = []
+    missed = 0
     context = None
     for path in sys.argv[1:]:
         with open(path, encoding="utf-8") as f:
@@ -40,7 +42,9 @@ def main():
             shown = rate(value, unit) if unit != "ns/op" else f"{b['real_time']:,.1f} {b['time_unit']}/op"
             verdict = ""
             if goal is not None:
-                verdict = ("met" if value >= goal[1] else "NOT met") + f" (goal {rate(goal[1], goal[2])})"
+                met = value >= goal[1]
+                missed += not met
+                verdict = ("met" if met else "MISSED") + f" (goal {rate(goal[1], goal[2])})"
             rows.append((name, shown, verdict))
     if context:
         print(f"machine: {context.get('host_name', '?')}, {context.get('num_cpus', '?')} CPUs "
@@ -50,7 +54,8 @@ def main():
     print(f"{'benchmark':{width}}  {'rate':>18}  goal")
     for name, shown, verdict in rows:
         print(f"{name:{width}}  {shown:>18}  {verdict}")
+    return 1 if missed else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
