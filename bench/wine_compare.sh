@@ -159,12 +159,10 @@ measured() {
   fi
 }
 
-# round SCALE I: one round of every tool on the CD now in Q:.
-round() {
-  local scale=$1 i=$2 tag="$1-$2" ms dest xcopy_dir n_inst n_xcopy from
-  dest=$(inst_unix_path "$INST_DEFAULT_DEST")
-  xcopy_dir=$WINEPREFIX/drive_c/bench-xcopy
-
+# The four steps of a round, each on the CD now in Q:, with the round's
+# scale, tag, dest and xcopy_dir (see round).
+step_installer() {
+  local ms from
   from=$(trace_size)
   WINEDEBUG=$trace e2e_start 'Q:\installer.exe' 'Q:\' 2>/dev/null
   INST_TIME_COPY=copy INST_FINISH_TIMEOUT=$step_ms inst_script_default_install | e2e_script "install-$tag"
@@ -173,14 +171,19 @@ round() {
   [ "$E2E_EXIT" -eq 0 ] || e2e_fail "installer.exe ended with exit code $E2E_EXIT"
   measured "$scale" installer "$ms"
   n_inst=$(count_files "$dest")
+}
 
+step_xcopy() {
   if [ "$count" = 1 ]; then
     traced "$scale" xcopy xcopy /E /I /Y 'Q:\' 'C:\bench-xcopy'
   else
     record "$scale" xcopy "$(timed_run "xcopy-$tag" 'xcopy /E /I /Y Q:\ C:\bench-xcopy')"
   fi
   n_xcopy=$(count_files "$xcopy_dir")
+}
 
+step_uninst() {
+  local ms from
   from=$(trace_size)
   WINEDEBUG=$trace e2e_start "$INST_DEFAULT_DEST\\uninst.exe" "$INST_DEFAULT_DEST" 2>/dev/null
   uninst_confirm_script "uninst-$tag" "$INST_DEFAULT_DEST" "mark removal" \
@@ -193,13 +196,30 @@ round() {
   # must find no folder, as the first did.
   [ "$(count_files "$dest")" -eq 1 ] || e2e_fail "the uninstaller left $(count_files "$dest") files, wanted uninst.exe alone"
   rm -rf "$dest"
+}
 
+step_rmdir() {
   if [ "$count" = 1 ]; then
     traced "$scale" rmdir cmd /c rmdir /s /q 'C:\bench-xcopy'
   else
     record "$scale" rmdir "$(timed_run "rmdir-$tag" 'cmd /c rmdir /s /q C:\bench-xcopy')"
   fi
   [ ! -e "$xcopy_dir" ] || e2e_fail "rmdir /s /q left $xcopy_dir"
+}
+
+# round SCALE I: one round of every tool on the CD now in Q:. The copies
+# take turns at going first, and so do the removals: right after many
+# deletions, creating files costs more for a while (a profile showed the
+# Wine server's creations in ext4's inode allocation, passing over recently
+# freed inodes), so the tool that always came first after the previous
+# round's removals always paid for them.
+round() {
+  local scale=$1 i=$2 tag="$1-$2" ms dest xcopy_dir n_inst n_xcopy steps step
+  dest=$(inst_unix_path "$INST_DEFAULT_DEST")
+  xcopy_dir=$WINEPREFIX/drive_c/bench-xcopy
+  steps="installer xcopy uninst rmdir"
+  if ((i % 2 == 0)); then steps="xcopy installer rmdir uninst"; fi
+  for step in $steps; do "step_$step"; done
   if [ "$count" = 1 ]; then
     progress "$scale x $files files: requests counted (installed $n_inst files, xcopy $n_xcopy)"
     return

@@ -57,7 +57,11 @@ def requests_table(path, files):
     extra = files * 9  # the files the 10x CD has beyond the 1x CD
     print(f"server requests per entry: (requests at {files * 10} files - at {files}) / {extra}")
     print(f"{'tool':<24}{f'{files} files':>12}{f'{files * 10} files':>12}{'per entry':>11}  largest kinds per entry")
+    # What is traced is the whole program, dialogs and registration
+    # included: only the difference between the two CDs is per entry.
+    labels = {"installer": "installer.exe", "uninst": "uninst.exe"}
     for tool, label in TOOLS:
+        label = labels.get(tool, label)
         kinds = counts.get(tool)
         if not kinds:
             continue
