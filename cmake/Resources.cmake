@@ -15,7 +15,7 @@ add_custom_target(drama_icons DEPENDS ${DRAMA_ICONS})
 # On the host, compiles a resource script with windres into a .res file and
 # links its bytes into TARGET, so the in-memory user interface reads the same
 # dialog templates the Windows programs carry. The bytes are reachable
-# through the function named by SYMBOL (see platform/memory/Resources.h).
+# through the function named by SYMBOL (see tests/memory/Resources.h).
 function(drama_embed_resources target rc_file symbol)
   get_filename_component(rc_abs ${rc_file} ABSOLUTE)
   get_filename_component(rc_dir ${rc_abs} DIRECTORY)

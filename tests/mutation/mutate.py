@@ -42,8 +42,8 @@ DEFAULT_FILES = [
     "platform/TextFile.cpp",
     "installer/InstallList.cpp",
     "platform/framework/Afx.cpp",
-    "platform/memory/MemoryTree.cpp",
-    "platform/memory/MemoryPath.cpp",
+    "tests/memory/MemoryTree.cpp",
+    "tests/memory/MemoryPath.cpp",
 ]
 # Logic files of the two programs' flows, mutated when they exist.
 FLOW_FILES = [

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 
 class RecordingPlatform : public PlatformServices {
  public:

@@ -7,8 +7,8 @@
 
 #include "installer/resource.h"
 #include "installer/tool/Encoding.h"
-#include "platform/memory/MemoryFaults.h"
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryFaults.h"
+#include "tests/memory/MemoryPath.h"
 #include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 

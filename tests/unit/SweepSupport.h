@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 
 namespace sweep {
 

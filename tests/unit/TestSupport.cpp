@@ -2,7 +2,7 @@
 // a test set up and never used fails that test, at the line that set it up.
 #include <gtest/gtest.h>
 
-#include "platform/memory/ExpectationReport.h"
+#include "tests/memory/ExpectationReport.h"
 
 namespace mem {
 

@@ -20,8 +20,8 @@
 
 #include "installer/HeldFolders.h"
 #include "installer/InstallerApp.h"
-#include "platform/memory/MemoryFaults.h"
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryFaults.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/SweepSupport.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/behaviour/BehaviourCases.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "installer/CopyDlg.h"
 #include "installer/PageLinks.h"
 #include "installer/resource.h"
-#include "platform/memory/MemoryPlatform.h"
-#include "platform/memory/Resources.h"
+#include "tests/memory/MemoryPlatform.h"
+#include "tests/memory/Resources.h"
 #include "shell/Names.h"
 #include "tests/unit/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 #include "uninst/DeleteTree.h"

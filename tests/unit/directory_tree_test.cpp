@@ -8,7 +8,7 @@
 
 #include "installer/DirectoryTree.h"
 #include "shell/FolderTrust.h"
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 

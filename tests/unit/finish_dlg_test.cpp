@@ -5,9 +5,9 @@
 
 #include "installer/FinishDlg.h"
 #include "installer/resource.h"
-#include "platform/memory/MemoryCodePage.h"
-#include "platform/memory/MemoryPlatform.h"
-#include "platform/memory/Resources.h"
+#include "tests/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryPlatform.h"
+#include "tests/memory/Resources.h"
 #include "tests/unit/TestSupport.h"
 
 std::string_view InstallerResources();

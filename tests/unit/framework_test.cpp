@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/framework/Afx.h"
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/TestSupport.h"
 
 std::string_view FrameworkTestResources();

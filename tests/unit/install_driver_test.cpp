@@ -9,7 +9,7 @@
 
 #include "installer/InstallerApp.h"
 #include "installer/resource.h"
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/TestSupport.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

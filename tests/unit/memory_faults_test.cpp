@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 
 namespace {
 

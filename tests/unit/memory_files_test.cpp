@@ -1,7 +1,7 @@
 // Files, folders, attributes, drives and streams of the in-memory system.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Path resolution and wildcard matching of the in-memory file system.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryPath.h"
 
 using mem::FullPath;
 using mem::ResolvePath;

@@ -1,7 +1,7 @@
 // Keys, values, volatile keys, handles and access of the in-memory registry.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

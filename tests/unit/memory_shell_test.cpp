@@ -2,7 +2,7 @@
 // shortcut files, and code page conversion of the in-memory shell.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // last error, renames, and the dump for failing tests.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

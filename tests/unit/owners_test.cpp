@@ -2,7 +2,7 @@
 // registry key are released on every path, and only what was acquired.
 #include <gtest/gtest.h>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

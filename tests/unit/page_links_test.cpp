@@ -9,7 +9,7 @@
 
 #include "installer/HeldWrites.h"
 #include "installer/PageLinks.h"
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "installer/Registration.h"
 #include "platform/framework/Afx.h"
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "shell/Names.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"

@@ -9,8 +9,8 @@
 
 #include "installer/SetupDlg.h"
 #include "installer/resource.h"
-#include "platform/memory/MemoryPlatform.h"
-#include "platform/memory/Resources.h"
+#include "tests/memory/MemoryPlatform.h"
+#include "tests/memory/Resources.h"
 #include "tests/unit/TestSupport.h"
 
 std::string_view InstallerResources();

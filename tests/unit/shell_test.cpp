@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/InstallerApp.h"
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/TestSupport.h"
 #include "shell/BackdropWnd.h"
 #include "shell/Names.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 #include "tests/unit/FailingFileSystem.h"
 #include "tests/unit/TestSupport.h"
 

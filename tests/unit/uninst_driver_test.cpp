@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/MemoryPlatform.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "installer/Registration.h"
 #include "shell/ModuleFolder.h"
 #include "shell/Names.h"

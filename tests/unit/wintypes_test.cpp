@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/WinTypes.h"
-#include "platform/memory/MemoryShell.h"
+#include "tests/memory/MemoryShell.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/MemoryDrives.h"
+#include "tests/memory/MemoryDrives.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "platform/memory/MemoryFaults.h"
+#include "tests/memory/MemoryFaults.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
-#include "platform/memory/ExpectationReport.h"
-#include "platform/memory/MemoryCodePage.h"
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/ExpectationReport.h"
+#include "tests/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryPath.h"
 
 namespace mem {
 

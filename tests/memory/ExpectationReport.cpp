@@ -1,4 +1,4 @@
-#include "platform/memory/ExpectationReport.h"
+#include "tests/memory/ExpectationReport.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryPath.h"
 
 #include "platform/CString.h"
 

@@ -1,8 +1,8 @@
-#include "platform/memory/MemorySystem.h"
+#include "tests/memory/MemorySystem.h"
 
 #include <cstdio>
 
-#include "platform/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryCodePage.h"
 
 MemorySystem::MemorySystem()
     : m_core(std::make_shared<mem::MemoryCore>()),

@@ -1,6 +1,6 @@
-#include "platform/memory/MemoryFileSystem.h"
+#include "tests/memory/MemoryFileSystem.h"
 
-#include "platform/memory/MemorySddl.h"
+#include "tests/memory/MemorySddl.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "platform/memory/MemoryTree.h"
+#include "tests/memory/MemoryTree.h"
 
 #include <cstdio>
 
-#include "platform/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryCodePage.h"
 
 namespace mem {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryCore.h"
+#include "tests/memory/MemoryCore.h"
 
 class MemoryRegistry final : public IRegistry {
  public:

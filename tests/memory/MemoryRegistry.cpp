@@ -1,6 +1,6 @@
-#include "platform/memory/MemoryRegistry.h"
+#include "tests/memory/MemoryRegistry.h"
 
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryPath.h"
 
 MemoryRegistry::MemoryRegistry(std::shared_ptr<mem::MemoryCore> core) : m_core(std::move(core)) {}
 

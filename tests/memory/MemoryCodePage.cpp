@@ -1,9 +1,9 @@
-#include "platform/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryCodePage.h"
 
 #include <cstdio>
 
 #include "platform/host/Iconv.h"
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryPath.h"
 
 namespace mem {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryCore.h"
+#include "tests/memory/MemoryCore.h"
 
 class MemoryFileSystem final : public IFileSystem {
  public:

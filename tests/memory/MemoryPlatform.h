@@ -11,8 +11,8 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "platform/memory/MemorySystem.h"
-#include "platform/memory/MemoryUi.h"
+#include "tests/memory/MemorySystem.h"
+#include "tests/memory/MemoryUi.h"
 
 class MemoryPlatform : public PlatformServices, public MemorySystem {
  public:

@@ -1,8 +1,8 @@
-#include "platform/memory/MemoryShell.h"
+#include "tests/memory/MemoryShell.h"
 
 #include <charconv>
 
-#include "platform/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryCodePage.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "platform/memory/Resources.h"
+#include "tests/memory/Resources.h"
 
 #include <optional>
 
-#include "platform/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryCodePage.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "platform/framework/Afx.h"
-#include "platform/memory/ExpectationReport.h"
-#include "platform/memory/MemoryUi.h"
-#include "platform/memory/MemoryUiInternal.h"
+#include "tests/memory/ExpectationReport.h"
+#include "tests/memory/MemoryUi.h"
+#include "tests/memory/MemoryUiInternal.h"
 
 using namespace mem::ui;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryCore.h"
+#include "tests/memory/MemoryCore.h"
 
 // The fields of a shortcut file written by the in-memory shell.
 struct ShortcutFile {

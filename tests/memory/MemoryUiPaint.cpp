@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "platform/framework/Afx.h"
-#include "platform/memory/MemoryUi.h"
-#include "platform/memory/MemoryUiInternal.h"
+#include "tests/memory/MemoryUi.h"
+#include "tests/memory/MemoryUiInternal.h"
 
 using namespace mem::ui;
 

@@ -19,10 +19,10 @@
 #include <string>
 #include <string_view>
 
-#include "platform/memory/MemoryDrives.h"
-#include "platform/memory/MemoryFileSystem.h"
-#include "platform/memory/MemoryRegistry.h"
-#include "platform/memory/MemoryShell.h"
+#include "tests/memory/MemoryDrives.h"
+#include "tests/memory/MemoryFileSystem.h"
+#include "tests/memory/MemoryRegistry.h"
+#include "tests/memory/MemoryShell.h"
 
 using FaultRule = mem::FaultRule;
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryFaults.h"
-#include "platform/memory/MemoryRegistryTree.h"
-#include "platform/memory/MemoryTree.h"
+#include "tests/memory/MemoryFaults.h"
+#include "tests/memory/MemoryRegistryTree.h"
+#include "tests/memory/MemoryTree.h"
 
 namespace mem {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/MemorySddl.h"
+#include "tests/memory/MemorySddl.h"
 
 #include <algorithm>
 #include <charconv>

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryPath.h"
 
 namespace mem {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/Platform.h"
-#include "platform/memory/MemoryCore.h"
+#include "tests/memory/MemoryCore.h"
 
 class MemoryDrives final : public IDrives {
  public:

@@ -1,9 +1,9 @@
-#include "platform/memory/MemoryRegistryTree.h"
+#include "tests/memory/MemoryRegistryTree.h"
 
 #include <cstdio>
 
-#include "platform/memory/MemoryCodePage.h"
-#include "platform/memory/MemoryPath.h"
+#include "tests/memory/MemoryCodePage.h"
+#include "tests/memory/MemoryPath.h"
 
 namespace mem {
 

@@ -33,7 +33,7 @@
 
 #include "platform/Platform.h"
 #include "platform/framework/UserInterface.h"
-#include "platform/memory/Resources.h"
+#include "tests/memory/Resources.h"
 
 class MemoryUi;
 
