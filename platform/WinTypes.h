@@ -212,7 +212,53 @@ constexpr UINT DRIVE_RAMDISK = 6;
 // Shell folders and the folder picker.
 #ifndef CSIDL_PROGRAMS
 constexpr int CSIDL_PROGRAMS = 0x0002;
+constexpr int CSIDL_PERSONAL = 0x0005;
+constexpr int CSIDL_STARTMENU = 0x000B;
+constexpr int CSIDL_DESKTOPDIRECTORY = 0x0010;
+constexpr int CSIDL_COMMON_STARTMENU = 0x0016;
+constexpr int CSIDL_COMMON_PROGRAMS = 0x0017;
+constexpr int CSIDL_COMMON_DESKTOPDIRECTORY = 0x0019;
 constexpr int CSIDL_APPDATA = 0x001A;
+constexpr int CSIDL_LOCAL_APPDATA = 0x001C;
+constexpr int CSIDL_COMMON_APPDATA = 0x0023;
+constexpr int CSIDL_PROGRAM_FILES = 0x0026;
+constexpr int CSIDL_PROFILE = 0x0028;
+constexpr int CSIDL_PROGRAM_FILESX86 = 0x002A;
+constexpr int CSIDL_PROGRAM_FILES_COMMON = 0x002B;
+constexpr int CSIDL_PROGRAM_FILES_COMMONX86 = 0x002C;
+constexpr int CSIDL_COMMON_DOCUMENTS = 0x002E;
+#endif
+
+// Access rights and the inheritance flags of an access list's entries.
+#ifndef GENERIC_READ
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD GENERIC_EXECUTE = 0x20000000;
+constexpr DWORD GENERIC_ALL = 0x10000000;
+#endif
+#ifndef WRITE_DAC
+constexpr DWORD DELETE = 0x00010000;
+constexpr DWORD READ_CONTROL = 0x00020000;
+constexpr DWORD WRITE_DAC = 0x00040000;
+constexpr DWORD WRITE_OWNER = 0x00080000;
+#endif
+#ifndef FILE_ALL_ACCESS
+constexpr DWORD FILE_DELETE_CHILD = 0x0040;
+constexpr DWORD FILE_GENERIC_READ = 0x120089;
+constexpr DWORD FILE_GENERIC_WRITE = 0x120116;
+constexpr DWORD FILE_GENERIC_EXECUTE = 0x1200A0;
+constexpr DWORD FILE_ALL_ACCESS = 0x1F01FF;
+#endif
+#ifndef FILE_PERSISTENT_ACLS
+constexpr DWORD FILE_CASE_PRESERVED_NAMES = 0x0002;
+constexpr DWORD FILE_PERSISTENT_ACLS = 0x0008;
+#endif
+#ifndef OBJECT_INHERIT_ACE
+constexpr BYTE OBJECT_INHERIT_ACE = 0x01;
+constexpr BYTE CONTAINER_INHERIT_ACE = 0x02;
+constexpr BYTE NO_PROPAGATE_INHERIT_ACE = 0x04;
+constexpr BYTE INHERIT_ONLY_ACE = 0x08;
+constexpr BYTE INHERITED_ACE = 0x10;
 #endif
 #ifndef BIF_RETURNONLYFSDIRS
 constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;

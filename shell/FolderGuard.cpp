@@ -7,33 +7,16 @@
 
 namespace {
 
-// The shell's Program Files folders (the native one and, on a 64-bit
-// system, the one for 32-bit programs).
-constexpr int kCsidlProgramFiles = 0x0026;
-constexpr int kCsidlProgramFilesX86 = 0x002A;
-constexpr int kCsidlProfile = 0x0028;
-
 // The system's and the user's own folders, asked of the shell: a folder
 // that is one of them, or holds one, is never emptied. Program Files and
 // Common Files (both kinds), ProgramData, the user's profile, Public's
 // documents, the user's Desktop, Documents, AppData (roaming and local),
 // Start menu and Programs, and the same for all users.
 constexpr int kGuardedFolders[] = {
-    kCsidlProgramFiles, kCsidlProgramFilesX86,
-    0x002B,  // CSIDL_PROGRAM_FILES_COMMON
-    0x002C,  // CSIDL_PROGRAM_FILES_COMMONX86
-    0x0023,  // CSIDL_COMMON_APPDATA (ProgramData)
-    kCsidlProfile,
-    0x002E,  // CSIDL_COMMON_DOCUMENTS (Public's Documents)
-    0x0010,  // CSIDL_DESKTOPDIRECTORY
-    0x0005,  // CSIDL_PERSONAL (Documents)
-    0x001A,  // CSIDL_APPDATA
-    0x001C,  // CSIDL_LOCAL_APPDATA
-    0x000B,  // CSIDL_STARTMENU
-    0x0002,  // CSIDL_PROGRAMS
-    0x0019,  // CSIDL_COMMON_DESKTOPDIRECTORY
-    0x0016,  // CSIDL_COMMON_STARTMENU
-    0x0017,  // CSIDL_COMMON_PROGRAMS
+    CSIDL_PROGRAM_FILES,   CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,    CSIDL_PROGRAM_FILES_COMMONX86,
+    CSIDL_COMMON_APPDATA,  CSIDL_PROFILE,          CSIDL_COMMON_DOCUMENTS,        CSIDL_DESKTOPDIRECTORY,
+    CSIDL_PERSONAL,        CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,           CSIDL_STARTMENU,
+    CSIDL_PROGRAMS,        CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
 };
 
 // A path taken apart for comparison: the "\\?\" and "\\.\" prefixes are
@@ -172,7 +155,7 @@ FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath) 
   }
   // Every profile: the folders beside the user's own in the Users folder.
   CString profile;
-  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, kCsidlProfile, FALSE) && !profile.IsEmpty()) {
+  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, CSIDL_PROFILE, FALSE) && !profile.IsEmpty()) {
     PathParts users = Resolved(files, profile);
     if (IsPlainFullPath(users) && users.parts.size() > VolumeParts(users) + 1) {
       users.parts.pop_back();

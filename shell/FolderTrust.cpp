@@ -14,22 +14,6 @@ constexpr char kCreatorOwner[] = "S-1-3-0";
 constexpr char kCreatorGroup[] = "S-1-3-1";
 constexpr char kOwnerRights[] = "S-1-3-4";
 
-constexpr BYTE kObjectInherit = 0x01;
-constexpr BYTE kContainerInherit = 0x02;
-constexpr BYTE kInheritOnly = 0x08;
-
-constexpr DWORD kGenericRead = 0x80000000;
-constexpr DWORD kGenericWrite = 0x40000000;
-constexpr DWORD kGenericExecute = 0x20000000;
-constexpr DWORD kGenericAll = 0x10000000;
-constexpr DWORD kFileGenericRead = 0x120089;
-constexpr DWORD kFileGenericWrite = 0x120116;
-constexpr DWORD kFileGenericExecute = 0x1200A0;
-constexpr DWORD kFileAllAccess = 0x1F01FF;
-constexpr DWORD kWriteDac = 0x40000;
-constexpr DWORD kWriteOwner = 0x80000;
-constexpr DWORD kFileDeleteChild = 0x40;
-
 bool ExactlyOutsideRead(DWORD grants) { return (grants & ~kReadAndRun) != 0; }
 
 }  // namespace
@@ -39,19 +23,19 @@ bool IsTrustedAccount(std::string_view sid, bool underWine) {
 }
 
 DWORD MapFileRights(DWORD mask) {
-  DWORD mapped = mask & ~(kGenericRead | kGenericWrite | kGenericExecute | kGenericAll);
-  if (mask & kGenericRead) mapped |= kFileGenericRead;
-  if (mask & kGenericWrite) mapped |= kFileGenericWrite;
-  if (mask & kGenericExecute) mapped |= kFileGenericExecute;
-  if (mask & kGenericAll) mapped |= kFileAllAccess;
+  DWORD mapped = mask & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
+  if (mask & GENERIC_READ) mapped |= FILE_GENERIC_READ;
+  if (mask & GENERIC_WRITE) mapped |= FILE_GENERIC_WRITE;
+  if (mask & GENERIC_EXECUTE) mapped |= FILE_GENERIC_EXECUTE;
+  if (mask & GENERIC_ALL) mapped |= FILE_ALL_ACCESS;
   return mapped;
 }
 
 DWORD Grants(const EntrySecurity& security, bool underWine) {
-  if (security.nullDacl) return kFileAllAccess;
+  if (security.nullDacl) return FILE_ALL_ACCESS;
   DWORD grants = 0;
   for (const AccessEntry& entry : security.dacl) {
-    if (!entry.allow || (entry.flags & kInheritOnly) != 0) continue;
+    if (!entry.allow || (entry.flags & INHERIT_ONLY_ACE) != 0) continue;
     if (entry.sid == kCreatorOwner || entry.sid == kCreatorGroup) continue;
     const std::string_view who = entry.sid == kOwnerRights ? std::string_view(security.owner) : entry.sid;
     if (!IsTrustedAccount(who, underWine)) grants |= MapFileRights(entry.mask);
@@ -60,7 +44,7 @@ DWORD Grants(const EntrySecurity& security, bool underWine) {
 }
 
 DWORD InheritedGrants(const EntrySecurity& security, BYTE inheritFlag, bool underWine) {
-  if (security.nullDacl) return kFileAllAccess;
+  if (security.nullDacl) return FILE_ALL_ACCESS;
   DWORD grants = 0;
   for (const AccessEntry& entry : security.dacl) {
     if (!entry.allow || (entry.flags & inheritFlag) == 0) continue;
@@ -74,7 +58,7 @@ DWORD InheritedGrants(const EntrySecurity& security, BYTE inheritFlag, bool unde
 
 bool RootIsTrusted(const EntrySecurity& security, bool underWine) {
   return IsTrustedAccount(security.owner, underWine) &&
-         (Grants(security, underWine) & (kWriteDac | kWriteOwner | kFileDeleteChild)) == 0;
+         (Grants(security, underWine) & (WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD)) == 0;
 }
 
 bool LevelIsTrusted(const EntrySecurity& security, bool underWine) {
@@ -82,8 +66,8 @@ bool LevelIsTrusted(const EntrySecurity& security, bool underWine) {
 }
 
 bool InheritanceIsTrusted(const EntrySecurity& security, bool underWine) {
-  return !ExactlyOutsideRead(InheritedGrants(security, kObjectInherit, underWine)) &&
-         !ExactlyOutsideRead(InheritedGrants(security, kContainerInherit, underWine));
+  return !ExactlyOutsideRead(InheritedGrants(security, OBJECT_INHERIT_ACE, underWine)) &&
+         !ExactlyOutsideRead(InheritedGrants(security, CONTAINER_INHERIT_ACE, underWine));
 }
 
 bool FileIsTrusted(IFileSystem& files, INT_PTR file) {
@@ -100,7 +84,6 @@ bool FileIsTrusted(IFileSystem& files, INT_PTR file) {
 
 namespace {
 
-constexpr DWORD kPersistentAcls = 0x8;  // FILE_PERSISTENT_ACLS
 // Deeper than any path the installer could make; a tree deeper still is
 // someone's doing and is not judged to the end, so it is not trusted.
 constexpr int kMaxDepth = 200;
@@ -182,7 +165,7 @@ bool CTrustedLevels::OpenLevels(const CString& path) {
   // stands for.
   if (m_drives.GetDriveTypeA(root) != DRIVE_FIXED) return false;
   CEntryHandle& top = m_held.emplace_back(m_files, m_files.OpenFolderHandle(root));
-  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) || (flags & kPersistentAcls) == 0 ||
+  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) || (flags & FILE_PERSISTENT_ACLS) == 0 ||
       !Judge(top.get(), levels.front(), true)) {
     Release();
     return false;

@@ -23,7 +23,7 @@ namespace trust {
 // All that an account outside the trusted ones may be granted on a folder
 // the programs rely on: reading and running (FILE_GENERIC_READ |
 // FILE_GENERIC_EXECUTE).
-inline constexpr DWORD kReadAndRun = 0x1200A9;
+inline constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
 
 // The descriptor of every folder level the installer makes, given in the
 // call that makes it: owned by Administrators (an administrator's new

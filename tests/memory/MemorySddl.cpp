@@ -16,13 +16,14 @@ constexpr std::pair<std::string_view, std::string_view> kAccounts[] = {
 };
 
 constexpr std::pair<std::string_view, DWORD> kRights[] = {
-    {"FA", 0x1F01FF},   {"FR", 0x120089},   {"FW", 0x120116},   {"FX", 0x1200A0},
-    {"GA", 0x10000000}, {"GR", 0x80000000}, {"GW", 0x40000000}, {"GX", 0x20000000},
-    {"SD", 0x10000},    {"RC", 0x20000},    {"WD", 0x40000},    {"WO", 0x80000},
+    {"FA", FILE_ALL_ACCESS}, {"FR", FILE_GENERIC_READ}, {"FW", FILE_GENERIC_WRITE}, {"FX", FILE_GENERIC_EXECUTE},
+    {"GA", GENERIC_ALL},     {"GR", GENERIC_READ},      {"GW", GENERIC_WRITE},      {"GX", GENERIC_EXECUTE},
+    {"SD", DELETE},          {"RC", READ_CONTROL},      {"WD", WRITE_DAC},          {"WO", WRITE_OWNER},
 };
 
 constexpr std::pair<std::string_view, BYTE> kFlags[] = {
-    {"OI", 0x01}, {"CI", 0x02}, {"NP", 0x04}, {"IO", 0x08}, {"ID", 0x10},
+    {"OI", OBJECT_INHERIT_ACE}, {"CI", CONTAINER_INHERIT_ACE}, {"NP", NO_PROPAGATE_INHERIT_ACE},
+    {"IO", INHERIT_ONLY_ACE},   {"ID", INHERITED_ACE},
 };
 
 std::optional<std::string> Account(std::string_view text) {

@@ -697,14 +697,13 @@ EntrySecurity FileTree::SecurityOf(const FsNode& node) {
   // SYSTEM and Administrators may do everything, Users read and run, here
   // and in everything made below, whose owner may do everything to it:
   // Program Files' own rules.
-  constexpr BYTE kInherit = 0x01 | 0x02;  // OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE
-  constexpr BYTE kInheritOnly = 0x08;
+  constexpr BYTE kInherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
   return EntrySecurity{"S-1-5-32-544",
                        false,
-                       {{true, kInherit, 0x1F01FF, "S-1-5-18"},
-                        {true, kInherit, 0x1F01FF, "S-1-5-32-544"},
-                        {true, kInherit, 0x1200A9, "S-1-5-32-545"},
-                        {true, kInherit | kInheritOnly, 0x10000000, "S-1-3-0"}}};
+                       {{true, kInherit, FILE_ALL_ACCESS, "S-1-5-18"},
+                        {true, kInherit, FILE_ALL_ACCESS, "S-1-5-32-544"},
+                        {true, kInherit, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, "S-1-5-32-545"},
+                        {true, kInherit | INHERIT_ONLY_ACE, GENERIC_ALL, "S-1-3-0"}}};
 }
 
 DWORD FileTree::HandleSecurity(INT_PTR handle, EntrySecurity& security) const {
@@ -726,9 +725,7 @@ DWORD FileTree::HandleVolumeFlags(INT_PTR handle, DWORD& flags) const {
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const DriveInfo* drive = FindDrive(it->second.node->drive);
   if (drive == nullptr) return ERROR_PATH_NOT_FOUND;
-  constexpr DWORD kPersistentAcls = 0x8;  // FILE_PERSISTENT_ACLS
-  constexpr DWORD kCasePreserved = 0x2;   // FILE_CASE_PRESERVED_NAMES
-  flags = drive->fileSystemFlags.value_or(IsReadOnlyMedia(*drive) ? 0 : kPersistentAcls | kCasePreserved);
+  flags = drive->fileSystemFlags.value_or(IsReadOnlyMedia(*drive) ? 0 : FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES);
   return 0;
 }
 
