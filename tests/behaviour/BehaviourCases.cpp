@@ -589,6 +589,20 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
           "error " + std::to_string(files.GetLastError()));
   }
   {
+    // The walk tells an entry replaced since its listing by the number its
+    // handle gives, which must be the one the listing gave.
+    std::vector<FolderEntry> entries;
+    files.ListFolderHandle(top.get(), entries);
+    for (const char* name : {"f.txt", "sub"}) {
+      const auto listed = std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
+      CEntryHandle entry(files, files.OpenEntryAt(top.get(), name));
+      std::uint64_t id = 0;
+      check(listed != entries.end() && listed->fileId != 0 && files.GetHandleFileId(entry.get(), id) != 0 &&
+                id == listed->fileId,
+            std::string("the handle of ") + name + " gives the number its listing gave");
+    }
+  }
+  {
     CEntryHandle ro(files, files.OpenEntryAt(top.get(), "ro.txt"));
     files.SetLastError(0);
     check(files.DeleteByHandle(ro.get()) == 0 && files.GetLastError() == ERROR_ACCESS_DENIED,
