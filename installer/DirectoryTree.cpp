@@ -4,16 +4,7 @@
 
 #include "installer/HeldFolders.h"
 #include "shell/FolderGuard.h"
-
-namespace {
-
-// A drive: a letter and a colon.
-bool IsDrive(std::string_view part) {
-  return part.size() == 2 && part[1] == ':' &&
-         ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z'));
-}
-
-}  // namespace
+#include "shell/PathNames.h"
 
 PathKind LookUpPath(IFileSystem& files, const CString& path) {
   // The search takes * and ? as wildcards and would report whatever other
@@ -29,7 +20,7 @@ bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resol
   CString full;
   if (files.GetFullPathNameA(typed, full) == 0) return false;
   const std::string_view f = full.view();
-  if (f.size() < 3 || !IsDrive(f.substr(0, 2)) || (f[2] != '\\' && f[2] != '/')) return false;
+  if (f.size() < 3 || !IsDriveSpec(f.substr(0, 2)) || !IsSeparator(f[2])) return false;
   // From the whole path upwards, the first folder that opens is the part
   // that exists.
   CString candidate = full;
@@ -44,7 +35,7 @@ bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resol
       return true;
     }
     const CString leaf = candidate.Mid(parent.GetLength() + 1);
-    rest = rest.IsEmpty() ? leaf : leaf + "\\" + rest;
+    rest = JoinPath(leaf, rest);
     candidate = parent;
   }
   // Reached through a link, a junction or a mapped drive (its long path
@@ -59,6 +50,6 @@ bool ResolveDestination(IFileSystem& files, const CString& typed, CString& resol
     held.Close();
     return false;
   }
-  resolved = rest.IsEmpty() ? final : final + "\\" + rest;
+  resolved = JoinPath(final, rest);
   return true;
 }

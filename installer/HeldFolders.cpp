@@ -3,12 +3,7 @@
 #include <string_view>
 
 #include "shell/FolderGuard.h"
-
-namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-}  // namespace
+#include "shell/PathNames.h"
 
 bool HeldFolders::Hold(const CString& path) {
   CString full;
@@ -32,8 +27,8 @@ bool HeldFolders::Hold(const CString& path) {
 CString FolderOf(const CString& path) {
   const std::string_view p = path.view();
   std::size_t last = std::string_view::npos;
-  for (std::size_t i = 0; i < p.size(); i += CharLengthAt(p, i)) {
-    if (IsSeparator(p[i]) && i + 1 < p.size() && !IsSeparator(p[i + 1])) last = i;
+  for (std::size_t i = NextSeparator(p); i != std::string_view::npos; i = NextSeparator(p, i + 1)) {
+    if (i + 1 < p.size() && !IsSeparator(p[i + 1])) last = i;
   }
   return last == std::string_view::npos ? CString() : CString(p.substr(0, last));
 }

@@ -1,10 +1,12 @@
 #include "installer/HeldWrites.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 #include "shell/FolderGuard.h"
+#include "shell/PathNames.h"
 
 namespace {
 
@@ -13,18 +15,6 @@ constexpr int kScratchNames = 10;
 constexpr std::size_t kCopyChunk = 256 * 1024;
 // MAX_PATH: the longest path, with its terminator, the calls by path take.
 constexpr int kMaxPath = 260;
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// The index of the last separator (never the second byte of ソ or 表,
-// which is 0x5C), npos when there is none.
-std::size_t LastSeparator(std::string_view s) {
-  std::size_t last = std::string_view::npos;
-  for (std::size_t i = 0; i < s.size(); i += CharLengthAt(s, i)) {
-    if (IsSeparator(s[i])) last = i;
-  }
-  return last;
-}
 
 }  // namespace
 
@@ -62,7 +52,7 @@ const HeldTree::Level* HeldTree::Open(const CString& path, bool create) {
   while (true) {
     while (i < p.size() && IsSeparator(p[i])) ++i;
     const std::size_t start = i;
-    while (i < p.size() && !IsSeparator(p[i])) i += CharLengthAt(p, i);
+    i = std::min(NextSeparator(p, i), p.size());
     if (start == i) return level;
     const std::string key(p.substr(0, i));
     if (const auto held = m_held.find(key); held != m_held.end()) {
@@ -111,7 +101,7 @@ bool HeldTree::MayReplace(const Level& folder, std::string_view folderPath, cons
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
   const DWORD attributes = m_files.GetHandleAttributes(entry.get());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) == 0 &&
-         ReachedAsNamed(entry.get(), std::string(folderPath) + "\\" + name.str());
+         ReachedAsNamed(entry.get(), JoinPath(CString(folderPath), name).view());
 }
 
 HeldWrite HeldTree::WriteFile(const CString& path, const std::function<bool(INT_PTR)>& fill) {

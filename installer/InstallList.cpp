@@ -1,8 +1,8 @@
 #include "installer/InstallList.h"
 
-namespace {
+#include "shell/PathNames.h"
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+namespace {
 
 // A level that names the parent folder. Windows resolves exactly ".."; a
 // ".." followed only by spaces is taken as one too, since some path
@@ -16,10 +16,8 @@ bool IsParentLevel(std::string_view level) {
 // level is glued to the destination's own name, so only what follows the
 // first separator counts. Empty when R has no separator.
 std::string_view BelowGluedLevel(std::string_view r) {
-  for (std::size_t i = 0; i < r.size(); i += CharLengthAt(r, i)) {
-    if (CharLengthAt(r, i) == 1 && IsSeparator(r[i])) return r.substr(i + 1);
-  }
-  return {};
+  const std::size_t separator = NextSeparator(r);
+  return separator == std::string_view::npos ? std::string_view() : r.substr(separator + 1);
 }
 
 }  // namespace
@@ -56,20 +54,12 @@ std::string_view InstallEntryKindName(InstallEntryKind kind) {
 
 bool ClimbsAboveStart(std::string_view relative) {
   int depth = 0;
-  std::size_t levelStart = 0;
-  for (std::size_t i = 0; i <= relative.size();) {
-    const bool atEnd = i == relative.size();
-    const std::size_t len = atEnd ? 1 : CharLengthAt(relative, i);
-    if (atEnd || (len == 1 && IsSeparator(relative[i]))) {
-      const std::string_view level = relative.substr(levelStart, i - levelStart);
-      if (IsParentLevel(level)) {
-        if (--depth < 0) return true;
-      } else if (!level.empty() && level != ".") {
-        ++depth;
-      }
-      levelStart = i + 1;
+  for (const std::string_view level : SplitPath(relative)) {
+    if (IsParentLevel(level)) {
+      if (--depth < 0) return true;
+    } else if (level != ".") {
+      ++depth;
     }
-    i += len;
   }
   return false;
 }

@@ -4,6 +4,7 @@
 
 #include "installer/resource.h"
 #include "platform/TextFile.h"
+#include "shell/PathNames.h"
 
 namespace {
 
@@ -24,19 +25,14 @@ CString DriveRoot(char letter) { return CString(letter) + ":\\"; }
 // True when the path begins with a drive root: an ASCII letter, a colon and
 // a backslash. A roaming profile on a network share (\\server\...) does not.
 bool StartsWithDriveRoot(const CString& path) {
-  if (path.GetLength() < 3) return false;
-  const char letter = path[0];
-  const bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
-  return isLetter && path[1] == ':' && path[2] == '\\';
+  return path.GetLength() >= 3 && IsDriveSpec(path.view().substr(0, 2)) && path[2] == '\\';
 }
 
 // The upper-case drive letter a path begins with ("q:\\installer.exe" gives
 // 'Q'); 0 when it begins with none (a network path, an empty one).
 char DriveLetterOf(const CString& path) {
-  if (path.GetLength() < 2 || path[1] != ':') return 0;
-  const char letter = path[0];
-  if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
-  return letter >= 'A' && letter <= 'Z' ? letter : 0;
+  if (!IsDriveSpec(path.view().substr(0, 2))) return 0;
+  return path[0] >= 'a' ? static_cast<char>(path[0] - 'a' + 'A') : path[0];
 }
 
 }  // namespace

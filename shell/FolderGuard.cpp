@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/framework/Afx.h"
+#include "shell/PathNames.h"
 
 namespace {
 
@@ -41,27 +42,11 @@ PathParts Split(const CString& path) {
       s.remove_prefix(4);
       result.network = true;
     }
-  } else if (s.size() >= 2 && (s[0] == '\\' || s[0] == '/') && (s[1] == '\\' || s[1] == '/')) {
+  } else if (s.size() >= 2 && IsSeparator(s[0]) && IsSeparator(s[1])) {
     result.network = true;
   }
-  std::string part;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = CharLengthAt(s, i);
-    if (n == 1 && (s[i] == '\\' || s[i] == '/')) {
-      if (!part.empty()) result.parts.emplace_back(part);
-      part.clear();
-    } else {
-      part.append(s.substr(i, n));
-    }
-    i += n;
-  }
-  if (!part.empty()) result.parts.emplace_back(part);
+  for (const std::string_view level : SplitPath(s)) result.parts.emplace_back(level);
   return result;
-}
-
-bool IsDriveSpec(const CString& part) {
-  const std::string_view s = part.view();
-  return s.size() == 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
 }
 
 // How many leading parts name the volume: "X:", or a server and its share.
@@ -71,23 +56,18 @@ std::size_t VolumeParts(const PathParts& p) { return p.network ? 2 : 1; }
 // no "." or ".." parts and no part that Windows would shorten (a trailing dot
 // or space).
 bool IsPlainFullPath(const PathParts& p) {
-  if (!p.network && (p.parts.empty() || !IsDriveSpec(p.parts.front()))) return false;
+  if (!p.network && (p.parts.empty() || !IsDriveSpec(p.parts.front().view()))) return false;
   for (std::size_t i = p.network ? 0 : 1; i < p.parts.size(); ++i) {
     const std::string_view s = p.parts[i].view();
-    if (s == "." || s == ".." || s.back() == '.' || s.back() == ' ') return false;
+    if (s == "." || s == ".." || EndsInDotOrSpace(s)) return false;
   }
   return true;
 }
 
 // True when every part of prefix equals the same part of path, ignoring case.
 bool StartsWithParts(const PathParts& path, const PathParts& prefix) {
-  if (prefix.parts.empty() || path.network != prefix.network || path.parts.size() < prefix.parts.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < prefix.parts.size(); ++i) {
-    if (MbsICmp(path.parts[i].view(), prefix.parts[i].view()) != 0) return false;
-  }
-  return true;
+  return !prefix.parts.empty() && path.network == prefix.network &&
+         StartsWithLevels(path.parts, prefix.parts);
 }
 
 // A folder of the system's as it is finally reached, like the folder it is
@@ -112,7 +92,7 @@ std::vector<PathParts> GuardedFolders(PlatformServices& platform, const PathPart
   }
   CString volume = folder.parts.front();
   for (const char* name : {"Program Files", "Program Files (x86)"}) {
-    found.push_back(Resolved(platform.Files(), volume + "\\" + name));
+    found.push_back(Resolved(platform.Files(), JoinPath(volume, name)));
   }
   return found;
 }

@@ -6,6 +6,7 @@
 #include "platform/framework/Afx.h"
 #include "shell/FolderGuard.h"
 #include "shell/Names.h"
+#include "shell/PathNames.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ int EmptyFolder(PlatformServices& platform, INT_PTR folder, int depth) {
 bool ReachedByItsName(IFileSystem& files, const ListedFolder& folder, const CString& name, INT_PTR entry) {
   CString entryPath;
   return folder.pathRead && FinalFolderPath(files, entry, entryPath) &&
-         SameFolderPath(entryPath, folder.path + "\\" + name);
+         SameFolderPath(entryPath, JoinPath(folder.path, name));
 }
 
 }  // namespace
@@ -153,11 +154,8 @@ bool IsExactEntryName(const CString& name) {
     if (IsLeadByte(c) && i + 1 >= s.size()) return false;
     if (c < 0x20) return false;
   }
-  // Windows drops trailing dots and spaces from a path's last component, so
-  // such a name would address another entry (or the folder itself). Neither
-  // byte can be the second byte of a double-byte character.
-  if (s.back() == '.' || s.back() == ' ') return false;
-  return true;
+  // Windows would drop a trailing dot or space and reach another entry.
+  return !EndsInDotOrSpace(s);
 }
 
 int DeleteTree(PlatformServices& platform, const CString& folder) {

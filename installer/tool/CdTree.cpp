@@ -6,6 +6,7 @@
 
 #include "installer/tool/Encoding.h"
 #include "platform/CString.h"
+#include "shell/PathNames.h"
 
 namespace {
 
@@ -31,20 +32,12 @@ std::optional<std::filesystem::path> FindInFolder(const std::filesystem::path& f
 
 std::vector<std::string> PathLevels(std::string_view path) {
   std::vector<std::string> levels;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= path.size();) {
-    const bool atEnd = i == path.size();
-    const std::size_t len = atEnd ? 1 : CharLengthAt(path, i);
-    if (atEnd || (len == 1 && (path[i] == '\\' || path[i] == '/'))) {
-      std::string level(path.substr(start, i - start));
-      if (level == "..") {
-        if (!levels.empty()) levels.pop_back();
-      } else if (!level.empty() && level != ".") {
-        levels.push_back(std::move(level));
-      }
-      start = i + 1;
+  for (const std::string_view level : SplitPath(path)) {
+    if (level == "..") {
+      if (!levels.empty()) levels.pop_back();
+    } else if (level != ".") {
+      levels.emplace_back(level);
     }
-    i += len;
   }
   return levels;
 }

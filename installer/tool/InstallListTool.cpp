@@ -13,6 +13,7 @@
 #include "installer/tool/CdTree.h"
 #include "installer/tool/Encoding.h"
 #include "platform/TextFile.h"
+#include "shell/PathNames.h"
 
 namespace install_list_tool {
 namespace {
@@ -76,11 +77,8 @@ std::size_t CharCount(std::string_view s) {
 
 // The last level of a path: what follows its last separator (by characters).
 std::string_view LastLevel(std::string_view path) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); i += CharLengthAt(path, i)) {
-    if (CharLengthAt(path, i) == 1 && (path[i] == '\\' || path[i] == '/')) start = i + 1;
-  }
-  return path.substr(start);
+  const std::size_t separator = LastSeparator(path);
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
 // A character Windows does not allow in a file or folder name (separators
@@ -108,13 +106,7 @@ std::string FolderKey(std::string_view path) {
 }
 
 std::string ParentKey(const std::string& key) {
-  const std::size_t cut = [&key] {
-    std::size_t last = std::string::npos;
-    for (std::size_t i = 0; i < key.size(); i += CharLengthAt(key, i)) {
-      if (key[i] == '\\' && CharLengthAt(key, i) == 1) last = i;
-    }
-    return last;
-  }();
+  const std::size_t cut = LastSeparator(key);
   return cut == std::string::npos ? std::string() : key.substr(0, cut);
 }
 
@@ -123,13 +115,7 @@ std::string ParentKey(const std::string& key) {
 class FolderModel {
  public:
   explicit FolderModel(const CString& dest) {
-    std::string key;
-    for (const std::string& level : PathLevels(dest.view())) {
-      if (!key.empty()) key += '\\';
-      CString lower(level);
-      key += lower.MakeLower().str();
-      m_folders.insert(key);
-    }
+    for (std::string key = FolderKey(dest.view()); !key.empty(); key = ParentKey(key)) m_folders.insert(key);
   }
   bool Exists(const std::string& key) const { return m_folders.count(key) > 0; }
   void Add(const std::string& key) { m_folders.insert(key); }

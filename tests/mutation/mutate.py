@@ -41,6 +41,7 @@ DEFAULT_FILES = [
     "platform/CString.cpp",
     "platform/TextFile.cpp",
     "installer/InstallList.cpp",
+    "shell/PathNames.cpp",
     "platform/framework/Afx.cpp",
     "tests/memory/MemoryTree.cpp",
     "tests/memory/MemoryPath.cpp",
