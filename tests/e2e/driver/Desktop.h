@@ -59,6 +59,8 @@ public:
   explicit SuspendedProcess(DWORD pid);
   SuspendedProcess(const SuspendedProcess&) = delete;
   SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+  SuspendedProcess(SuspendedProcess&&) = default; // leaves the other with no threads
+  SuspendedProcess& operator=(SuspendedProcess&&) = delete;
   ~SuspendedProcess();
   std::size_t Count() const { return threads_.size(); }
 
