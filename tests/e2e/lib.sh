@@ -21,7 +21,6 @@
 #   E2E_PLANT     e2e_plant.exe: an installation planted by the installer's
 #                 own registration code (uninstaller scenarios)
 #   E2E_FIXTURE   e2e_fixture.exe (driver_fixture)
-#   E2E_DRIVER_TESTS  e2e_driver_tests.exe (driver_checks)
 #   E2E_PLATFORM_CHECK  platform_check.exe (hostile_names, platform check)
 #   E2E_PROBE     framework_probe.exe (the framework probe)
 #   E2E_OUT       root of the output folders   (build/win32/e2e-out)
@@ -344,7 +343,22 @@ e2e_drive() {
   [ -n "${E2E_DRIVER:-}" ] && [ -f "$E2E_DRIVER" ] || e2e_fail "E2E_DRIVER does not name the built e2e_driver.exe"
   e2e_bounded 300 "$WINE" "$E2E_DRIVER" "$E2E_DIR/$name.txt" >"$E2E_DIR/$name.log" 2>&1 || status=$?
   sed 's/^/  | /' "$E2E_DIR/$name.log" >&2
+  e2e_pictures "$E2E_DIR/$name.log"
   return "$status"
+}
+
+# e2e_pictures LOG: every screenshot the driver logged ("picture<TAB>FILE",
+# a BMP on drive Z:) becomes the PNG the script named, FILE with .png for
+# .bmp, through ImageMagick; the BMP goes.
+e2e_pictures() {
+  local bmp
+  while IFS= read -r bmp; do
+    [[ $bmp == [Zz]:* ]] || e2e_fail "the picture $bmp is not on drive Z:"
+    bmp=${bmp:2}
+    bmp=${bmp//\\//}
+    convert "$bmp" "${bmp%.bmp}.png" || e2e_fail "cannot convert $bmp to PNG"
+    rm -f "$bmp"
+  done < <(sed -n 's/^picture\t//p' "$1")
 }
 
 # e2e_script NAME: stores the script read from stdin as $E2E_DIR/NAME.txt.

@@ -1,15 +1,16 @@
 // What the driver needs from the Win32 desktop: finding top-level windows,
 // reading and setting control texts across processes, capturing pixels and
-// writing files. Every handle is owned by an RAII wrapper in Desktop.cpp.
+// writing files. Every handle is owned by a wrapper of Win32Handles.h.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/Win32Handles.h"
+#include "tests/e2e/driver/Expected.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -20,43 +21,9 @@ std::string Narrow(std::wstring_view utf16);
 // A path from the script: Unix paths (starting with /) go through drive Z:.
 std::wstring ToWindowsPath(std::string_view utf8);
 
-// Owns a process handle opened for waiting and reading the exit code.
-class ProcessHandle {
-public:
-  ProcessHandle() = default;
-  explicit ProcessHandle(DWORD pid) : h_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {}
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  ProcessHandle(ProcessHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  ProcessHandle& operator=(ProcessHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      h_ = std::exchange(other.h_, nullptr);
-    }
-    return *this;
-  }
-  ~ProcessHandle() { Reset(); }
-  // Takes over an open handle of a process (SYNCHRONIZE and query access).
-  static ProcessHandle Adopt(HANDLE h) {
-    ProcessHandle p;
-    p.h_ = h;
-    return p;
-  }
-
-  // True when the process has ended; `exitCode` then holds its exit code.
-  bool Ended(DWORD& exitCode) const {
-    if (!h_ || WaitForSingleObject(h_, 0) != WAIT_OBJECT_0) return false;
-    if (!GetExitCodeProcess(h_, &exitCode)) exitCode = 0;
-    return true;
-  }
-
-private:
-  void Reset() {
-    if (h_) CloseHandle(h_);
-    h_ = nullptr;
-  }
-  HANDLE h_ = nullptr;
-};
+// The exit code of a process (a handle with SYNCHRONIZE and query access)
+// once it has ended; nothing while it runs or when there is no handle.
+std::optional<DWORD> ExitCode(const win32::UniqueHandle& process);
 
 struct TopWindow {
   HWND hwnd = nullptr;
@@ -73,7 +40,7 @@ std::wstring WindowCaption(HWND hwnd);
 
 // Reads or sets a control's text with WM_GETTEXT / WM_SETTEXT, bounded by a
 // timeout so a hung program cannot hang the driver.
-bool ControlText(HWND control, std::wstring& text);
+std::optional<std::wstring> ControlText(HWND control);
 bool SetControlText(HWND control, const std::wstring& text);
 
 // One line naming the window: class, caption, process and the texts of its
@@ -92,13 +59,13 @@ public:
   explicit SuspendedProcess(DWORD pid);
   SuspendedProcess(const SuspendedProcess&) = delete;
   SuspendedProcess& operator=(const SuspendedProcess&) = delete;
-  SuspendedProcess(SuspendedProcess&& other) noexcept : threads_(std::move(other.threads_)) { other.threads_.clear(); }
+  SuspendedProcess(SuspendedProcess&&) = default; // leaves the other with no threads
   SuspendedProcess& operator=(SuspendedProcess&&) = delete;
   ~SuspendedProcess();
   std::size_t Count() const { return threads_.size(); }
 
 private:
-  std::vector<HANDLE> threads_; // suspended once each, resumed and closed at the end
+  std::vector<win32::UniqueHandle> threads_; // suspended once each, resumed at the end
 };
 
 // Whether a control's text fits it, measured in the dialog's font.
@@ -111,38 +78,46 @@ struct TextFit {
   bool fits = false;
 };
 
+struct Measured {
+  std::wstring face; // the face name the system reports for the font made
+  std::vector<TextFit> fits;
+};
+
 // Measures every visible text control of a dialog (static texts, push
 // buttons, multi-line edits without a scroll bar) in the named font and
 // size, as the dialog manager makes it from the dialog's template.
-// `used` receives the face name the system reports for the font made.
-bool MeasureTexts(HWND dialog, const std::wstring& face, int points, std::vector<TextFit>& out, std::wstring& used,
-                  std::string& error);
+Expected<Measured> MeasureTexts(HWND dialog, const std::wstring& face, int points);
 
-struct Pixels {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<std::uint8_t> rgb; // rows top first, 3 bytes per pixel
+// A rectangle of the screen (screen coordinates, clipped to the virtual
+// screen) as the bytes of a BMP file: 24 bits a pixel, bottom row first.
+struct Picture {
+  LONG width = 0;
+  LONG height = 0;
+  std::vector<std::uint8_t> bmp;
 };
-
-// Copies a rectangle of the screen (screen coordinates, clipped to the
-// virtual screen). Returns false with `error` set when nothing is left.
-bool CaptureScreen(RECT area, Pixels& out, std::string& error);
+Expected<Picture> CaptureScreen(RECT area);
 
 // Runs a command line (CreateProcess's rules: the program is the first
-// word) with its standard input and output on NUL and waits for it to end.
-// False with `error` set when it cannot start or outlives the timeout (it is
-// then terminated); otherwise `exitCode` holds its exit code.
-bool RunProcess(const std::wstring& commandLine, DWORD timeoutMs, DWORD& exitCode, std::string& error);
+// word) with its standard input and output on NUL and waits for it to end;
+// its exit code. Fails when it cannot start or outlives the timeout (it is
+// then terminated).
+Expected<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs);
 
+// A program started: its process (none when the shell hands back none, as
+// Wine's does for a shortcut) and id (0 then).
+struct Started {
+  win32::UniqueHandle process;
+  DWORD pid = 0;
+};
 // Starts a program with the given current folder (start), or opens a file
-// as the shell does, a shortcut starting its target (open); the process
-// started and its id (none and 0 when the shell hands back no process, as
-// Wine's does for a shortcut). False with the reason when it fails.
-bool StartProgram(const std::wstring& program, const std::wstring& folder, ProcessHandle& process, DWORD& pid,
-                  std::string& error);
-bool OpenFile(const std::wstring& file, ProcessHandle& process, DWORD& pid, std::string& error);
+// as the shell does, a shortcut starting its target (open).
+Expected<Started> StartProgram(const std::wstring& program, const std::wstring& folder);
+Expected<Started> OpenFile(const std::wstring& file);
 
-bool WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes, std::string& error);
-bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::string& error);
+Status WriteWholeFile(const std::wstring& path, std::span<const std::uint8_t> bytes);
+Expected<std::string> ReadWholeFile(const std::wstring& path);
+
+// "what failed, error N" with the thread's last error.
+Failure LastError(const std::string& what);
 
 } // namespace e2e

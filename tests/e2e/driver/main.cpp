@@ -18,19 +18,21 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
+using e2e::Status;
+
 // The script with every "include FILE" line replaced by that file's text,
 // read from `folder`; includes nest up to four deep. `origins` gets, for
 // each line of the text, the file and line it came from ("a.txt:12").
-bool ReadScript(const std::wstring& path, const std::wstring& folder, int depth, std::string& text,
-                std::vector<std::string>& origins, std::string& error) {
-  std::string raw;
-  if (!e2e::ReadWholeFile(path, raw, error)) return false;
+Status ReadScript(const std::wstring& path, const std::wstring& folder, int depth, std::string& text,
+                  std::vector<std::string>& origins) {
+  auto read = e2e::ReadWholeFile(path);
+  if (!read.ok()) return read.failure();
+  std::string& raw = read.value();
   if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
   const std::string file = e2e::Narrow(path.substr(path.find_last_of(L"\\/") + 1));
   std::size_t start = 0;
@@ -45,22 +47,18 @@ bool ReadScript(const std::wstring& path, const std::wstring& folder, int depth,
     const auto first = line.find_first_not_of(" \t");
     const bool include = first != std::string::npos && line.compare(first, 7, "include") == 0 &&
                          line.size() > first + 8 && (line[first + 7] == ' ' || line[first + 7] == '\t');
+    const std::string here = file + ":" + std::to_string(lineNo);
     if (!include) {
       text += line + "\n";
-      origins.push_back(file + ":" + std::to_string(lineNo));
+      origins.push_back(here);
       continue;
     }
     const std::string name = line.substr(line.find_first_not_of(" \t", first + 7));
-    if (depth >= 4) {
-      error = file + ":" + std::to_string(lineNo) + ": includes nest deeper than four at " + name;
-      return false;
-    }
-    if (!ReadScript(folder + L"\\" + e2e::Widen(name), folder, depth + 1, text, origins, error)) {
-      error = file + ":" + std::to_string(lineNo) + ": " + error;
-      return false;
-    }
+    if (depth >= 4) return e2e::Fail(here + ": includes nest deeper than four at " + name);
+    const Status included = ReadScript(folder + L"\\" + e2e::Widen(name), folder, depth + 1, text, origins);
+    if (!included.ok()) return e2e::Fail(here + ": " + included.failure().reason);
   }
-  return true;
+  return e2e::Ok();
 }
 
 // The variables the driver gives, before the environment's: a variable of
@@ -129,9 +127,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
   std::string text;
   std::vector<std::string> origins;
-  std::string error;
-  if (!ReadScript(path, folder, 0, text, origins, error)) {
-    std::fprintf(stderr, "e2e_driver: %s\n", error.c_str());
+  if (const Status read = ReadScript(path, folder, 0, text, origins); !read.ok()) {
+    std::fprintf(stderr, "e2e_driver: %s\n", read.failure().reason.c_str());
     return 2;
   }
   e2e::Script script =
@@ -142,13 +139,8 @@ int wmain(int argc, wchar_t** argv) {
                                                                           : std::to_string(line);
   };
   if (!script.errors.empty()) {
-    for (const auto& e : script.errors) {
-      // "line N: message", N counted in the text with its includes.
-      const int line = std::atoi(e.c_str() + (e.compare(0, 5, "line ") == 0 ? 5 : 0));
-      const auto colon = e.find(": ");
-      std::fprintf(stderr, "%s: %s\n", origin(line).c_str(),
-                   colon == std::string::npos ? e.c_str() : e.c_str() + colon + 2);
-    }
+    // Lines are counted in the text with its includes.
+    for (const auto& e : script.errors) std::fprintf(stderr, "%s: %s\n", origin(e.line).c_str(), e.message.c_str());
     return 2;
   }
   for (auto& command : script.commands) command.origin = origin(command.line);

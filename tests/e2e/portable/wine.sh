@@ -33,6 +33,7 @@ portable_run() {
   e2e_bounded 300 "$WINE" "$PORTABLE_BUNDLE/bin/e2e_driver.exe" "$PORTABLE_BUNDLE/portable/$name.txt" \
     >"$E2E_DIR/$name.log" 2>&1 || status=$?
   sed 's/^/  | /' "$E2E_DIR/$name.log" >&2
+  e2e_pictures "$E2E_DIR/$name.log"
   [ "$status" -eq 0 ] || e2e_fail "the portable scenario $name.txt failed (driver status $status)"
   if grep -q '^text-fit' "$E2E_DIR/$name.log"; then e2e_check_text_fit "$E2E_DIR/$name.log"; fi
 }
