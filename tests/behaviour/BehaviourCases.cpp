@@ -165,6 +165,27 @@ void FileBytesKept(Backend& b, const CString& dir, Checker& check) {
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
 }
 
+// MoveFileExA at once: a taken name is replaced only when asked, and another
+// spelling of the same name respells the entry in place.
+void MovesAtOnce(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\a.txt", "a");
+  Write(files, dir + "\\b.txt", "b");
+  const CString taken = dir + "\\b.txt";
+  files.SetLastError(0);
+  check(files.MoveFileExA(dir + "\\a.txt", &taken, 0) == 0, "MoveFileExA onto a taken name fails");
+  check.Number(files.GetLastError(), ERROR_ALREADY_EXISTS, "  ... with ERROR_ALREADY_EXISTS");
+  check(files.MoveFileExA(dir + "\\a.txt", &taken, MOVEFILE_REPLACE_EXISTING) != 0 &&
+            b.FileBytes(taken) == std::optional<std::string>("a") && !b.FileBytes(dir + "\\a.txt"),
+        "  ... and with MOVEFILE_REPLACE_EXISTING replaces it");
+  const CString respelled = dir + "\\B.TXT";
+  const bool moved = files.MoveFileExA(taken, &respelled, 0) != 0;
+  const std::vector<FindData> found = Search(files, dir + "\\*.txt");
+  check(moved && found.size() == 1 && found[0].name == "B.TXT" &&
+            Read(files, respelled) == std::optional<std::string>("a"),
+        "a move to another spelling of the name respells the file", Listing(found));
+}
+
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
   IFileSystem& files = b.Files();
   const CString sub = dir + "\\sub";
@@ -808,6 +829,7 @@ const std::vector<Case>& Cases() {
     {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
     {"copy onto what is there", "onto", CopyOntoWhatIsThere},
     {"file bytes kept", "bytes", FileBytesKept},
+    {"moves at once", "moves", MovesAtOnce},
     {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
     {"search entries and attribute bits", "search", SearchEntriesAndBits},
     {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},

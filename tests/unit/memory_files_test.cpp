@@ -256,15 +256,6 @@ TEST_F(MemoryFiles, MoveDoesNotReplaceAFolder) {
   EXPECT_EQ(fs.Contents("C:\\dest\\f.txt"), "f");
 }
 
-// A move onto the same entry under another spelling only respells it.
-TEST_F(MemoryFiles, MoveToAnotherSpellingRenamesInPlace) {
-  ASSERT_TRUE(fs.AddFile("C:\\dest\\name.txt", "n", 0));
-  const CString respelled = "C:\\dest\\NAME.txt";
-  EXPECT_TRUE(fs.MoveFileExA("C:\\dest\\name.txt", &respelled, 0));
-  EXPECT_EQ(fs.List("C:\\dest"), std::vector<CString>{"NAME.txt"});
-  EXPECT_EQ(fs.Contents("C:\\dest\\NAME.txt"), "n");
-}
-
 // Nothing moves on a CD, within it or out of it.
 TEST_F(MemoryFiles, MoveOnACdIsRefused) {
   const CString within = "Q:\\HTML\\moved.html";
