@@ -181,9 +181,10 @@ void MovesAtOnce(Backend& b, const CString& dir, Checker& check) {
   const CString respelled = dir + "\\B.TXT";
   const bool moved = files.MoveFileExA(taken, &respelled, 0) != 0;
   const std::vector<FindData> found = Search(files, dir + "\\*.txt");
-  check(moved && found.size() == 1 && found[0].name == "B.TXT" &&
-            Read(files, respelled) == std::optional<std::string>("a"),
-        "a move to another spelling of the name respells the file", Listing(found));
+  check(moved && Read(files, respelled) == std::optional<std::string>("a"),
+        "a move to another spelling of the name succeeds");
+  check.Differs(found.size() == 1 && found[0].name == "B.TXT", "  ... and respells the file", Listing(found),
+                "Wine 8 keeps the spelling the file had");
 }
 
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
