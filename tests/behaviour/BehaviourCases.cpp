@@ -276,9 +276,11 @@ void TrailingDotsAndSpaces(Backend& b, const CString& dir, Checker& check) {
   files.CreateDirectoryA(dir + "\\dest");
   check(files.GetFileAttributesA(dir + "\\f.txt.") != INVALID_FILE_ATTRIBUTES,
         "GetFileAttributesA of \"f.txt.\" finds f.txt");
-  check((files.GetFileAttributesA(dir + "\\dest. .") & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-            files.GetFileAttributesA(dir + "\\dest. .") != INVALID_FILE_ATTRIBUTES,
-        "GetFileAttributesA of \"dest. .\" finds dest");
+  for (const char* spelling : {"dest.", "dest. .", "DEST  ", "dest..."}) {
+    const DWORD attributes = files.GetFileAttributesA(dir + "\\" + spelling);
+    check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+          std::string("GetFileAttributesA of \"") + spelling + "\" finds dest");
+  }
   const std::vector<FindData> found = Search(files, dir + "\\dest.");
   check(found.size() == 1 && found[0].name == "dest", "a search for \"dest.\" finds dest", Listing(found));
   const std::vector<FindData> spaced = Search(files, dir + "\\f.txt  ");
