@@ -18,7 +18,7 @@ std::optional<std::string> Read(IFileSystem& files, const CString& path) {
   auto stream = files.OpenFile(path, FileOpenMode::Read);
   if (!stream) return std::nullopt;
   std::string data;
-  char buffer[64];
+  char buffer[7];  // small on purpose: several reads per file
   for (std::size_t n; (n = stream->Read(buffer, sizeof buffer)) > 0;) data.append(buffer, n);
   return data;
 }
@@ -74,7 +74,10 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
   files.SetLastError(0);
   check(files.CopyFileA(dir + "\\new.txt", target, FALSE) == 0, "CopyFileA over a read-only file fails");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
-  check(Read(files, target) == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
+  files.SetLastError(0);
+  check(files.OpenFile(target, FileOpenMode::Write) == nullptr, "OpenFile(Write) of a read-only file gives no stream");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+  check(b.FileBytes(target) == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
   files.SetLastError(0);
   check(files.DeleteFileA(target) == 0, "DeleteFileA of a read-only file fails");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
@@ -85,8 +88,9 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
   check(files.CopyFileA(dir + "\\new.txt", dir + "\\other.txt", TRUE) == 0,
         "CopyFileA with failIfExists onto a file fails");
   check.Number(files.GetLastError(), ERROR_FILE_EXISTS, "  ... with ERROR_FILE_EXISTS");
-  check(files.SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL) != 0 && files.DeleteFileA(target) != 0,
-        "once writable it can be deleted");
+  check(files.SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL) != 0 &&
+            (files.GetFileAttributesA(target) & FILE_ATTRIBUTE_READONLY) == 0 && files.DeleteFileA(target) != 0,
+        "once writable (FILE_ATTRIBUTE_NORMAL) it can be deleted");
 }
 
 // Copying without failIfExists, onto nothing and onto each kind of thing that
@@ -112,6 +116,10 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
   check(files.CopyFileA(source, dir + "\\hidden.txt", FALSE) == 0, "CopyFileA over a hidden file fails");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
   check(Read(files, dir + "\\hidden.txt") == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
+  check(files.CopyFileA(dir + "\\hidden.txt", dir + "\\hidden2.txt", FALSE) != 0 &&
+            files.CopyFileA(dir + "\\hidden.txt", dir + "\\hidden2.txt", FALSE) != 0 &&
+            (files.GetFileAttributesA(dir + "\\hidden2.txt") & FILE_ATTRIBUTE_HIDDEN) != 0,
+        "CopyFileA of a hidden file makes a hidden copy, and copies over it");
 
   check(files.CreateDirectoryA(dir + "\\folder") != 0, "CreateDirectoryA");
   check(files.CopyFileA(source, dir + "\\folder", FALSE) == 0, "CopyFileA onto a folder fails");
@@ -123,9 +131,60 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
   check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
   check(files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES, "  ... and makes nothing");
 
-  for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt"}) {
+  for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt", "\\hidden2.txt"}) {
     files.SetFileAttributesA(dir + name, FILE_ATTRIBUTE_NORMAL);
   }
+}
+
+// Bytes go to the disk as they are, whatever they are; a file written again
+// keeps only the new bytes.
+void FileBytesKept(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  const char raw[] = "line 1\r\nソ表の行\r\n\x00\xFF end";
+  const std::string data(raw, sizeof raw - 1);
+  const CString file = dir + "\\ソ表.txt";
+  check(Write(files, file, data), "OpenFile(Write) writes every byte");
+  check(b.FileBytes(file) == std::optional<std::string>(data), "  ... the system keeps them unchanged",
+        "got [" + Shown(b.FileBytes(file).value_or("(none)")) + "]");
+  check(Read(files, file) == std::optional<std::string>(data), "OpenFile(Read) reads them back in pieces");
+  files.SetFileAttributesA(file, FILE_ATTRIBUTE_NORMAL);
+  check(Write(files, file, "short") && b.FileBytes(file) == std::optional<std::string>("short"),
+        "OpenFile(Write) of an existing file keeps only the new bytes");
+  check.Number(files.GetFileAttributesA(file) & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY),
+               FILE_ATTRIBUTE_ARCHIVE, "  ... and marks it for backup");
+  {
+    auto reader = files.OpenFile(file, FileOpenMode::Read);
+    check(reader != nullptr && !reader->Write("x", 1), "a stream opened for reading does not write");
+  }
+  files.SetLastError(0);
+  check(files.OpenFile(dir + "\\missing.txt", FileOpenMode::Read) == nullptr,
+        "OpenFile(Read) of a missing file gives no stream");
+  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
+  files.SetLastError(0);
+  check(files.OpenFile(dir, FileOpenMode::Read) == nullptr, "OpenFile(Read) of a folder gives no stream");
+  check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
+}
+
+// MoveFileExA at once: a taken name is replaced only when asked, and another
+// spelling of the same name respells the entry in place.
+void MovesAtOnce(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  Write(files, dir + "\\a.txt", "a");
+  Write(files, dir + "\\b.txt", "b");
+  const CString taken = dir + "\\b.txt";
+  files.SetLastError(0);
+  check(files.MoveFileExA(dir + "\\a.txt", &taken, 0) == 0, "MoveFileExA onto a taken name fails");
+  check.Number(files.GetLastError(), ERROR_ALREADY_EXISTS, "  ... with ERROR_ALREADY_EXISTS");
+  check(files.MoveFileExA(dir + "\\a.txt", &taken, MOVEFILE_REPLACE_EXISTING) != 0 &&
+            b.FileBytes(taken) == std::optional<std::string>("a") && !b.FileBytes(dir + "\\a.txt"),
+        "  ... and with MOVEFILE_REPLACE_EXISTING replaces it");
+  const CString respelled = dir + "\\B.TXT";
+  const bool moved = files.MoveFileExA(taken, &respelled, 0) != 0;
+  const std::vector<FindData> found = Search(files, dir + "\\*.txt");
+  check(moved && Read(files, respelled) == std::optional<std::string>("a"),
+        "a move to another spelling of the name succeeds");
+  check.Differs(found.size() == 1 && found[0].name == "B.TXT", "  ... and respells the file", Listing(found),
+                "Wine 8 keeps the spelling the file had");
 }
 
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
@@ -165,6 +224,9 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   Write(files, dir + "\\hid", "h");
   files.SetFileAttributesA(dir + "\\hid", FILE_ATTRIBUTE_HIDDEN);
   files.CreateDirectoryA(dir + "\\Sub");
+  Write(files, dir + "\\ソ表.txt", "s");
+  files.CreateDirectoryA(dir + "\\表サブ");  // ends in the byte 0x5C
+  Write(files, dir + "\\表サブ\\inner.txt", "i");
   const std::vector<FindData> all = Search(files, dir + "\\*.*");
   // "." and ".." come first; the order of the rest is the file system's
   // (NTFS sorts by name, Wine gives the Unix directory order): the
@@ -175,15 +237,16 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   std::set<std::pair<std::string, unsigned>> rest;
   for (std::size_t i = 2; i < all.size(); ++i) rest.emplace(all[i].name.str(), all[i].attrib & kBits);
   const std::set<std::pair<std::string, unsigned>> want = {
-      {"A.txt", 0}, {"b.txt", 0}, {"ro.dat", A_RDONLY}, {"hid", A_HIDDEN}, {"Sub", A_SUBDIR}};
-  check(rest == want && all.size() == 7, "  ... then every entry once, named as created, with its bits",
+      {"A.txt", 0},         {"b.txt", 0},        {"ro.dat", A_RDONLY}, {"hid", A_HIDDEN},
+      {"Sub", A_SUBDIR},    {"ソ表.txt", 0},     {"表サブ", A_SUBDIR}};
+  check(rest == want && all.size() == 9, "  ... then every entry once, named as created, with its bits",
         Listing(all));
   const std::vector<FindData> txt = Search(files, dir + "\\*.TXT");
-  check(txt.size() == 2, "a pattern matches names without regard to case", Listing(txt));
+  check(txt.size() == 3, "a pattern matches names without regard to case", Listing(txt));
   const std::vector<FindData> noExt = Search(files, dir + "\\*.");
   std::set<std::string> noExtNames;
   for (const FindData& e : noExt) noExtNames.insert(e.name.str());
-  check.Differs(noExtNames == std::set<std::string>{".", "..", "hid", "Sub"},
+  check.Differs(noExtNames == std::set<std::string>{".", "..", "hid", "Sub", "表サブ"},
                 "\"*.\" matches the names without a dot", Listing(noExt),
                 "Wine 8 matches every name with \"*.\": it does not read the final dot as \"a dot or the end\"");
   FindData entry;
@@ -196,6 +259,14 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   const std::vector<FindData> one = Search(files, dir + "\\SUB");
   check(one.size() == 1 && one[0].name == "Sub" && (one[0].attrib & kBits) == A_SUBDIR,
         "a search for one name gives the entry under its own spelling", Listing(one));
+  const INT_PTR inner = files.findfirst(dir + "\\表サブ\\*.txt", entry);
+  check(inner != -1 && entry.name == "inner.txt" && entry.attrib == A_ARCH,
+        "a pattern inside a folder whose name ends in 0x5C", Shown(entry.name.view()));
+  check.Number(files.findnext(inner, entry), -1, "findnext at the end gives -1");
+  check.Number(files.findclose(inner), 0, "findclose gives 0");
+  check.Number(files.findclose(inner), -1, "  ... once only");
+  check.Number(files.findnext(12345, entry), -1, "findnext on an unknown handle gives -1");
+  check.Number(files.findclose(12345), -1, "findclose on an unknown handle gives -1");
   files.SetFileAttributesA(dir + "\\ro.dat", FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -205,9 +276,11 @@ void TrailingDotsAndSpaces(Backend& b, const CString& dir, Checker& check) {
   files.CreateDirectoryA(dir + "\\dest");
   check(files.GetFileAttributesA(dir + "\\f.txt.") != INVALID_FILE_ATTRIBUTES,
         "GetFileAttributesA of \"f.txt.\" finds f.txt");
-  check((files.GetFileAttributesA(dir + "\\dest. .") & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-            files.GetFileAttributesA(dir + "\\dest. .") != INVALID_FILE_ATTRIBUTES,
-        "GetFileAttributesA of \"dest. .\" finds dest");
+  for (const char* spelling : {"dest.", "dest. .", "DEST  ", "dest..."}) {
+    const DWORD attributes = files.GetFileAttributesA(dir + "\\" + spelling);
+    check(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+          std::string("GetFileAttributesA of \"") + spelling + "\" finds dest");
+  }
   const std::vector<FindData> found = Search(files, dir + "\\dest.");
   check(found.size() == 1 && found[0].name == "dest", "a search for \"dest.\" finds dest", Listing(found));
   const std::vector<FindData> spaced = Search(files, dir + "\\f.txt  ");
@@ -276,6 +349,34 @@ void RestartOrder(Backend& b, const CString& dir, Checker& check) {
   }
   check(mine == want, "the system keeps them in the order they were asked for", shown);
   check(files.GetFileAttributesA(first) != INVALID_FILE_ATTRIBUTES, "  ... and deletes nothing before the restart");
+}
+
+// The process's current folder, read back in Shift-JIS and counted in bytes,
+// is where relative paths start.
+void CurrentFolder(Backend& b, const CString& dir, Checker& check) {
+  IFileSystem& files = b.Files();
+  CString before;
+  files.GetCurrentDirectoryA(261, before);
+  Write(files, dir + "\\rel.txt", "relative");
+  check(files.SetCurrentDirectoryA(dir) != 0, "SetCurrentDirectoryA");
+  CString folder = "unchanged";
+  const DWORD length = files.GetCurrentDirectoryA(261, folder);
+  check.Bytes(folder, dir.view(), "GetCurrentDirectoryA gives it back");
+  check.Number(length, dir.GetLength(), "  ... and its length in bytes");
+  CString small = "unchanged";
+  check.Number(files.GetCurrentDirectoryA(4, small), dir.GetLength() + 1,
+               "GetCurrentDirectoryA with a small buffer gives the size needed");
+  check(small == "unchanged", "  ... and leaves the output alone");
+  check(Read(files, "rel.txt") == std::optional<std::string>("relative"), "a relative path starts there");
+  check(files.SetCurrentDirectoryA(dir + "\\rel.txt") == 0 && files.SetCurrentDirectoryA(dir + "\\none") == 0,
+        "SetCurrentDirectoryA to a file or a missing folder fails");
+  check(files.GetCurrentDirectoryA(261, folder) == length && folder == dir, "  ... and changes nothing");
+  check(files.SetCurrentDirectoryA("C:\\") != 0 && files.GetCurrentDirectoryA(261, folder) == 3 &&
+            folder == "C:\\",
+        "a drive root keeps its backslash");
+  files.SetCurrentDirectoryA(before);
+  files.SetLastError(1234);
+  check.Number(files.GetLastError(), 1234, "SetLastError / GetLastError");
 }
 
 void ErrorTexts(Backend& b, const CString&, Checker& check) {
@@ -465,6 +566,8 @@ void YenSignName(Backend& b, const CString& dir, Checker& check) {
       {"findfirst inside", files.findfirst(path + "\\*.*", entry) == -1},
       {"MoveFileExA", files.MoveFileExA(path, &moved, 0) == 0},
       {"OpenFile", files.OpenFile(path + "\\keep.txt", FileOpenMode::Read) == nullptr},
+      {"SetCurrentDirectoryA", files.SetCurrentDirectoryA(path) == 0},
+      {"CopyFileA onto it", files.CopyFileA(dir + "\\canary\\keep.txt", path, FALSE) == 0},
   };
   for (const Attempt& attempt : attempts) {
     check(attempt.failed, std::string("  ... ") + attempt.what + " through the name fails");
@@ -742,11 +845,14 @@ const std::vector<Case>& Cases() {
     {"copy keeps read-only", "copy", CopyKeepsReadOnly},
     {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
     {"copy onto what is there", "onto", CopyOntoWhatIsThere},
+    {"file bytes kept", "bytes", FileBytesKept},
+    {"moves at once", "moves", MovesAtOnce},
     {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
     {"search entries and attribute bits", "search", SearchEntriesAndBits},
     {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},
     {"case-insensitive names", "case", CaseInsensitiveNames},
     {"restart deletion order", "restart", RestartOrder},
+    {"the current folder", "current", CurrentFolder},
     {"error texts", "texts", ErrorTexts},
     {"registry value types and byte counts", "registry", RegistryValues},
     {"shortcut fields read back", "shortcut", ShortcutFields},
@@ -780,9 +886,9 @@ std::string Shown(std::string_view bytes) {
 
 bool Checker::operator()(bool ok, const std::string& what, const std::string& detail) {
   if (ok) {
-    m_report.Pass(Name(what));
+    m_report.Pass(m_prefix + what);
   } else {
-    m_report.Fail(Name(what), detail);
+    m_report.Fail(m_prefix + what, detail);
   }
   return ok;
 }
@@ -796,21 +902,21 @@ bool Checker::Bytes(const CString& got, std::string_view want, const std::string
 }
 
 bool Checker::Differs(bool ok, const std::string& what, const std::string& detail, const char* wineReason) {
-  if (!ok && m_backend.IsWine() && wineReason != nullptr) {
-    m_report.KnownDifference(Name(what), detail, wineReason);
+  if (!ok && m_wine && wineReason != nullptr) {
+    m_report.KnownDifference(m_prefix + what, detail, wineReason);
     return false;
   }
   return (*this)(ok, what, detail);
 }
 
-void Checker::Skip(const std::string& what, const std::string& reason) { m_report.Skip(Name(what), reason); }
+void Checker::Skip(const std::string& what, const std::string& reason) { m_report.Skip(m_prefix + what, reason); }
 
 const std::vector<Case>& AllCases() { return Cases(); }
 
-void RunOne(Backend& backend, Report& report, std::size_t index) {
+void RunOne(Backend& backend, const Checker& parent, std::size_t index) {
   const Case& c = Cases().at(index);
   const CString folder = backend.Scratch() + "\\" + c.id;
-  Checker check(backend, report, c.name);
+  Checker check = parent.Prefixed(std::string(c.name) + ": ");
   // A folder prepared beforehand (with what a backend cannot plant itself)
   // is used as it is.
   IFileSystem& files = backend.Files();
@@ -821,8 +927,8 @@ void RunOne(Backend& backend, Report& report, std::size_t index) {
   c.run(backend, folder, check);
 }
 
-void RunAll(Backend& backend, Report& report) {
-  for (std::size_t i = 0; i < Cases().size(); ++i) RunOne(backend, report, i);
+void RunAll(Backend& backend, const Checker& check) {
+  for (std::size_t i = 0; i < Cases().size(); ++i) RunOne(backend, check, i);
 }
 
 }  // namespace cases

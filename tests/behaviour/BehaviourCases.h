@@ -8,6 +8,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -45,9 +47,6 @@ class Backend {
  public:
   virtual ~Backend() = default;
   virtual const char* Name() const = 0;
-  // True under Wine: a check marked with a known Wine difference reports it
-  // instead of failing.
-  virtual bool IsWine() const = 0;
 
   virtual IFileSystem& Files() = 0;
   virtual IRegistry& Registry() = 0;
@@ -58,6 +57,8 @@ class Backend {
   // A key below HKEY_CURRENT_USER that the cases may create and delete.
   virtual CString ScratchKey() const = 0;
 
+  // A file's bytes as the system keeps them, read without the layer.
+  virtual std::optional<std::string> FileBytes(const CString& path) = 0;
   virtual std::optional<ValueRead> ReadValue(HKEY root, const CString& key, const CString& name) = 0;
   virtual std::optional<ShortcutRead> ReadShortcut(const CString& path) = 0;
   // Every pending restart request, in the order the system will carry them out.
@@ -84,17 +85,17 @@ class Report {
   virtual void Skip(const std::string& name, const std::string& reason) = 0;
 };
 
-struct Case {
-  const char* name;
-  const char* id;  // the name of its folder inside the scratch folder
-  void (*run)(Backend& backend, const CString& folder, class Checker& check);
-};
-
-// Runs one check and sends the result on.
+// Runs one check and sends the result on, named with its prefix (the case's
+// name inside a case). The behaviour cases and the platform check's own
+// parts use it alike.
 class Checker {
  public:
-  Checker(Backend& backend, Report& report, std::string caseName)
-      : m_backend(backend), m_report(report), m_case(std::move(caseName)) {}
+  // wine: under Wine, where a check marked with a known difference reports it
+  // instead of failing.
+  Checker(Report& report, bool wine, std::string prefix = {})
+      : m_report(report), m_wine(wine), m_prefix(std::move(prefix)) {}
+  // The same results, the names prefixed further.
+  Checker Prefixed(const std::string& more) const { return Checker(m_report, m_wine, m_prefix + more); }
 
   bool operator()(bool ok, const std::string& what, const std::string& detail = {});
   bool Number(long long got, long long want, const std::string& what);
@@ -104,19 +105,25 @@ class Checker {
   void Skip(const std::string& what, const std::string& reason);
 
  private:
-  std::string Name(const std::string& what) const { return m_case + ": " + what; }
-  Backend& m_backend;
   Report& m_report;
-  std::string m_case;
+  bool m_wine;
+  std::string m_prefix;
+};
+
+struct Case {
+  const char* name;
+  const char* id;  // the name of its folder inside the scratch folder
+  void (*run)(Backend& backend, const CString& folder, Checker& check);
 };
 
 const std::vector<Case>& AllCases();
 
 // Runs every case, each in its own sub-folder of the backend's scratch
 // folder, named by the case's id.
-void RunAll(Backend& backend, Report& report);
+// Each check is named "<case>: <what>" after check's prefix.
+void RunAll(Backend& backend, const Checker& check);
 // Runs one case by index in its sub-folder.
-void RunOne(Backend& backend, Report& report, std::size_t index);
+void RunOne(Backend& backend, const Checker& check, std::size_t index);
 
 // Shows bytes as printable ASCII with \xNN for the rest.
 std::string Shown(std::string_view bytes);

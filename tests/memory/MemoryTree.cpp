@@ -305,7 +305,10 @@ DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, 
     if (at.node == from.node) return ERROR_SHARING_VIOLATION;
     if (failIfExists) return ERROR_FILE_EXISTS;
     if (IsReadOnlyMedia(*at.drive)) return ERROR_ACCESS_DENIED;
-    if (at.node->attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return ERROR_ACCESS_DENIED;
+    if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+    // The copy takes the source's attributes: a hidden file is replaced only
+    // by a hidden one.
+    if ((at.node->attributes & ~from.node->attributes & FILE_ATTRIBUTE_HIDDEN) != 0) return ERROR_ACCESS_DENIED;
     if (at.node->locked || at.node->readers + at.node->writers > 0) return ERROR_SHARING_VIOLATION;
   } else if (IsReadOnlyMedia(*at.drive)) {
     return ERROR_ACCESS_DENIED;

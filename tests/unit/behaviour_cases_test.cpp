@@ -18,13 +18,13 @@ class MemoryBackend final : public cases::Backend {
   }
 
   const char* Name() const override { return "memory"; }
-  bool IsWine() const override { return false; }
   IFileSystem& Files() override { return m_sys.Files(); }
   IRegistry& Registry() override { return m_sys.Registry(); }
   IShell& Shell() override { return m_sys.Shell(); }
   CString Scratch() const override { return "C:\\scratch"; }
   CString ScratchKey() const override { return "Software\\BehaviourCases"; }
 
+  std::optional<std::string> FileBytes(const CString& path) override { return m_sys.Files().Contents(path); }
   std::optional<cases::ValueRead> ReadValue(HKEY root, const CString& key, const CString& name) override {
     const auto value = m_sys.Registry().GetValue(root, key, name);
     if (!value) return std::nullopt;
@@ -79,7 +79,7 @@ class BehaviourCase : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(BehaviourCase, HoldsOnTheMemoryPlatform) {
   MemoryBackend backend;
   CollectedReport report;
-  cases::RunOne(backend, report, GetParam());
+  cases::RunOne(backend, cases::Checker(report, false), GetParam());
   EXPECT_GT(report.passed, 1);
   EXPECT_EQ(report.failures, "") << backend.Dump();
 }

@@ -44,11 +44,9 @@ class MemoryNames : public ::testing::Test {
 TEST_F(MemoryNames, PlantedYenNameIsListedWithQuestionMarksAndNamesNothing) {
   // x¥..¥..¥Windows: best-fit narrowing would make it x\..\..\Windows,
   // which from C:\inst climbs to C:\Windows.
+  // Its listing, the canary and the folder that holds it are the yen-name
+  // case; here, the error of each call.
   ASSERT_TRUE(fs.AddUnnarrowable("C:\\inst\\x?..?..?Windows", true));
-  EXPECT_EQ(All("C:\\inst\\*.*"), (Entries{{".", A_SUBDIR},
-                                           {"..", A_SUBDIR},
-                                           {"readme.txt", A_ARCH},
-                                           {"x?..?..?Windows", A_SUBDIR}}));
   const CString path = "C:\\inst\\x?..?..?Windows";
   const CString moved = "C:\\inst\\moved";
   FindData entry;
@@ -60,10 +58,6 @@ TEST_F(MemoryNames, PlantedYenNameIsListedWithQuestionMarksAndNamesNothing) {
   EXPECT_EQ(ErrorOf(fs.SetCurrentDirectoryA(path) == 0), ERROR_INVALID_NAME);
   EXPECT_EQ(ErrorOf(fs.OpenFile(path + "\\system.ini", FileOpenMode::Read) == nullptr), ERROR_INVALID_NAME);
   EXPECT_EQ(ErrorOf(fs.CopyFileA("C:\\inst\\readme.txt", path, FALSE) == 0), ERROR_INVALID_NAME);
-  EXPECT_EQ(fs.Contents("C:\\Windows\\system.ini"), "keep") << sys.Dump();
-  // The folder holding it can never be emptied through the layer.
-  EXPECT_EQ(ErrorOf(fs.DeleteFileA("C:\\inst\\readme.txt") != 0 && fs.RemoveDirectoryA("C:\\inst") == 0),
-            ERROR_DIR_NOT_EMPTY);
   EXPECT_NE(sys.Dump().find("x?..?..?Windows [no exact Shift-JIS name]"), std::string::npos) << sys.Dump();
 }
 
@@ -97,11 +91,6 @@ class MemoryLinks : public MemoryNames {
 };
 
 TEST_F(MemoryLinks, SearchesReportTheLinkAsAFolderAndAReparsePoint) {
-  EXPECT_EQ(All("C:\\inst\\*.*"), (Entries{{".", A_SUBDIR},
-                                           {"..", A_SUBDIR},
-                                           {"link", A_SUBDIR | A_REPARSE},
-                                           {"readme.txt", A_ARCH}}));
-  EXPECT_EQ(fs.GetFileAttributesA("C:\\INST\\LINK"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
   CFindFile find(fs);
   ASSERT_TRUE(find.FindFirst("C:\\inst\\link"));
   EXPECT_TRUE(find.IsFolder());
@@ -111,11 +100,7 @@ TEST_F(MemoryLinks, SearchesReportTheLinkAsAFolderAndAReparsePoint) {
 }
 
 TEST_F(MemoryLinks, TheTargetsContentIsSeenAndChangedThroughTheLink) {
-  EXPECT_EQ(All("C:\\inst\\link\\*.*"),
-            (Entries{{".", A_SUBDIR}, {"..", A_SUBDIR}, {"sub", A_SUBDIR}, {"t.txt", A_ARCH}}));
   EXPECT_EQ(fs.GetFileAttributesA("C:\\inst\\link\\sub\\deep.txt"), FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_TRUE(fs.DeleteFileA("C:\\inst\\link\\t.txt"));
-  EXPECT_FALSE(fs.Exists("C:\\target\\t.txt"));
   EXPECT_TRUE(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\link\\copied.txt", TRUE));
   EXPECT_EQ(fs.Contents("C:\\target\\copied.txt"), "r");
   EXPECT_TRUE(fs.CreateDirectoryA("C:\\inst\\link\\made"));
@@ -123,11 +108,7 @@ TEST_F(MemoryLinks, TheTargetsContentIsSeenAndChangedThroughTheLink) {
 }
 
 TEST_F(MemoryLinks, RemovingTheLinkLeavesTheTargetWithItsContent) {
-  EXPECT_TRUE(fs.RemoveDirectoryA("C:\\inst\\link")) << sys.Dump();
-  EXPECT_FALSE(fs.Exists("C:\\inst\\link"));
-  EXPECT_EQ(fs.Contents("C:\\target\\t.txt"), "t");
-  EXPECT_EQ(fs.Contents("C:\\target\\sub\\deep.txt"), "d");
-  // Deleting the link is no file's deletion.
+  // Removing the link is the folder-link case; deleting it is no file's deletion.
   ASSERT_TRUE(fs.AddLink("C:\\inst\\again", "C:\\target"));
   EXPECT_EQ(ErrorOf(fs.DeleteFileA("C:\\inst\\again") == 0), ERROR_ACCESS_DENIED);
   // Nor does a restart that deletes the link touch the target.
@@ -166,10 +147,10 @@ TEST_F(MemoryLinks, PlantingALinkNeedsAFolderTargetAndAFreeName) {
 
 // ---------------------------------------------------------------- trailing dots and spaces
 
+// Their attributes are the trailing-dots case; here, searches.
 TEST_F(MemoryNames, TrailingDotsAndSpacesOfTheLastComponentAreDroppedEverywhere) {
   fs.AddFolder("C:\\dest");
   for (const char* path : {"C:\\dest.", "C:\\dest. .", "C:\\DEST  ", "C:\\dest..."}) {
-    EXPECT_EQ(fs.GetFileAttributesA(path), FILE_ATTRIBUTE_DIRECTORY) << path;
     EXPECT_EQ(All(path), (Entries{{"dest", A_SUBDIR}})) << path;
   }
   EXPECT_EQ(All("C:\\inst\\readme.txt."), (Entries{{"readme.txt", A_ARCH}}));
@@ -190,31 +171,22 @@ TEST(MemoryDeviceNames, AreRecognisedInAnyCaseWithOrWithoutAnExtension) {
   for (const auto& [name, device] : table) EXPECT_EQ(mem::DeviceName(name), device) << name;
 }
 
+// Even in a folder that is not there (the rest is the device-names case).
 TEST_F(MemoryNames, TheNullDeviceTakesEverythingAndKeepsNothing) {
-  EXPECT_TRUE(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\NUL", TRUE));
   {
     auto sink = fs.OpenFile("C:\\nowhere\\nul.dat", FileOpenMode::Write);
     ASSERT_NE(sink, nullptr);
     EXPECT_TRUE(sink->Write("bytes", 5));
-    auto source = fs.OpenFile("C:\\inst\\nul", FileOpenMode::Read);
-    ASSERT_NE(source, nullptr);
-    char buffer[8];
-    EXPECT_EQ(source->Read(buffer, sizeof buffer), 0u);
   }
-  EXPECT_EQ(fs.List("C:\\inst"), (std::vector<CString>{"readme.txt"}));
   EXPECT_EQ(fs.OpenStreams(), 0);
-  EXPECT_EQ(All("C:\\inst\\NUL.txt"), (Entries{{"NUL", A_ARCH}}));
-  EXPECT_EQ(All("C:\\inst\\*"), (Entries{{".", A_SUBDIR}, {"..", A_SUBDIR}, {"readme.txt", A_ARCH}}));
+  EXPECT_FALSE(fs.Exists("C:\\nowhere"));
 }
 
 TEST_F(MemoryNames, DeviceNamesAreNoFilesOrFolders) {
   const CString aux = "C:\\inst\\aux";
-  EXPECT_EQ(fs.GetFileAttributesA("C:\\inst\\lpt1.log"), FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_EQ(ErrorOf(fs.CreateDirectoryA("C:\\inst\\nul") == 0), ERROR_DIRECTORY);
   EXPECT_EQ(ErrorOf(fs.RemoveDirectoryA("C:\\inst\\con") == 0), ERROR_DIRECTORY);
   EXPECT_EQ(ErrorOf(fs.SetCurrentDirectoryA("C:\\inst\\nul") == 0), ERROR_DIRECTORY);
-  EXPECT_EQ(ErrorOf(fs.DeleteFileA("C:\\inst\\nul") == 0), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(ErrorOf(fs.CopyFileA("C:\\inst\\nul", "C:\\inst\\x", FALSE) == 0), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(ErrorOf(fs.MoveFileExA("C:\\inst\\readme.txt", &aux, 0) == 0), ERROR_ACCESS_DENIED);
   EXPECT_EQ(ErrorOf(fs.OpenFile("C:\\inst\\com1", FileOpenMode::Write) == nullptr), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(ErrorOf(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\PRN.txt", FALSE) == 0), ERROR_FILE_NOT_FOUND);

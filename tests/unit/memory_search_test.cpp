@@ -86,8 +86,6 @@ TEST_F(MemorySearch, PatternsAndMisses) {
     const char* pattern;
     DWORD error;
   } const misses[] = {
-      {"C:\\inst\\*.exe", ERROR_FILE_NOT_FOUND},
-      {"C:\\none\\*.*", ERROR_PATH_NOT_FOUND},
       {"C:\\inst\\index.html\\*.*", ERROR_PATH_NOT_FOUND},
       {"C:\\inst\\", ERROR_FILE_NOT_FOUND},
       {"C:\\", ERROR_FILE_NOT_FOUND},
@@ -106,15 +104,12 @@ TEST_F(MemorySearch, BadHandlesAndTheEnd) {
   FindData entry;
   EXPECT_EQ(fs.findnext(12345, entry), -1);
   EXPECT_EQ(fs.GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(fs.findclose(12345), -1);
-
   const INT_PTR handle = fs.findfirst("C:\\inst\\index.html", entry);
   ASSERT_NE(handle, -1);
   EXPECT_EQ(fs.OpenSearches(), 1);
   EXPECT_NE(fs.findnext(handle, entry), 0);
   EXPECT_NE(fs.findnext(handle, entry), 0);  // stays at the end
   EXPECT_EQ(fs.findclose(handle), 0);
-  EXPECT_EQ(fs.findclose(handle), -1);  // closed once only
   EXPECT_EQ(fs.OpenSearches(), 0);
 }
 

@@ -33,23 +33,23 @@ std::string NarrowZeroSeparated(std::wstring_view wide) {
   return bytes;
 }
 
-bool UnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 class Win32Backend final : public cases::Backend {
  public:
   Win32Backend(CString scratch, std::wstring scratchWide)
-      : m_scratch(std::move(scratch)), m_scratchWide(std::move(scratchWide)), m_wine(UnderWine()) {}
+      : m_scratch(std::move(scratch)), m_scratchWide(std::move(scratchWide)) {}
 
   const char* Name() const override { return "win32"; }
-  bool IsWine() const override { return m_wine; }
   IFileSystem& Files() override { return m_files; }
   IRegistry& Registry() override { return m_registry; }
   IShell& Shell() override { return m_shell; }
   CString Scratch() const override { return m_scratch; }
   CString ScratchKey() const override { return "Software\\PlatformCheckCases"; }
+
+  std::optional<std::string> FileBytes(const CString& path) override {
+    const std::wstring wide = win32::Widen(path.view());
+    if (!WideExists(wide)) return std::nullopt;
+    return ReadWide(wide);
+  }
 
   std::optional<cases::ValueRead> ReadValue(HKEY root, const CString& key, const CString& name) override {
     HKEY raw = nullptr;
@@ -141,35 +141,16 @@ class Win32Backend final : public cases::Backend {
 
   CString m_scratch;
   std::wstring m_scratchWide;
-  bool m_wine;
   Win32FileSystem m_files;
   Win32Registry m_registry;
   Win32Shell m_shell;
 };
 
-// The cases' results as lines of the check's log.
-class ChecksReport final : public cases::Report {
- public:
-  explicit ChecksReport(Checks& c) : m_c(c) {}
-  void Pass(const std::string& name) override { m_c.Check(true, "case " + name); }
-  void Fail(const std::string& name, const std::string& detail) override {
-    m_c.Check(false, "case " + name, detail);
-  }
-  void KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) override {
-    m_c.KnownDifference("case " + name, detail, reason);
-  }
-  void Skip(const std::string& name, const std::string& reason) override { m_c.Skip("case " + name, reason); }
-
- private:
-  Checks& m_c;
-};
-
 }  // namespace
 
-void RunBehaviourCases(Checks& c, const CString& scratch, const std::wstring& scratchWide) {
+void RunBehaviourCases(cases::Checker& c, const CString& scratch, const std::wstring& scratchWide) {
   Win32Backend backend(scratch, scratchWide);
-  ChecksReport report(c);
-  cases::RunAll(backend, report);
+  cases::RunAll(backend, c.Prefixed("case "));
   c.Number(static_cast<long long>(static_cast<Win32FileSystem&>(backend.Files()).OpenSearches()), 0,
            "the cases leave no search open");
   ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PlatformCheckCases");

@@ -10,13 +10,13 @@ namespace check {
 
 using win32::UniqueRegKey;
 
-void CheckDrives(Checks& c, wchar_t cdLetter) {
+void CheckDrives(cases::Checker& c, wchar_t cdLetter) {
   Win32Drives drives;
   c.Number(drives.GetDriveTypeA("C:\\"), DRIVE_FIXED, "GetDriveTypeA(C:\\) is DRIVE_FIXED");
   CString label = "unchanged";
-  c.Check(drives.GetVolumeInformationA("C:\\", label) != 0, "GetVolumeInformationA(C:\\) succeeds");
+  c(drives.GetVolumeInformationA("C:\\", label) != 0, "GetVolumeInformationA(C:\\) succeeds");
   label = "unchanged";
-  c.Check(drives.GetVolumeInformationA("B:\\", label) == 0 && label == "unchanged",
+  c(drives.GetVolumeInformationA("B:\\", label) == 0 && label == "unchanged",
           "GetVolumeInformationA of a missing drive fails and leaves the label");
   if (cdLetter == 0) return;
   CString root;
@@ -24,11 +24,11 @@ void CheckDrives(Checks& c, wchar_t cdLetter) {
   root += ":\\";
   c.Number(drives.GetDriveTypeA(root), DRIVE_CDROM, "GetDriveTypeA of the CD drive is DRIVE_CDROM");
   label.Empty();
-  c.Check(drives.GetVolumeInformationA(root, label) != 0, "GetVolumeInformationA of the CD drive succeeds");
+  c(drives.GetVolumeInformationA(root, label) != 0, "GetVolumeInformationA of the CD drive succeeds");
   c.Bytes(label, "ドラマＣＤ_検査", "  ... with its label in Shift-JIS");
 }
 
-void CheckRegistry(Checks& c, const Places& at) {
+void CheckRegistry(cases::Checker& c, const Places& at) {
   Win32Registry registry;
   const CString parent = "Software\\PlatformCheck";
   const CString name = parent + "\\検査ソ";
@@ -64,7 +64,7 @@ void CheckRegistry(Checks& c, const Places& at) {
   std::wstring want = at.baseWide + L"\\uninst.exe";
   want.append(2, L'\0');
   c.Number(value.type, REG_MULTI_SZ, "  ... stored as REG_MULTI_SZ");
-  c.Wide(AsWide(value.data), want, "  ... reading back as UTF-16 with both terminators");
+  Wide(c, AsWide(value.data), want, "  ... reading back as UTF-16 with both terminators");
 
   const char display[] = "タヴリン　ドラマＣＤ１　デジタルコンテンツ\0";
   c.Number(sizeof display, 44, "the display name is 42 Shift-JIS bytes and two zeros");
@@ -72,32 +72,32 @@ void CheckRegistry(Checks& c, const Places& at) {
                           sizeof display);
   value = QueryWide(key, L"DisplayName");
   const std::wstring displayWide(L"タヴリン　ドラマＣＤ１　デジタルコンテンツ\0\0", 23);
-  c.Wide(AsWide(value.data), displayWide, "the display name reads back as 21 characters and two zeros");
+  Wide(c, AsWide(value.data), displayWide, "the display name reads back as 21 characters and two zeros");
   c.Number(static_cast<long long>(value.data.size()), 46, "  ... in 46 bytes");
 
   const char text[] = "値ソ";
   c.Number(registry.RegSetValueExA(key, "名前", REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
            ERROR_SUCCESS, "RegSetValueExA REG_SZ under a Japanese value name");
   value = QueryWide(key, L"名前");
-  c.Check(value.status == ERROR_SUCCESS && value.type == REG_SZ &&
+  c(value.status == ERROR_SUCCESS && value.type == REG_SZ &&
               AsWide(value.data) == std::wstring(L"値ソ\0", 3),
           "  ... reads back by its UTF-16 name", Utf8(AsWide(value.data)));
   const char expand[] = "%TEMP%\\ソ";
   registry.RegSetValueExA(key, "", REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
   value = QueryWide(key, L"");
-  c.Check(value.type == REG_EXPAND_SZ && AsWide(value.data) == std::wstring(L"%TEMP%\\ソ\0", 9),
+  c(value.type == REG_EXPAND_SZ && AsWide(value.data) == std::wstring(L"%TEMP%\\ソ\0", 9),
           "REG_EXPAND_SZ into the default value is widened as well", Utf8(AsWide(value.data)));
 
   const DWORD number = 0x12345678;
   registry.RegSetValueExA(key, "Number", REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   value = QueryWide(key, L"Number");
-  c.Check(value.type == REG_DWORD && value.data.size() == 4 &&
+  c(value.type == REG_DWORD && value.data.size() == 4 &&
               *reinterpret_cast<const DWORD*>(value.data.data()) == number,
           "REG_DWORD is stored unchanged");
   const BYTE binary[] = {0x83, 0x5C, 0x00, 0xFF};
   registry.RegSetValueExA(key, "Binary", REG_BINARY, binary, sizeof binary);
   value = QueryWide(key, L"Binary");
-  c.Check(value.type == REG_BINARY && value.data == std::vector<BYTE>(binary, binary + 4),
+  c(value.type == REG_BINARY && value.data == std::vector<BYTE>(binary, binary + 4),
           "REG_BINARY is stored unchanged, Shift-JIS-looking bytes included");
   c.Number(registry.RegSetValueExA(key, "Null", REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER,
            "string data missing behind a byte count is refused");
@@ -121,7 +121,7 @@ void CheckRegistry(Checks& c, const Places& at) {
   registry.RegSetValueExA(machineKey, "DisplayName", REG_MULTI_SZ,
                           reinterpret_cast<const BYTE*>(display), sizeof display);
   value = QueryWide(machineKey, L"DisplayName");
-  c.Wide(AsWide(value.data), displayWide, "  ... and a value written there reads back");
+  Wide(c, AsWide(value.data), displayWide, "  ... and a value written there reads back");
   registry.RegCloseKey(machineKey);
   HKEY uninstall = nullptr;
   registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",

@@ -12,17 +12,17 @@
 
 namespace check {
 
-void CheckHostileNames(Checks& c, const Places& at) {
+void CheckHostileNames(cases::Checker& c, const Places& at) {
   // The conversion: the yen sign and é have no Shift-JIS form; best fit
   // would give 0x5C (a backslash) and e.
   const win32::Narrowed narrowed = win32::NarrowChecked(L"x\u00A5..\u00A5\u00E9");
   c.Bytes(narrowed.text, "x?..??", "narrowing puts '?' for the yen sign and for e-acute, no look-alike");
-  c.Check(!narrowed.exact, "  ... and says it was not exact");
+  c(!narrowed.exact, "  ... and says it was not exact");
   const win32::Narrowed japanese = win32::NarrowChecked(L"ソ表\uFF3C");
-  c.Check(japanese.exact, "Japanese text and the full-width backslash narrow exactly", Hex(japanese.text.view()));
+  c(japanese.exact, "Japanese text and the full-width backslash narrow exactly", Hex(japanese.text.view()));
   CString untouched = "unchanged";
   ::SetLastError(0);
-  c.Check(!win32::NarrowExact(L"C:\\x\u00A5y", untouched) && untouched == "unchanged",
+  c(!win32::NarrowExact(L"C:\\x\u00A5y", untouched) && untouched == "unchanged",
           "NarrowExact refuses a path without an exact form and leaves the output alone");
   c.Number(::GetLastError(), ERROR_NO_UNICODE_TRANSLATION, "  ... with ERROR_NO_UNICODE_TRANSLATION");
 
@@ -32,13 +32,13 @@ void CheckHostileNames(Checks& c, const Places& at) {
   ::CreateDirectoryW(yenFolder.c_str(), nullptr);
   wchar_t before[MAX_PATH + 1] = {};
   ::GetCurrentDirectoryW(MAX_PATH + 1, before);
-  if (c.Check(::SetCurrentDirectoryW(yenFolder.c_str()) != 0, "the current folder is set to cur\u00A5rent")) {
+  if (c(::SetCurrentDirectoryW(yenFolder.c_str()) != 0, "the current folder is set to cur\u00A5rent")) {
     CString folder = "unchanged";
     files.SetLastError(0);
     c.Number(files.GetCurrentDirectoryA(MAX_PATH + 1, folder), 0,
              "GetCurrentDirectoryA fails there rather than give another path");
     c.Number(files.GetLastError(), ERROR_NO_UNICODE_TRANSLATION, "  ... with ERROR_NO_UNICODE_TRANSLATION");
-    c.Check(folder == "unchanged", "  ... and leaves the output alone", Shown(folder));
+    c(folder == "unchanged", "  ... and leaves the output alone", Shown(folder));
     ::SetCurrentDirectoryW(before);
   }
   ::RemoveDirectoryW(yenFolder.c_str());
@@ -47,7 +47,7 @@ void CheckHostileNames(Checks& c, const Places& at) {
   Win32Ui ui(::GetModuleHandleW(nullptr));
   const HWND edit = ::CreateWindowExW(0, L"EDIT", L"a\u00A5b", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                       ::GetModuleHandleW(nullptr), nullptr);
-  if (c.Check(edit != nullptr, "an edit control holding a yen sign")) {
+  if (c(edit != nullptr, "an edit control holding a yen sign")) {
     ::SetLastError(0);
     c.Bytes(ui.GetWindowTextA(edit), "", "GetWindowTextA gives no text rather than a changed one");
     c.Number(::GetLastError(), ERROR_NO_UNICODE_TRANSLATION, "  ... with ERROR_NO_UNICODE_TRANSLATION");

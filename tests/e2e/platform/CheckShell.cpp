@@ -51,16 +51,16 @@ namespace {
 // Wine keeps a shortcut's target path in the file as text of the system's ANSI
 // code page, so under any other than 932 the Japanese characters of the path
 // come back as '?'; the target's item list, checked beside it, is UTF-16.
-void CheckLinkPath(Checks& c, const std::wstring& got, const std::wstring& want) {
+void CheckLinkPath(cases::Checker& c, const std::wstring& got, const std::wstring& want) {
   if (::GetACP() == 932) {
-    c.Wide(got, want, "  ... target path");
+    Wide(c, got, want, "  ... target path");
   } else {
     std::printf("SKIP   ... target path: kept in the system code page %u\n", ::GetACP());
   }
 }
 
 // Writes a shortcut the way the installer does, through the layer only.
-HRESULT WriteLink(Checks& c, IShell& shell, const CString& target, const CString& file,
+HRESULT WriteLink(cases::Checker& c, IShell& shell, const CString& target, const CString& file,
                   const CString& folder, const char* icon, int iconIndex, const char* label) {
   std::unique_ptr<IShellLinkA> link;
   HRESULT hr = shell.CoCreateShellLink(link);
@@ -73,7 +73,7 @@ HRESULT WriteLink(Checks& c, IShell& shell, const CString& target, const CString
   c.Number(hr, S_OK, name.c_str());
   const bool setPath = link->SetPath(target.c_str()) == S_OK;
   name = std::string("the other setters succeed for ") + label;
-  c.Check(setters && setPath, name.c_str());
+  c(setters && setPath, name.c_str());
   std::unique_ptr<IPersistFile> persist;
   hr = link->QueryPersistFile(persist);
   name = std::string("QueryPersistFile for ") + label;
@@ -81,7 +81,7 @@ HRESULT WriteLink(Checks& c, IShell& shell, const CString& target, const CString
   std::u16string wide;
   const int chars = shell.MultiByteToWideChar(file.view(), wide, 260);
   name = std::string("MultiByteToWideChar of the shortcut path for ") + label;
-  c.Check(chars > 0 && static_cast<std::size_t>(chars) == wide.size() + 1, name.c_str());
+  c(chars > 0 && static_cast<std::size_t>(chars) == wide.size() + 1, name.c_str());
   return persist->Save(wide, TRUE);
 }
 
@@ -135,20 +135,20 @@ ItemIdList RunPicker(IShell& shell, const CString& title, UINT flags, PickerAnsw
   return chosen;
 }
 
-void CheckPicker(Checks& c, IShell& shell) {
+void CheckPicker(cases::Checker& c, IShell& shell) {
   PickerAnswer cancel;
   cancel.title = L"インストール先";
   const ItemIdList none = RunPicker(shell, "インストール先", BIF_RETURNONLYFSDIRS | BIF_EDITBOX, cancel);
-  c.Check(cancel.found, "SHBrowseForFolderA shows a dialog");
-  c.Check(cancel.sawTitle, "  ... with the title in UTF-16");
-  c.Check(none == nullptr, "  ... and gives no item list when cancelled");
+  c(cancel.found, "SHBrowseForFolderA shows a dialog");
+  c(cancel.sawTitle, "  ... with the title in UTF-16");
+  c(none == nullptr, "  ... and gives no item list when cancelled");
 
   PickerAnswer ok;
   ok.title = L"ドラマCD";
   ok.button = IDOK;
   const ItemIdList chosen = RunPicker(shell, "ドラマCD", BIF_RETURNONLYFSDIRS, ok);
   CString path;
-  c.Check(ok.found && ok.sawTitle && chosen != nullptr && shell.SHGetPathFromIDListA(chosen.get(), path) != 0,
+  c(ok.found && ok.sawTitle && chosen != nullptr && shell.SHGetPathFromIDListA(chosen.get(), path) != 0,
           "SHBrowseForFolderA confirmed at once gives the selected folder's item list");
   std::printf("     picked: %s\n", Shown(path).c_str());
   std::unique_ptr<IShellMalloc> malloc;
@@ -159,15 +159,15 @@ void CheckPicker(Checks& c, IShell& shell) {
 
 }  // namespace
 
-void CheckShell(Checks& c, const Places& at) {
+void CheckShell(cases::Checker& c, const Places& at) {
   Win32Shell shell;
   Win32FileSystem files;
 
   CString appData;
-  c.Check(shell.SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE) != 0,
+  c(shell.SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE) != 0,
           "SHGetSpecialFolderPathA(CSIDL_APPDATA)");
   const DWORD appDataAttributes = files.GetFileAttributesA(appData);
-  c.Check(appData.GetLength() > 3 && appData[1] == ':' && appData[2] == '\\' &&
+  c(appData.GetLength() > 3 && appData[1] == ':' && appData[2] == '\\' &&
               appDataAttributes != INVALID_FILE_ATTRIBUTES &&
               (appDataAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
           "  ... is an existing folder below a drive root", appData.str());
@@ -176,19 +176,19 @@ void CheckShell(Checks& c, const Places& at) {
   c.Number(shell.SHGetSpecialFolderLocation(::GetDesktopWindow(), CSIDL_PROGRAMS, list), S_OK,
            "SHGetSpecialFolderLocation(CSIDL_PROGRAMS)");
   CString programs;
-  c.Check(list != nullptr && shell.SHGetPathFromIDListA(list.get(), programs) != 0,
+  c(list != nullptr && shell.SHGetPathFromIDListA(list.get(), programs) != 0,
           "SHGetPathFromIDListA of the Programs item list");
   CString programsByPath;
   shell.SHGetSpecialFolderPathA(nullptr, programsByPath, CSIDL_PROGRAMS, FALSE);
-  c.Check(!programs.IsEmpty() && programs == programsByPath &&
+  c(!programs.IsEmpty() && programs == programsByPath &&
               (files.GetFileAttributesA(programs) & FILE_ATTRIBUTE_DIRECTORY) != 0,
           "  ... names the existing Programs folder", programs.str());
   CString untouched = "unchanged";
-  c.Check(shell.SHGetPathFromIDListA(nullptr, untouched) == 0 && untouched == "unchanged",
+  c(shell.SHGetPathFromIDListA(nullptr, untouched) == 0 && untouched == "unchanged",
           "SHGetPathFromIDListA of no list fails");
   std::unique_ptr<IShellMalloc> malloc;
   c.Number(shell.SHGetMalloc(malloc), S_OK, "SHGetMalloc");
-  c.Check(malloc != nullptr, "  ... gives an allocator");
+  c(malloc != nullptr, "  ... gives an allocator");
   if (malloc) {
     malloc->Free(std::move(list));
     malloc->Free(nullptr);
@@ -199,14 +199,14 @@ void CheckShell(Checks& c, const Places& at) {
   // Conversion of the shortcut file name, and its limit.
   std::u16string wide;
   c.Number(shell.MultiByteToWideChar("ソ表", wide, 260), 3, "MultiByteToWideChar(\"ソ表\") counts the terminator");
-  c.Check(wide == u"ソ表", "  ... and converts with code page 932");
+  c(wide == u"ソ表", "  ... and converts with code page 932");
   c.Number(shell.MultiByteToWideChar("ソ表", wide, 2), 0, "MultiByteToWideChar into too small a buffer gives 0");
   c.Number(shell.MultiByteToWideChar(std::string(300, 'a'), wide, 260), 0,
            "MultiByteToWideChar of 300 characters into 260 gives 0");
 
   // Shortcuts, as the installer writes them, read back through the system.
   const HRESULT init = shell.CoInitialize();
-  c.Check(init == S_OK || init == S_FALSE, "CoInitialize");
+  c(init == S_OK || init == S_FALSE, "CoInitialize");
   const CString folder = at.base + "\\リンク";
   files.CreateDirectoryA(folder);
   WriteLayer(files, folder + "\\index.html", "<html></html>");
@@ -216,30 +216,30 @@ void CheckShell(Checks& c, const Places& at) {
   HRESULT hr = WriteLink(c, shell, folder + "\\index.html", folder + "\\zuvIV１iru.lnk", folder,
                          nullptr, 1, "the content shortcut");
   c.Number(hr, S_OK, "IPersistFile::Save writes the content shortcut");
-  c.Check(WideExists(wfolder + L"\\zuvIV１iru.lnk"), "  ... under its UTF-16 name");
+  c(WideExists(wfolder + L"\\zuvIV１iru.lnk"), "  ... under its UTF-16 name");
   LinkFields fields = ReadLink(wfolder + L"\\zuvIV１iru.lnk");
   c.Number(fields.load, S_OK, "  ... which the system loads");
   CheckLinkPath(c, fields.path, wfolder + L"\\index.html");
-  c.Wide(fields.idListPath, wfolder + L"\\index.html", "  ... target item list");
-  c.Wide(fields.workingDirectory, wfolder, "  ... working folder");
-  c.Wide(fields.iconPath, L"", "  ... no icon file");
-  c.Wide(fields.arguments, L"", "  ... no arguments");
+  Wide(c, fields.idListPath, wfolder + L"\\index.html", "  ... target item list");
+  Wide(c, fields.workingDirectory, wfolder, "  ... working folder");
+  Wide(c, fields.iconPath, L"", "  ... no icon file");
+  Wide(c, fields.arguments, L"", "  ... no arguments");
 
   hr = WriteLink(c, shell, folder + "\\uninst.exe", folder + "\\UnInstall.lnk", folder,
                  (folder + "\\uninst.exe").c_str(), 1, "the uninstaller shortcut");
   c.Number(hr, S_OK, "IPersistFile::Save writes the uninstaller shortcut");
   fields = ReadLink(wfolder + L"\\UnInstall.lnk");
   CheckLinkPath(c, fields.path, wfolder + L"\\uninst.exe");
-  c.Wide(fields.idListPath, wfolder + L"\\uninst.exe", "  ... target item list");
-  c.Wide(fields.workingDirectory, wfolder, "  ... working folder");
-  c.Wide(fields.iconPath, wfolder + L"\\uninst.exe", "  ... icon file");
+  Wide(c, fields.idListPath, wfolder + L"\\uninst.exe", "  ... target item list");
+  Wide(c, fields.workingDirectory, wfolder, "  ... working folder");
+  Wide(c, fields.iconPath, wfolder + L"\\uninst.exe", "  ... icon file");
   c.Number(fields.iconIndex, 1, "  ... icon index");
 
   std::unique_ptr<IShellLinkA> link;
   shell.CoCreateShellLink(link);
   std::unique_ptr<IPersistFile> persist;
   if (link) link->QueryPersistFile(persist);
-  c.Check(persist != nullptr &&
+  c(persist != nullptr &&
               FAILED(persist->Save(u"C:\\無いフォルダ\\x.lnk", TRUE)) &&
               !WideExists(L"C:\\無いフォルダ\\x.lnk"),
           "IPersistFile::Save into a missing folder fails");

@@ -47,45 +47,42 @@ std::string Shown(const CString& text) {
   return Utf8(wide);
 }
 
-bool Checks::Check(bool ok, const std::string& name, const std::string& detail) {
-  if (ok) {
-    ++m_passed;
-    std::printf("PASS %s\n", name.c_str());
-  } else {
-    ++m_failed;
-    std::printf("FAIL %s%s%s\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
-  }
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void PrintedReport::Pass(const std::string& name) {
+  ++m_passed;
+  std::printf("PASS %s\n", name.c_str());
   std::fflush(stdout);
-  return ok;
 }
 
-bool Checks::Bytes(const CString& got, std::string_view want, const std::string& name) {
-  return Check(got.view() == want, name, "got [" + Hex(got.view()) + "] want [" + Hex(want) + "]");
+void PrintedReport::Fail(const std::string& name, const std::string& detail) {
+  ++m_failed;
+  std::printf("FAIL %s%s%s\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str());
+  std::fflush(stdout);
 }
 
-bool Checks::Wide(std::wstring_view got, std::wstring_view want, const std::string& name) {
-  return Check(got == want, name, "got \"" + Utf8(got) + "\" want \"" + Utf8(want) + "\"");
-}
-
-bool Checks::Number(long long got, long long want, const std::string& name) {
-  return Check(got == want, name, "got " + std::to_string(got) + " want " + std::to_string(want));
-}
-
-void Checks::KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) {
+void PrintedReport::KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) {
   ++m_differences;
   std::printf("WINE %s%s%s (known difference: %s)\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str(),
               reason.c_str());
   std::fflush(stdout);
 }
 
-void Checks::Skip(const std::string& name, const std::string& reason) {
+void PrintedReport::Skip(const std::string& name, const std::string& reason) {
   std::printf("SKIP %s: %s\n", name.c_str(), reason.c_str());
   std::fflush(stdout);
 }
 
-int Checks::Finish() const {
+int PrintedReport::Finish() const {
   std::printf("%d passed, %d failed, %d known Wine differences\n", m_passed, m_failed, m_differences);
   return m_failed == 0 ? 0 : 1;
+}
+
+bool Wide(cases::Checker& c, std::wstring_view got, std::wstring_view want, const std::string& name) {
+  return c(got == want, name, "got \"" + Utf8(got) + "\" want \"" + Utf8(want) + "\"");
 }
 
 // ---------------------------------------------------------------- independent helpers

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "tests/behaviour/BehaviourCases.h"
 
 namespace check {
 
@@ -20,17 +21,17 @@ std::string DescribeEntry(std::string_view name, unsigned attrib);
 std::string Utf8(std::wstring_view text);
 // Shift-JIS text as UTF-8 for the log.
 std::string Shown(const CString& text);
+// True under Wine (ntdll has wine_get_version).
+bool UnderWine();
 
-// Counts and prints checks: one line each, "N passed, M failed" at the end.
-class Checks {
+// Prints each check's result as one line and counts them: "N passed, M
+// failed" at the end.
+class PrintedReport final : public cases::Report {
  public:
-  bool Check(bool ok, const std::string& name, const std::string& detail = {});
-  bool Bytes(const CString& got, std::string_view want, const std::string& name);
-  bool Wide(std::wstring_view got, std::wstring_view want, const std::string& name);
-  bool Number(long long got, long long want, const std::string& name);
-  // A fact Wine is known to answer differently: shown, not counted as failed.
-  void KnownDifference(const std::string& name, const std::string& detail, const std::string& reason);
-  void Skip(const std::string& name, const std::string& reason);
+  void Pass(const std::string& name) override;
+  void Fail(const std::string& name, const std::string& detail) override;
+  void KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) override;
+  void Skip(const std::string& name, const std::string& reason) override;
   int Finish() const;
 
  private:
@@ -38,6 +39,9 @@ class Checks {
   int m_failed = 0;
   int m_differences = 0;
 };
+
+// UTF-16 compared, both shown as UTF-8 on a failure.
+bool Wide(cases::Checker& c, std::wstring_view got, std::wstring_view want, const std::string& name);
 
 // The folder the checks work in: UTF-16 and its Shift-JIS twin.
 struct Places {
@@ -71,14 +75,14 @@ struct LinkFields {
 LinkFields ReadLink(const std::wstring& file);
 
 // The parts of the check, one per concern.
-void CheckStrings(Checks& c);
-void CheckFiles(Checks& c, IFileSystem& files, const Places& at);
-void CheckDrives(Checks& c, wchar_t cdLetter);
-void CheckRegistry(Checks& c, const Places& at);
-void CheckShell(Checks& c, const Places& at);
+void CheckStrings(cases::Checker& c);
+void CheckFiles(cases::Checker& c, IFileSystem& files, const Places& at);
+void CheckDrives(cases::Checker& c, wchar_t cdLetter);
+void CheckRegistry(cases::Checker& c, const Places& at);
+void CheckShell(cases::Checker& c, const Places& at);
 // Names the system hands back that have no exact Shift-JIS form, and links.
-void CheckHostileNames(Checks& c, const Places& at);
+void CheckHostileNames(cases::Checker& c, const Places& at);
 // The behaviour cases shared with the memory platform, run in scratch.
-void RunBehaviourCases(Checks& c, const CString& scratch, const std::wstring& scratchWide);
+void RunBehaviourCases(cases::Checker& c, const CString& scratch, const std::wstring& scratchWide);
 
 }  // namespace check

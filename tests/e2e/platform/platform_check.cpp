@@ -54,26 +54,27 @@ int wmain(int argc, wchar_t** argv) {
     if (option == L"--cases-in") casesIn = argv[i + 1];
   }
 
-  Checks c;
+  PrintedReport report;
+  cases::Checker c(report, UnderWine());
   std::printf("     system ANSI code page %u\n", ::GetACP());
   if (expectAcp != 0) c.Number(::GetACP(), expectAcp, "the system's ANSI code page is the one asked for");
   CheckStrings(c);
 
   if (!casesIn.empty()) {
     std::string narrow;
-    if (!c.Check(AsciiTwin(casesIn, narrow), "the cases' folder has an ASCII path")) return c.Finish();
+    if (!c(AsciiTwin(casesIn, narrow), "the cases' folder has an ASCII path")) return report.Finish();
     Places at{casesIn, CString(narrow)};
     CheckHostileNames(c, at);
     RunBehaviourCases(c, at.base, at.baseWide);
-    return c.Finish();
+    return report.Finish();
   }
 
   wchar_t temp[MAX_PATH + 1] = {};
   const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
   std::string tempNarrow;
-  if (!c.Check(tempLength > 0 && AsciiTwin(std::wstring_view(temp, tempLength), tempNarrow),
+  if (!c(tempLength > 0 && AsciiTwin(std::wstring_view(temp, tempLength), tempNarrow),
                "the temporary folder has an ASCII path")) {
-    return c.Finish();
+    return report.Finish();
   }
   Places at;
   at.baseWide = std::wstring(temp, tempLength) + L"plchk" + std::to_wstring(::GetCurrentProcessId()) +
@@ -95,5 +96,5 @@ int wmain(int argc, wchar_t** argv) {
   RunBehaviourCases(c, at.base + "\\cases", casesWide);
 
   RemoveTreeWide(at.baseWide);
-  return c.Finish();
+  return report.Finish();
 }
