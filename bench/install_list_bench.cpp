@@ -36,8 +36,14 @@ void Read(benchmark::State& state, std::string (*make)(std::size_t)) {
 void BM_ReadSingleLine(benchmark::State& state) { Read(state, OneLongLine); }
 void BM_ReadManyLines(benchmark::State& state) { Read(state, ManyLines); }
 
-BENCHMARK(BM_ReadSingleLine)->RangeMultiplier(10)->Range(1'000'000, 100'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadManyLines)->RangeMultiplier(10)->Range(1'000'000, 100'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSingleLine)
+    ->RangeMultiplier(10)
+    ->Range(1'000'000, 100'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadManyLines)
+    ->RangeMultiplier(10)
+    ->Range(1'000'000, 100'000'000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_MapEntry(benchmark::State& state) {
   const CString entry = "images\\picture.jpg\n";

@@ -39,8 +39,14 @@ void Rewrite(benchmark::State& state, std::string (*make)(std::size_t)) {
 void BM_RewriteManyLinks(benchmark::State& state) { Rewrite(state, ManyLinks); }
 void BM_RewriteOneLongLine(benchmark::State& state) { Rewrite(state, OneLongLine); }
 
-BENCHMARK(BM_RewriteManyLinks)->RangeMultiplier(10)->Range(100'000, 10'000'000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RewriteOneLongLine)->RangeMultiplier(10)->Range(100'000, 10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RewriteManyLinks)
+    ->RangeMultiplier(10)
+    ->Range(100'000, 10'000'000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RewriteOneLongLine)
+    ->RangeMultiplier(10)
+    ->Range(100'000, 10'000'000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

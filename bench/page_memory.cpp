@@ -102,8 +102,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "page_memory: the rewriting failed\n");
     return 2;
   }
-  std::printf("page rewriting, %ld MB page of short link lines (%lld bytes written): peak resident %.1f MB "
-              "(%.1f MB before the rewriting), goal <= %ld MB: %s\n",
-              megabytes, size, peak / 1024.0, before / 1024.0, kGoalKb / 1024, peak <= kGoalKb ? "met" : "NOT met");
+  std::printf(
+      "page rewriting, %ld MB page of short link lines (%lld bytes written): peak resident %.1f MB "
+      "(%.1f MB before the rewriting), goal <= %ld MB: %s\n",
+      megabytes, size, peak / 1024.0, before / 1024.0, kGoalKb / 1024, peak <= kGoalKb ? "met" : "NOT met");
   return peak <= kGoalKb ? 0 : 1;
 }

@@ -195,8 +195,7 @@ LRESULT CCopyDlg::OnStartCopy(WPARAM, LPARAM) {
     const InstallAction action = MapInstallEntry(list->RemoveHead(), m_drive, m_dest, prefix);
     prefix = action.prefix;
     switch (action.kind) {
-      case InstallEntryKind::Blank:
-        break;
+      case InstallEntryKind::Blank: break;
       case InstallEntryKind::Folder:
         // Whether it was created shows at the copies into it. A folder that
         // would lie outside the installation folder is not created at all.

@@ -25,8 +25,10 @@ constexpr char kFileInTheWay[] =
     "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
 constexpr char kNotComplete[] = "インストールは完了していません。";
 constexpr char kGuardedDestination[] = "このフォルダにはインストールできません。";
-constexpr char kUntrustedDestination[] = "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
-constexpr char kOwnFolderUnusable[] = "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
+constexpr char kUntrustedDestination[] =
+    "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
+constexpr char kOwnFolderUnusable[] =
+    "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
 
 enum class SetupResult { Install, Quit };
 

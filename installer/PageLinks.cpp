@@ -92,7 +92,8 @@ std::string RewritePageBytes(std::string_view pageBytes, std::string_view prefix
   // The written bytes are never more than the page's own plus a CR for each
   // line feed, so the output takes one allocation.
   std::string bytes;
-  bytes.reserve(pageBytes.size() + static_cast<std::size_t>(std::count(pageBytes.begin(), pageBytes.end(), '\n')));
+  bytes.reserve(pageBytes.size() +
+                static_cast<std::size_t>(std::count(pageBytes.begin(), pageBytes.end(), '\n')));
   CTextFile out(std::make_unique<AppendStream>(bytes), FileOpenMode::Write);
   RewritePieces(in, out, prefix, [] { return false; });
   return bytes;

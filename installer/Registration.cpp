@@ -72,8 +72,8 @@ void CreateStartMenuEntries(PlatformServices& platform, const CString& dest, con
   }
 
   IShell& shell = platform.Shell();
-  if (CreateShortcut(shell, dest + "\\" + kContentPage, folder + "\\" + names::kContentShortcut, "", "",
-                     dest, nullptr, 1) != S_OK) {
+  if (CreateShortcut(shell, dest + "\\" + kContentPage, folder + "\\" + names::kContentShortcut, "", "", dest,
+                     nullptr, 1) != S_OK) {
     AfxMessageBox(platform, kStartMenuFailed, MB_OK);
   }
   if (CreateShortcut(shell, uninstaller, folder + "\\" + names::kUninstallShortcut, "", "", dest,
@@ -85,8 +85,8 @@ void CreateStartMenuEntries(PlatformServices& platform, const CString& dest, con
 }  // namespace
 
 HRESULT CreateShortcut(IShell& shell, const CString& target, const CString& shortcutFile,
-                       const CString& arguments, const CString& description,
-                       const CString& workingFolder, const CString* iconFile, int iconIndex) {
+                       const CString& arguments, const CString& description, const CString& workingFolder,
+                       const CString* iconFile, int iconIndex) {
   // Declared first, so the interfaces below are released before COM goes.
   CComInit com(shell);
   std::unique_ptr<IShellLinkA> link;

@@ -24,8 +24,8 @@ inline constexpr char kContentPage[] = "index.html";
 // this call alone and every interface is released before it is
 // uninitialised.
 HRESULT CreateShortcut(IShell& shell, const CString& target, const CString& shortcutFile,
-                       const CString& arguments, const CString& description,
-                       const CString& workingFolder, const CString* iconFile, int iconIndex);
+                       const CString& arguments, const CString& description, const CString& workingFolder,
+                       const CString* iconFile, int iconIndex);
 
 // Copies "uninst.dat" into dest as "uninst.exe", registers it under the
 // uninstall key and creates the Start-menu entries. IDOK once the uninstaller

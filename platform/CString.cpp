@@ -122,9 +122,7 @@ std::size_t CharLengthAt(std::string_view s, std::size_t i) {
   return 1;
 }
 
-CString CString::Left(int count) const {
-  return CString(m_s.substr(0, ClampCount(count, m_s.size())));
-}
+CString CString::Left(int count) const { return CString(m_s.substr(0, ClampCount(count, m_s.size()))); }
 
 CString CString::Right(int count) const {
   const std::size_t n = ClampCount(count, m_s.size());
@@ -216,7 +214,8 @@ CString& CString::TrimLeft(char ch) {
 
 CString& CString::TrimRight(char ch) {
   const auto target = static_cast<unsigned char>(ch);
-  m_s.erase(TrailingRunStart(m_s, [target](unsigned char c) { return c == target; }, IsLeadByte(target)));
+  m_s.erase(TrailingRunStart(
+      m_s, [target](unsigned char c) { return c == target; }, IsLeadByte(target)));
   return *this;
 }
 

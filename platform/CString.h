@@ -12,14 +12,10 @@
 #include <string_view>
 
 // True for a Shift-JIS lead byte (0x81-0x9F, 0xE0-0xFC).
-constexpr bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // The single-byte white space: space, tab, LF, VT, FF, CR.
-constexpr bool IsSpaceByte(unsigned char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+constexpr bool IsSpaceByte(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Byte length of the character starting at s[i]: 2 for a lead byte that has a
 // following byte, 1 otherwise (a lone lead byte at the end counts as one).
@@ -76,14 +72,32 @@ class CString {
   // only at character boundaries; returns how many were replaced.
   int Replace(std::string_view oldText, std::string_view newText);
 
-  CString& operator+=(const CString& o) { m_s += o.m_s; return *this; }
-  CString& operator+=(const char* s) { m_s += s ? s : ""; return *this; }
-  CString& operator+=(char c) { m_s += c; return *this; }
+  CString& operator+=(const CString& o) {
+    m_s += o.m_s;
+    return *this;
+  }
+  CString& operator+=(const char* s) {
+    m_s += s ? s : "";
+    return *this;
+  }
+  CString& operator+=(char c) {
+    m_s += c;
+    return *this;
+  }
 
-  friend CString operator+(CString a, const CString& b) { a += b; return a; }
-  friend CString operator+(CString a, const char* b) { a += b; return a; }
+  friend CString operator+(CString a, const CString& b) {
+    a += b;
+    return a;
+  }
+  friend CString operator+(CString a, const char* b) {
+    a += b;
+    return a;
+  }
   friend CString operator+(const char* a, const CString& b) { return CString(a) += b; }
-  friend CString operator+(CString a, char b) { a += b; return a; }
+  friend CString operator+(CString a, char b) {
+    a += b;
+    return a;
+  }
   friend bool operator==(const CString& a, const CString& b) { return a.m_s == b.m_s; }
   friend bool operator==(const CString& a, const char* b) { return a.m_s == (b ? b : ""); }
   friend auto operator<=>(const CString& a, const CString& b) { return a.m_s <=> b.m_s; }

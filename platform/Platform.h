@@ -97,16 +97,14 @@ class IFileSystem {
   virtual int findclose(INT_PTR handle) = 0;
 
   virtual BOOL CreateDirectoryA(const CString& path) = 0;
-  virtual BOOL CopyFileA(const CString& source, const CString& destination,
-                         BOOL failIfExists) = 0;
+  virtual BOOL CopyFileA(const CString& source, const CString& destination, BOOL failIfExists) = 0;
   virtual DWORD GetFileAttributesA(const CString& path) = 0;
   virtual BOOL SetFileAttributesA(const CString& path, DWORD attributes) = 0;
   virtual BOOL DeleteFileA(const CString& path) = 0;
   virtual BOOL RemoveDirectoryA(const CString& path) = 0;
   // newName null with MOVEFILE_DELAY_UNTIL_REBOOT schedules a deletion at the
   // next restart.
-  virtual BOOL MoveFileExA(const CString& existing, const CString* newName,
-                           DWORD flags) = 0;
+  virtual BOOL MoveFileExA(const CString& existing, const CString* newName, DWORD flags) = 0;
 
   // Like GetCurrentDirectoryA(bufferLength, buf): on success the length of the
   // path (no trailing backslash unless a drive root); when the buffer is too
@@ -393,10 +391,10 @@ class CComInit {
 class IRegistry {
  public:
   virtual ~IRegistry() = default;
-  virtual LONG RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options,
-                               DWORD access, HKEY* result, DWORD* disposition) = 0;
-  virtual LONG RegSetValueExA(HKEY key, const CString& valueName, DWORD type,
-                              const BYTE* data, DWORD byteCount) = 0;
+  virtual LONG RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options, DWORD access, HKEY* result,
+                               DWORD* disposition) = 0;
+  virtual LONG RegSetValueExA(HKEY key, const CString& valueName, DWORD type, const BYTE* data,
+                              DWORD byteCount) = 0;
   virtual LONG RegDeleteKeyA(HKEY key, const CString& subKey) = 0;
   virtual LONG RegCloseKey(HKEY key) = 0;
 };
@@ -410,8 +408,7 @@ class CRegKey {
   ~CRegKey() { Close(); }
 
   // RegCreateKeyExA into this owner; closes a key held before.
-  LONG Create(HKEY root, const CString& subKey, DWORD options, DWORD access,
-              DWORD* disposition = nullptr) {
+  LONG Create(HKEY root, const CString& subKey, DWORD options, DWORD access, DWORD* disposition = nullptr) {
     Close();
     return m_registry.RegCreateKeyExA(root, subKey, options, access, &m_key, disposition);
   }

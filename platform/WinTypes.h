@@ -137,8 +137,7 @@ constexpr int FW_DONTCARE = 0;
 #endif
 #ifndef RGB
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
-  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
-         (static_cast<COLORREF>(b) << 16);
+  return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
 #endif
 constexpr BYTE RedOf(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }

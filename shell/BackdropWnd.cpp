@@ -5,8 +5,7 @@ Rect BandRect(const Rect& client, int band) {
   return {client.left, (band - 1) * a, client.right, band * a};
 }
 
-CBackdropWnd::CBackdropWnd(PlatformServices& platform, const BackdropLook& look,
-                           FirstPaintFlag& firstPaint)
+CBackdropWnd::CBackdropWnd(PlatformServices& platform, const BackdropLook& look, FirstPaintFlag& firstPaint)
     : CFrameWnd(platform), m_look(look), m_firstPaint(firstPaint) {}
 
 BOOL CBackdropWnd::CreateBackdrop() { return Create(m_look.caption, WS_OVERLAPPEDWINDOW); }

@@ -14,10 +14,22 @@ namespace {
 // documents, the user's Desktop, Documents, AppData (roaming and local),
 // Start menu and Programs, and the same for all users.
 constexpr int kGuardedFolders[] = {
-    CSIDL_PROGRAM_FILES,   CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,    CSIDL_PROGRAM_FILES_COMMONX86,
-    CSIDL_COMMON_APPDATA,  CSIDL_PROFILE,          CSIDL_COMMON_DOCUMENTS,        CSIDL_DESKTOPDIRECTORY,
-    CSIDL_PERSONAL,        CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,           CSIDL_STARTMENU,
-    CSIDL_PROGRAMS,        CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
+    CSIDL_PROGRAM_FILES,
+    CSIDL_PROGRAM_FILESX86,
+    CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_PROGRAM_FILES_COMMONX86,
+    CSIDL_COMMON_APPDATA,
+    CSIDL_PROFILE,
+    CSIDL_COMMON_DOCUMENTS,
+    CSIDL_DESKTOPDIRECTORY,
+    CSIDL_PERSONAL,
+    CSIDL_APPDATA,
+    CSIDL_LOCAL_APPDATA,
+    CSIDL_STARTMENU,
+    CSIDL_PROGRAMS,
+    CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_COMMON_STARTMENU,
+    CSIDL_COMMON_PROGRAMS,
 };
 
 // A path taken apart for comparison: the "\\?\" and "\\.\" prefixes are
@@ -135,7 +147,8 @@ FolderVerdict JudgeFolder(PlatformServices& platform, const CString& finalPath) 
   }
   // Every profile: the folders beside the user's own in the Users folder.
   CString profile;
-  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, CSIDL_PROFILE, FALSE) && !profile.IsEmpty()) {
+  if (platform.Shell().SHGetSpecialFolderPathA(nullptr, profile, CSIDL_PROFILE, FALSE) &&
+      !profile.IsEmpty()) {
     PathParts users = Resolved(files, profile);
     if (IsPlainFullPath(users) && users.parts.size() > VolumeParts(users) + 1) {
       users.parts.pop_back();

@@ -19,7 +19,8 @@ bool ExactlyOutsideRead(DWORD grants) { return (grants & ~kReadAndRun) != 0; }
 }  // namespace
 
 bool IsTrustedAccount(std::string_view sid, bool underWine) {
-  return sid == kSystem || sid == kAdministrators || sid == kTrustedInstaller || (underWine && sid == kWineUser);
+  return sid == kSystem || sid == kAdministrators || sid == kTrustedInstaller ||
+         (underWine && sid == kWineUser);
 }
 
 DWORD MapFileRights(DWORD mask) {
@@ -126,7 +127,8 @@ bool CTrustedLevels::JudgeContents(INT_PTR folder, const CString& path, int dept
     CEntryHandle entry(m_files, m_files.OpenEntryAt(folder, listed.name));
     if (!entry.IsOpen()) return false;
     const DWORD attributes = m_files.GetHandleAttributes(entry.get());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      return false;
     const CString entryPath = path + "\\" + listed.name;
     CString final;
     if (wine && (m_files.GetFinalPathNameByHandleA(entry.get(), final) == 0 ||
@@ -165,8 +167,8 @@ bool CTrustedLevels::OpenLevels(const CString& path) {
   // stands for.
   if (m_drives.GetDriveTypeA(root) != DRIVE_FIXED) return false;
   CEntryHandle& top = m_held.emplace_back(m_files, m_files.OpenFolderHandle(root));
-  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) || (flags & FILE_PERSISTENT_ACLS) == 0 ||
-      !Judge(top.get(), levels.front(), true)) {
+  if (!top.IsOpen() || !m_files.GetHandleVolumeFlags(top.get(), flags) ||
+      (flags & FILE_PERSISTENT_ACLS) == 0 || !Judge(top.get(), levels.front(), true)) {
     Release();
     return false;
   }

@@ -30,7 +30,8 @@ inline constexpr DWORD kReadAndRun = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
 // objects would otherwise belong to the user), SYSTEM and Administrators
 // may do everything, Users read and run, here and below, nothing inherited
 // from above: what Program Files has.
-inline constexpr char kAdminsOnlySddl[] = "O:BAG:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+inline constexpr char kAdminsOnlySddl[] =
+    "O:BAG:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 bool IsTrustedAccount(std::string_view sid, bool underWine);
 

@@ -132,7 +132,8 @@ OpenedAs OpenListedEntry(IFileSystem& files, const ListedFolder& folder, const F
   }
   const bool folderHandle = (own & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (folderHandle && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::Link;
-  if (folderHandle && (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return OpenedAs::LinkNotReached;
+  if (folderHandle && (listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+    return OpenedAs::LinkNotReached;
   // Where handles follow links whatever the open asks (Wine), a link to a
   // file opens as its target and lists as a plain file with the target's
   // number: only the path the handle reaches tells. Windows opens a link

@@ -36,8 +36,8 @@ int DeleteTree(PlatformServices& platform, INT_PTR folder);
 // What an entry listed in an open folder turned out to be when opened
 // relative to the folder's handle (never through a link).
 enum class OpenedAs {
-  Failed,          // not opened, or not the entry listed (replaced since):
-                   // GetLastError says why (ERROR_FILE_NOT_FOUND for a newcomer)
+  Failed,  // not opened, or not the entry listed (replaced since):
+           // GetLastError says why (ERROR_FILE_NOT_FOUND for a newcomer)
   File,
   Folder,
   Link,            // a link to a folder, its handle its own: delete it alone

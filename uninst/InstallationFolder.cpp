@@ -27,14 +27,9 @@ InstallationFolder FindInstallationFolder(PlatformServices& platform, CEntryHand
   }
   result.path = final;
   switch (JudgeFolder(platform, final)) {
-    case FolderVerdict::Allowed:
-      break;
-    case FolderVerdict::DriveRoot:
-      result.refusal = kRootRefusal;
-      break;
-    case FolderVerdict::Guarded:
-      result.refusal = kFolderRefusal;
-      break;
+    case FolderVerdict::Allowed: break;
+    case FolderVerdict::DriveRoot: result.refusal = kRootRefusal; break;
+    case FolderVerdict::Guarded: result.refusal = kFolderRefusal; break;
   }
   if (result.refusal != nullptr) held.Close();
   return result;

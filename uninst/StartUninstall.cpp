@@ -20,8 +20,8 @@ namespace {
 // second run) or a parent key that cannot be opened changes nothing.
 void UnregisterUninstall(IRegistry& registry) {
   CRegKey parent(registry);
-  if (parent.Create(HKEY_LOCAL_MACHINE, names::kUninstallParentKey, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS) !=
-      ERROR_SUCCESS) {
+  if (parent.Create(HKEY_LOCAL_MACHINE, names::kUninstallParentKey, REG_OPTION_NON_VOLATILE,
+                    KEY_ALL_ACCESS) != ERROR_SUCCESS) {
     return;
   }
   registry.RegDeleteKeyA(parent.get(), names::kUninstallSubKey);
@@ -52,13 +52,9 @@ void DeleteShortcuts(PlatformServices& platform) {
   if (listed == entries.end()) return;
   CEntryHandle menu(files, -1);
   switch (OpenListedEntry(files, ListedFolder(files, programsFolder.get()), *listed, menu)) {
-    case OpenedAs::Link:
-      files.DeleteByHandle(menu.get());
-      return;
-    case OpenedAs::Folder:
-      break;
-    default:
-      return;
+    case OpenedAs::Link: files.DeleteByHandle(menu.get()); return;
+    case OpenedAs::Folder: break;
+    default: return;
   }
   for (const char* name : {names::kContentShortcut, names::kUninstallShortcut}) {
     CEntryHandle shortcut(files, files.OpenEntryAt(menu.get(), name));

@@ -1,9 +1,9 @@
 // Entry point on Windows: the one application object runs on the real platform.
 #include "platform/win32/Win.h"
 
-#include "uninst/UninstApp.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
+#include "uninst/UninstApp.h"
 
 CUninstApp theApp;
 

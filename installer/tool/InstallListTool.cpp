@@ -44,9 +44,7 @@ constexpr std::size_t kMaxPathChars = 259;
 class StdioFileStream : public IFileStream {
  public:
   explicit StdioFileStream(std::FILE* file) : m_file(file) {}
-  std::size_t Read(char* buffer, std::size_t n) override {
-    return std::fread(buffer, 1, n, m_file.get());
-  }
+  std::size_t Read(char* buffer, std::size_t n) override { return std::fread(buffer, 1, n, m_file.get()); }
   bool Write(const char*, std::size_t) override { return false; }
 
  private:
@@ -251,8 +249,7 @@ std::optional<Parsed> Parse(const std::vector<std::string>& args, std::ostream& 
         return std::nullopt;
       }
     } else if (haveTarget) {
-      err << "install-list: more than one " << (parsed.command == "check" ? "CDROOT" : "FILE")
-          << " given\n";
+      err << "install-list: more than one " << (parsed.command == "check" ? "CDROOT" : "FILE") << " given\n";
       return std::nullopt;
     } else {
       parsed.target = arg;
@@ -260,8 +257,7 @@ std::optional<Parsed> Parse(const std::vector<std::string>& args, std::ostream& 
     }
   }
   if (!haveTarget) {
-    err << "install-list: " << (parsed.command == "check" ? "CDROOT" : "FILE") << " missing\n"
-        << kUsage;
+    err << "install-list: " << (parsed.command == "check" ? "CDROOT" : "FILE") << " missing\n" << kUsage;
     return std::nullopt;
   }
   // Arguments come in the output's encoding; the installer's strings are Shift-JIS.
@@ -291,11 +287,9 @@ void Preview(const InstallList& list, const Options& options, std::ostream& out)
     const InstallAction action = MapInstallEntry(entry, options.drive, options.dest, prefix);
     out << ++number << '\t' << InstallEntryKindName(action.kind);
     switch (action.kind) {
-      case InstallEntryKind::Blank:
-        break;
+      case InstallEntryKind::Blank: break;
       case InstallEntryKind::Folder:
-        out << '\t' << Show(action.folder, options.encoding) << '\t'
-            << Show(action.prefix, options.encoding);
+        out << '\t' << Show(action.folder, options.encoding) << '\t' << Show(action.prefix, options.encoding);
         break;
       case InstallEntryKind::File:
       case InstallEntryKind::CopyAs:
@@ -338,8 +332,8 @@ CheckResult Check(const InstallList& list, const std::string& cdRoot, const Opti
       out << number << ": likely authoring mistake: folder line without a backslash after '*'\n";
     }
   }
-  out << "checked " << list.GetCount() << " entries: " << result.files << " files, "
-      << result.bytes << " bytes to copy; ";
+  out << "checked " << list.GetCount() << " entries: " << result.files << " files, " << result.bytes
+      << " bytes to copy; ";
   if (result.problems == 0) {
     out << "no problems\n";
   } else {
@@ -358,8 +352,7 @@ std::vector<std::string> NamesWithoutShiftJis(const std::string& cdRoot) {
   std::vector<std::string> names;
   std::error_code ec;
   const std::filesystem::path root(cdRoot);
-  for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end;
-       it.increment(ec)) {
+  for (std::filesystem::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
     // Exact: converted back, the Shift-JIS form gives the same name (a yen
     // sign, say, would come back as a backslash).
     const std::string name = it->path().filename().string();

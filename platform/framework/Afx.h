@@ -183,8 +183,7 @@ class CPaintDC {
 // A font created for a paint and deleted when the owner goes away.
 class CFont {
  public:
-  CFont(CPaintDC& dc, const LogFont& font)
-      : m_dc(dc), m_font(dc.Context().CreateFontA(font)) {}
+  CFont(CPaintDC& dc, const LogFont& font) : m_dc(dc), m_font(dc.Context().CreateFontA(font)) {}
   CFont(const CFont&) = delete;
   CFont& operator=(const CFont&) = delete;
   ~CFont() {

@@ -73,8 +73,7 @@ constexpr bool CarriesText(UINT message) {
     case 0x0196:  // LB_ADDFILE
     case 0x01A2:  // LB_FINDSTRINGEXACT
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 // How many bytes of text fit into a buffer of maxBytes bytes less the

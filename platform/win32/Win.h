@@ -11,9 +11,9 @@
 
 #define IShellLinkA SysIShellLinkA
 #define IPersistFile SysIPersistFile
-#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windows.h>
 #undef IShellLinkA
 #undef IPersistFile
 

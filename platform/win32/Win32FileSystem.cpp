@@ -68,8 +68,8 @@ bool RefusesReplacement(const std::wstring& existing, DWORD replacementAttribute
   const DWORD present = ::GetFileAttributesW(existing.c_str());
   if (present == INVALID_FILE_ATTRIBUTES || (present & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
   constexpr DWORD kMustMatch = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  const bool refused = (present & FILE_ATTRIBUTE_READONLY) != 0 ||
-                       (present & kMustMatch & ~replacementAttributes) != 0;
+  const bool refused =
+      (present & FILE_ATTRIBUTE_READONLY) != 0 || (present & kMustMatch & ~replacementAttributes) != 0;
   if (refused) ::SetLastError(ERROR_ACCESS_DENIED);
   return refused;
 }
@@ -131,8 +131,7 @@ BOOL Win32FileSystem::CreateDirectoryA(const CString& path) {
   return ::CreateDirectoryW(Widen(path.view()).c_str(), nullptr);
 }
 
-BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destination,
-                                BOOL failIfExists) {
+BOOL Win32FileSystem::CopyFileA(const CString& source, const CString& destination, BOOL failIfExists) {
   const std::wstring from = Widen(source.view());
   const std::wstring to = Widen(destination.view());
   if (!failIfExists) {
@@ -164,9 +163,7 @@ BOOL Win32FileSystem::SetFileAttributesA(const CString& path, DWORD attributes) 
   return ::SetFileAttributesW(Widen(path.view()).c_str(), attributes);
 }
 
-BOOL Win32FileSystem::DeleteFileA(const CString& path) {
-  return ::DeleteFileW(Widen(path.view()).c_str());
-}
+BOOL Win32FileSystem::DeleteFileA(const CString& path) { return ::DeleteFileW(Widen(path.view()).c_str()); }
 
 BOOL Win32FileSystem::RemoveDirectoryA(const CString& path) {
   return ::RemoveDirectoryW(Widen(path.view()).c_str());
@@ -205,23 +202,22 @@ BOOL Win32FileSystem::SetCurrentDirectoryA(const CString& folder) {
   return ::SetCurrentDirectoryW(Widen(folder.view()).c_str());
 }
 
-
-
-
 UINT Win32FileSystem::GetWindowsDirectoryA(CString& folder) {
-  return NarrowedPath([](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); }, folder);
+  return NarrowedPath([](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); },
+                      folder);
 }
 
 DWORD Win32FileSystem::GetFullPathNameA(const CString& path, CString& full) {
   const std::wstring wide = Widen(path.view());
   return NarrowedPath(
-      [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); }, full);
+      [&](wchar_t* buffer, DWORD size) { return ::GetFullPathNameW(wide.c_str(), size, buffer, nullptr); },
+      full);
 }
 
 DWORD Win32FileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
   const std::wstring wide = Widen(path.view());
-  return NarrowedPath([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(wide.c_str(), buffer, size); },
-                      longPath);
+  return NarrowedPath(
+      [&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(wide.c_str(), buffer, size); }, longPath);
 }
 
 DWORD Win32FileSystem::GetLastError() { return ::GetLastError(); }
@@ -231,9 +227,8 @@ void Win32FileSystem::SetLastError(DWORD code) { ::SetLastError(code); }
 CString Win32FileSystem::FormatMessageA(DWORD code) {
   LPWSTR text = nullptr;
   const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0,
-      nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+      code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   const win32::UniqueLocalBuffer owner(text);
   if (length == 0 || text == nullptr) return CString();
   return Narrow(std::wstring_view(text, length));
@@ -244,12 +239,12 @@ std::unique_ptr<IFileStream> Win32FileSystem::OpenFile(const CString& path, File
   win32::UniqueFileHandle file;
   if (mode == FileOpenMode::Read) {
     file.reset(::CreateFileW(name.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
   } else {
     if (RefusesReplacement(name, FILE_ATTRIBUTE_NORMAL)) return nullptr;
-    file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.reset(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr));
   }
   if (!file) return nullptr;
   return std::make_unique<Win32FileStream>(std::move(file));
@@ -262,8 +257,8 @@ namespace {
 // The native calls, found in ntdll.dll (always loaded) rather than
 // imported: an import library of ntdll would also offer its copies of the C
 // runtime's functions to the linker.
-using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER,
-                                        ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
 using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
 using NtQueryInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
@@ -301,10 +296,9 @@ bool Win32FileSystem::HandleInfo(INT_PTR id, FILE_INFO_BY_HANDLE_CLASS kind, voi
 INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
   // No FILE_SHARE_DELETE: while this is open nobody can rename, move or
   // remove the folder. No DELETE access either: the walk never removes it.
-  win32::UniqueFileHandle folder(::CreateFileW(Widen(path.view()).c_str(),
-                                               FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  win32::UniqueFileHandle folder(::CreateFileW(
+      Widen(path.view()).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!folder) return -1;
   FILE_BASIC_INFO info{};
   if (!::GetFileInformationByHandleEx(folder.get(), FileBasicInfo, &info, sizeof info)) return -1;
@@ -316,7 +310,7 @@ INT_PTR Win32FileSystem::OpenFolderHandle(const CString& path) {
 }
 
 INT_PTR Win32FileSystem::CreateAt(INT_PTR folder, const CString& name, ACCESS_MASK access, ULONG share,
-                                   ULONG disposition, ULONG options, const char* sddl) {
+                                  ULONG disposition, ULONG options, const char* sddl) {
   const HANDLE parent = Entry(folder);
   if (parent == INVALID_HANDLE_VALUE) return -1;
   // The native call takes the name as it is (no trailing dots or spaces
@@ -362,8 +356,8 @@ INT_PTR Win32FileSystem::CreateAt(INT_PTR folder, const CString& name, ACCESS_MA
 INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const auto open = [&](ACCESS_MASK access) {
-    return CreateAt(folder, name, access | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, FILE_OPEN_FOR_BACKUP_INTENT,
-                    nullptr);
+    return CreateAt(folder, name, access | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN,
+                    FILE_OPEN_FOR_BACKUP_INTENT, nullptr);
   };
   // Listing a folder needs FILE_LIST_DIRECTORY, which for a file is the
   // right to read it. An entry that grants delete but not read is opened
@@ -383,8 +377,8 @@ INT_PTR Win32FileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
 INT_PTR Win32FileSystem::OpenFolderAt(INT_PTR folder, const CString& name) {
   // No FILE_SHARE_DELETE: held, it can be neither renamed nor replaced.
   return CreateAt(folder, name, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN, FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT,
-                  nullptr);
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_OPEN,
+                  FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT, nullptr);
 }
 
 INT_PTR Win32FileSystem::CreateFolderAt(INT_PTR folder, const CString& name, const char* sddl) {
@@ -419,7 +413,8 @@ BOOL Win32FileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
   }
   IO_STATUS_BLOCK io{};
   LARGE_INTEGER number{};
-  const NTSTATUS status = ntQueryInformationFile(handle, &io, &number, sizeof number, kFileInternalInformation);
+  const NTSTATUS status =
+      ntQueryInformationFile(handle, &io, &number, sizeof number, kFileInternalInformation);
   if (status < 0) {
     ::SetLastError(toDosError(status));
     return FALSE;
@@ -443,7 +438,8 @@ BOOL Win32FileSystem::ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>&
       const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
       const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(wchar_t));
       if (name != L"." && name != L"..") {
-        entries.push_back({Narrow(name), info->FileAttributes, static_cast<std::uint64_t>(info->FileId.QuadPart)});
+        entries.push_back(
+            {Narrow(name), info->FileAttributes, static_cast<std::uint64_t>(info->FileId.QuadPart)});
       }
       if (info->NextEntryOffset == 0) break;
       at += info->NextEntryOffset;
@@ -479,7 +475,6 @@ BOOL Win32FileSystem::DeleteByHandle(INT_PTR entry) {
   return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
-
 DWORD Win32FileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
   const HANDLE handle = Entry(entry);
   if (handle == INVALID_HANDLE_VALUE) return 0;
@@ -496,8 +491,9 @@ BOOL Win32FileSystem::GetHandleSecurity(INT_PTR entry, EntrySecurity& security) 
   PSID owner = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const DWORD error = ::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                        &owner, nullptr, &dacl, nullptr, &descriptor);
+  const DWORD error =
+      ::GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        &owner, nullptr, &dacl, nullptr, &descriptor);
   const win32::UniqueLocalBuffer descriptorOwner(descriptor);
   if (error != ERROR_SUCCESS) {
     ::SetLastError(error);

@@ -5,8 +5,8 @@
 #include "platform/win32/Win.h"
 
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Handles.h"

@@ -10,15 +10,15 @@
 
 using win32::Widen;
 
-LONG Win32Registry::RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options,
-                                    DWORD access, HKEY* result, DWORD* disposition) {
+LONG Win32Registry::RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options, DWORD access,
+                                    HKEY* result, DWORD* disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  return ::RegCreateKeyExW(root, Widen(subKey.view()).c_str(), 0, nullptr, options, access,
-                           nullptr, result, disposition);
+  return ::RegCreateKeyExW(root, Widen(subKey.view()).c_str(), 0, nullptr, options, access, nullptr, result,
+                           disposition);
 }
 
-LONG Win32Registry::RegSetValueExA(HKEY key, const CString& valueName, DWORD type,
-                                   const BYTE* data, DWORD byteCount) {
+LONG Win32Registry::RegSetValueExA(HKEY key, const CString& valueName, DWORD type, const BYTE* data,
+                                   DWORD byteCount) {
   const std::wstring name = Widen(valueName.view());
   if (!win32::IsRegistryStringType(type)) {
     return ::RegSetValueExW(key, name.c_str(), 0, type, data, byteCount);

@@ -16,8 +16,8 @@
 
 class Win32Registry : public IRegistry {
  public:
-  LONG RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options, DWORD access,
-                       HKEY* result, DWORD* disposition) override;
+  LONG RegCreateKeyExA(HKEY root, const CString& subKey, DWORD options, DWORD access, HKEY* result,
+                       DWORD* disposition) override;
   LONG RegSetValueExA(HKEY key, const CString& valueName, DWORD type, const BYTE* data,
                       DWORD byteCount) override;
   LONG RegDeleteKeyA(HKEY key, const CString& subKey) override;

@@ -83,9 +83,7 @@ class Win32ShellLink : public IShellLinkA {
   HRESULT SetIconLocation(const char* iconPath, int iconIndex) override {
     return m_link->SetIconLocation(WideArgument(iconPath).get(), iconIndex);
   }
-  HRESULT SetPath(const char* target) override {
-    return m_link->SetPath(WideArgument(target).get());
-  }
+  HRESULT SetPath(const char* target) override { return m_link->SetPath(WideArgument(target).get()); }
 
   HRESULT QueryPersistFile(std::unique_ptr<IPersistFile>& out) override {
     win32::ComPtr<SysIPersistFile> file;
@@ -154,8 +152,8 @@ void Win32Shell::CoUninitialize() { ::CoUninitialize(); }
 
 HRESULT Win32Shell::CoCreateShellLink(std::unique_ptr<IShellLinkA>& link) {
   win32::ComPtr<IShellLinkW> shellLink;
-  const HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IShellLinkW, shellLink.put_void());
+  const HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                        shellLink.put_void());
   if (FAILED(hr) || !shellLink) {
     link.reset();
     return FAILED(hr) ? hr : E_NOINTERFACE;
@@ -169,8 +167,8 @@ int Win32Shell::MultiByteToWideChar(std::string_view text, std::u16string& wide,
   // With a length of -1 the conversion ends at the first zero byte.
   const std::string terminated(text.substr(0, text.find('\0')));
   std::vector<wchar_t> buffer(static_cast<std::size_t>(maxChars));
-  const int written = ::MultiByteToWideChar(win32::kCodePage, 0, terminated.c_str(), -1,
-                                            buffer.data(), maxChars);
+  const int written =
+      ::MultiByteToWideChar(win32::kCodePage, 0, terminated.c_str(), -1, buffer.data(), maxChars);
   if (written <= 0) return 0;
   wide.assign(buffer.begin(), buffer.begin() + (written - 1));
   return written;

@@ -14,8 +14,7 @@ std::wstring Widen(std::string_view text) {
   const int needed = ::MultiByteToWideChar(kCodePage, 0, text.data(), length, nullptr, 0);
   if (needed <= 0) return wide;
   wide.resize(static_cast<std::size_t>(needed));
-  const int written =
-      ::MultiByteToWideChar(kCodePage, 0, text.data(), length, wide.data(), needed);
+  const int written = ::MultiByteToWideChar(kCodePage, 0, text.data(), length, wide.data(), needed);
   wide.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
   return wide;
 }
@@ -32,8 +31,8 @@ Narrowed NarrowChecked(std::wstring_view text) {
   // default character and is reported through usedDefault, never replaced by
   // a look-alike.
   BOOL usedDefault = FALSE;
-  const int needed = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length,
-                                           nullptr, 0, nullptr, &usedDefault);
+  const int needed = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
+                                           nullptr, &usedDefault);
   if (needed <= 0) {
     result.exact = false;
     return result;

@@ -84,7 +84,8 @@ class Win32PaintContext : public IPaintContext {
   int SetBkMode(int mode) override { return ::SetBkMode(m_dc, mode); }
   COLORREF SetTextColor(COLORREF colour) override { return ::SetTextColor(m_dc, colour); }
   BOOL TextOutA(int x, int y, const char* text, int length) override {
-    std::wstring wide = win32::Widen(std::string_view(text, static_cast<std::size_t>(length < 0 ? 0 : length)));
+    std::wstring wide =
+        win32::Widen(std::string_view(text, static_cast<std::size_t>(length < 0 ? 0 : length)));
     return ::TextOutW(m_dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
   }
   int PixelsPerInch() override { return ::GetDeviceCaps(m_dc, LOGPIXELSY); }
@@ -217,8 +218,7 @@ LRESULT Win32Ui::SendTextMessage(HWND window, UINT message, WPARAM wParam, LPARA
       buffer[n] = '\0';
       return static_cast<LRESULT>(n);
     }
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(GetWindowTextA(window).GetLength());
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(GetWindowTextA(window).GetLength());
     default:
       // No conversion is known for it: refused rather than sent as bytes.
       ::SetLastError(ERROR_INVALID_PARAMETER);

@@ -75,7 +75,8 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
   check(files.CopyFileA(dir + "\\new.txt", target, FALSE) == 0, "CopyFileA over a read-only file fails");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
   files.SetLastError(0);
-  check(files.OpenFile(target, FileOpenMode::Write) == nullptr, "OpenFile(Write) of a read-only file gives no stream");
+  check(files.OpenFile(target, FileOpenMode::Write) == nullptr,
+        "OpenFile(Write) of a read-only file gives no stream");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
   check(b.FileBytes(target) == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
   files.SetLastError(0);
@@ -89,7 +90,8 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
         "CopyFileA with failIfExists onto a file fails");
   check.Number(files.GetLastError(), ERROR_FILE_EXISTS, "  ... with ERROR_FILE_EXISTS");
   check(files.SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL) != 0 &&
-            (files.GetFileAttributesA(target) & FILE_ATTRIBUTE_READONLY) == 0 && files.DeleteFileA(target) != 0,
+            (files.GetFileAttributesA(target) & FILE_ATTRIBUTE_READONLY) == 0 &&
+            files.DeleteFileA(target) != 0,
         "once writable (FILE_ATTRIBUTE_NORMAL) it can be deleted");
 }
 
@@ -108,14 +110,16 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
 
   Write(files, dir + "\\plain.txt", "old");
   check(files.CopyFileA(source, dir + "\\PLAIN.txt", FALSE) != 0, "CopyFileA over a writable file");
-  check(Read(files, dir + "\\plain.txt") == std::optional<std::string>("new bytes"), "  ... replaces its bytes");
+  check(Read(files, dir + "\\plain.txt") == std::optional<std::string>("new bytes"),
+        "  ... replaces its bytes");
 
   Write(files, dir + "\\hidden.txt", "old");
   files.SetFileAttributesA(dir + "\\hidden.txt", FILE_ATTRIBUTE_HIDDEN);
   files.SetLastError(0);
   check(files.CopyFileA(source, dir + "\\hidden.txt", FALSE) == 0, "CopyFileA over a hidden file fails");
   check.Number(files.GetLastError(), ERROR_ACCESS_DENIED, "  ... with ERROR_ACCESS_DENIED");
-  check(Read(files, dir + "\\hidden.txt") == std::optional<std::string>("old"), "  ... and the file keeps its bytes");
+  check(Read(files, dir + "\\hidden.txt") == std::optional<std::string>("old"),
+        "  ... and the file keeps its bytes");
   check(files.CopyFileA(dir + "\\hidden.txt", dir + "\\hidden2.txt", FALSE) != 0 &&
             files.CopyFileA(dir + "\\hidden.txt", dir + "\\hidden2.txt", FALSE) != 0 &&
             (files.GetFileAttributesA(dir + "\\hidden2.txt") & FILE_ATTRIBUTE_HIDDEN) != 0,
@@ -124,10 +128,12 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
   check(files.CreateDirectoryA(dir + "\\folder") != 0, "CreateDirectoryA");
   check(files.CopyFileA(source, dir + "\\folder", FALSE) == 0, "CopyFileA onto a folder fails");
   const DWORD folder = files.GetFileAttributesA(dir + "\\folder");
-  check(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0, "  ... and the folder stays");
+  check(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        "  ... and the folder stays");
 
   files.SetLastError(0);
-  check(files.CopyFileA(dir + "\\missing.txt", dir + "\\copy.txt", FALSE) == 0, "CopyFileA of a missing file fails");
+  check(files.CopyFileA(dir + "\\missing.txt", dir + "\\copy.txt", FALSE) == 0,
+        "CopyFileA of a missing file fails");
   check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
   check(files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES, "  ... and makes nothing");
 
@@ -237,8 +243,8 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   std::set<std::pair<std::string, unsigned>> rest;
   for (std::size_t i = 2; i < all.size(); ++i) rest.emplace(all[i].name.str(), all[i].attrib & kBits);
   const std::set<std::pair<std::string, unsigned>> want = {
-      {"A.txt", 0},         {"b.txt", 0},        {"ro.dat", A_RDONLY}, {"hid", A_HIDDEN},
-      {"Sub", A_SUBDIR},    {"ソ表.txt", 0},     {"表サブ", A_SUBDIR}};
+      {"A.txt", 0},      {"b.txt", 0},    {"ro.dat", A_RDONLY}, {"hid", A_HIDDEN},
+      {"Sub", A_SUBDIR}, {"ソ表.txt", 0}, {"表サブ", A_SUBDIR}};
   check(rest == want && all.size() == 9, "  ... then every entry once, named as created, with its bits",
         Listing(all));
   const std::vector<FindData> txt = Search(files, dir + "\\*.TXT");
@@ -246,9 +252,10 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   const std::vector<FindData> noExt = Search(files, dir + "\\*.");
   std::set<std::string> noExtNames;
   for (const FindData& e : noExt) noExtNames.insert(e.name.str());
-  check.Differs(noExtNames == std::set<std::string>{".", "..", "hid", "Sub", "表サブ"},
-                "\"*.\" matches the names without a dot", Listing(noExt),
-                "Wine 8 matches every name with \"*.\": it does not read the final dot as \"a dot or the end\"");
+  check.Differs(
+      noExtNames == std::set<std::string>{".", "..", "hid", "Sub", "表サブ"},
+      "\"*.\" matches the names without a dot", Listing(noExt),
+      "Wine 8 matches every name with \"*.\": it does not read the final dot as \"a dot or the end\"");
   FindData entry;
   files.SetLastError(0);
   check.Number(files.findfirst(dir + "\\*.none", entry), -1, "findfirst without a match gives -1");
@@ -319,7 +326,8 @@ void CaseInsensitiveNames(Backend& b, const CString& dir, Checker& check) {
   const std::vector<FindData> found = Search(files, dir + "\\mixed*");
   check(found.size() == 1 && found[0].name == "MixedCase.Txt",
         "  ... replaces the file, which keeps the spelling it was created with", Listing(found));
-  check(Read(files, dir + "\\MixedCase.Txt") == std::optional<std::string>("replaced"), "  ... and its bytes");
+  check(Read(files, dir + "\\MixedCase.Txt") == std::optional<std::string>("replaced"),
+        "  ... and its bytes");
   check(files.RemoveDirectoryA(dir + "\\fOlDeR") != 0, "RemoveDirectoryA under another case");
 }
 
@@ -329,7 +337,8 @@ void RestartOrder(Backend& b, const CString& dir, Checker& check) {
   const CString second = dir + "\\second.txt";
   Write(files, first, "1");
   Write(files, second, "2");
-  check(files.MoveFileExA(second, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "a file's deletion is scheduled");
+  check(files.MoveFileExA(second, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0,
+        "a file's deletion is scheduled");
   check(files.MoveFileExA(first, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "  ... another's");
   check(files.MoveFileExA(dir, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0, "  ... and the folder's");
   std::vector<std::string> mine;
@@ -337,7 +346,8 @@ void RestartOrder(Backend& b, const CString& dir, Checker& check) {
   for (const RestartRead& request : b.RestartRequests()) {
     const std::string path = request.path.str();
     if (path == dir.str() || path.compare(0, prefix.size(), prefix) == 0) {
-      mine.push_back((request.newName ? "rename " : "delete ") + path.substr(std::min(path.size(), prefix.size())));
+      mine.push_back((request.newName ? "rename " : "delete ") +
+                     path.substr(std::min(path.size(), prefix.size())));
     }
   }
   const std::vector<std::string> want = {"delete second.txt", "delete first.txt", "delete "};
@@ -348,7 +358,8 @@ void RestartOrder(Backend& b, const CString& dir, Checker& check) {
     shown += "] ";
   }
   check(mine == want, "the system keeps them in the order they were asked for", shown);
-  check(files.GetFileAttributesA(first) != INVALID_FILE_ATTRIBUTES, "  ... and deletes nothing before the restart");
+  check(files.GetFileAttributesA(first) != INVALID_FILE_ATTRIBUTES,
+        "  ... and deletes nothing before the restart");
 }
 
 // The process's current folder, read back in Shift-JIS and counted in bytes,
@@ -430,9 +441,10 @@ void RegistryValues(Backend& b, const CString&, Checker& check) {
   };
   for (const Want& want : wants) {
     const std::optional<ValueRead> got = b.ReadValue(HKEY_CURRENT_USER, path, want.name);
-    check(got && got->type == want.type && got->bytes == want.bytes,
-          std::string("value ") + want.name + " reads back with its type and every byte, terminators counted",
-          got ? "type " + std::to_string(got->type) + " [" + Shown(got->bytes) + "]" : std::string("missing"));
+    check(
+        got && got->type == want.type && got->bytes == want.bytes,
+        std::string("value ") + want.name + " reads back with its type and every byte, terminators counted",
+        got ? "type " + std::to_string(got->type) + " [" + Shown(got->bytes) + "]" : std::string("missing"));
   }
   {
     CRegKey parent(registry);
@@ -467,8 +479,8 @@ void ShortcutFields(Backend& b, const CString& dir, Checker& check) {
   if (!check.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
   const CString target = dir + "\\uninst.exe";
   check(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
-            link->SetWorkingDirectory(dir.c_str()) == S_OK && link->SetIconLocation(target.c_str(), 1) == S_OK &&
-            link->SetPath(target.c_str()) == S_OK,
+            link->SetWorkingDirectory(dir.c_str()) == S_OK &&
+            link->SetIconLocation(target.c_str(), 1) == S_OK && link->SetPath(target.c_str()) == S_OK,
         "the setters succeed");
   std::unique_ptr<IPersistFile> persist;
   if (!check.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
@@ -500,7 +512,8 @@ void DeviceNames(Backend& b, const CString& dir, Checker& check) {
   const std::vector<FindData> all = Search(files, dir + "\\*");
   std::set<std::string> names;
   for (const FindData& e : all) names.insert(e.name.str());
-  check(names == std::set<std::string>{".", "..", "f.txt"}, "  ... and nothing appears in the folder", Listing(all));
+  check(names == std::set<std::string>{".", "..", "f.txt"}, "  ... and nothing appears in the folder",
+        Listing(all));
   check.Number(files.GetFileAttributesA(dir + "\\con"), FILE_ATTRIBUTE_ARCHIVE,
                "GetFileAttributesA of con reports the device");
   check.Number(files.GetFileAttributesA(dir + "\\LPT1.log"), FILE_ATTRIBUTE_ARCHIVE,
@@ -522,8 +535,7 @@ void DeviceNames(Backend& b, const CString& dir, Checker& check) {
         "MoveFileExA onto a device fails and the file stays");
   files.SetLastError(0);
   const bool made = files.CreateDirectoryA(dir + "\\nul") != 0;
-  check.Differs(!made, "CreateDirectoryA(nul) fails", "",
-                "Wine reports success and creates nothing");
+  check.Differs(!made, "CreateDirectoryA(nul) fails", "", "Wine reports success and creates nothing");
   check(files.GetFileAttributesA(dir + "\\nul\\x") == INVALID_FILE_ATTRIBUTES, "nothing is found below nul");
 }
 
@@ -546,7 +558,8 @@ void YenSignName(Backend& b, const CString& dir, Checker& check) {
   for (const FindData& e : all) {
     if (e.name.str() != "." && e.name.str() != "..") planted = &e;
   }
-  if (!check(all.size() == 3 && planted != nullptr, "the search lists the planted folder", Listing(all))) return;
+  if (!check(all.size() == 3 && planted != nullptr, "the search lists the planted folder", Listing(all)))
+    return;
   check.Bytes(planted->name, "x?..?..?canary", "  ... with '?' where each yen sign stands");
   check.Number(planted->attrib & kBits, A_SUBDIR, "  ... as a folder");
   const CString path = hostile + "\\" + planted->name;
@@ -684,8 +697,9 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
 
   {
     CEntryHandle sub(files, files.OpenEntryAt(top.get(), "sub"));
-    check.Number(files.GetHandleAttributes(sub.get()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
-                 FILE_ATTRIBUTE_DIRECTORY, "a folder's own handle says folder");
+    check.Number(
+        files.GetHandleAttributes(sub.get()) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+        FILE_ATTRIBUTE_DIRECTORY, "a folder's own handle says folder");
     files.SetLastError(0);
     check(files.DeleteByHandle(sub.get()) == 0 && files.GetLastError() == ERROR_DIR_NOT_EMPTY,
           "a folder that is not empty is not deleted (ERROR_DIR_NOT_EMPTY)",
@@ -697,7 +711,8 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
     std::vector<FolderEntry> entries;
     files.ListFolderHandle(top.get(), entries);
     for (const char* name : {"f.txt", "sub"}) {
-      const auto listed = std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
+      const auto listed =
+          std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
       CEntryHandle entry(files, files.OpenEntryAt(top.get(), name));
       std::uint64_t id = 0;
       check(listed != entries.end() && listed->fileId != 0 && files.GetHandleFileId(entry.get(), id) != 0 &&
@@ -709,11 +724,13 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
     CEntryHandle ro(files, files.OpenEntryAt(top.get(), "ro.txt"));
     files.SetLastError(0);
     check(files.DeleteByHandle(ro.get()) == 0 && files.GetLastError() == ERROR_ACCESS_DENIED,
-          "a read-only file is not deleted (ERROR_ACCESS_DENIED)", "error " + std::to_string(files.GetLastError()));
+          "a read-only file is not deleted (ERROR_ACCESS_DENIED)",
+          "error " + std::to_string(files.GetLastError()));
   }
   {
     CEntryHandle empty(files, files.OpenEntryAt(top.get(), "empty"));
-    check(files.DeleteByHandle(empty.get()) != 0 && empty.Close(), "an empty folder is deleted through its handle");
+    check(files.DeleteByHandle(empty.get()) != 0 && empty.Close(),
+          "an empty folder is deleted through its handle");
   }
   // The entry opened is the one deleted, whatever name it has by then.
   CEntryHandle f(files, files.OpenEntryAt(top.get(), "f.txt"));
@@ -729,7 +746,8 @@ void EntriesByHandle(Backend& b, const CString& dir, Checker& check) {
                 std::string("f2.txt ") + (renamedGone ? "gone" : "still there") + ", f.txt " +
                     (newcomer ? "holds \"" + *newcomer + "\"" : "gone"),
                 "Wine 8 deletes nothing when the file was renamed after the open");
-  check(HandleListing(files, top.get()).count("ro.txt") == 1 && HandleListing(files, top.get()).count("sub/") == 1,
+  check(HandleListing(files, top.get()).count("ro.txt") == 1 &&
+            HandleListing(files, top.get()).count("sub/") == 1,
         "what was not deleted is still listed");
 }
 
@@ -782,7 +800,8 @@ void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
 
   constexpr char kAdminsOnly[] = "O:BAG:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
   CEntryHandle made(files, files.CreateFolderAt(top.get(), "made", kAdminsOnly));
-  if (!check(made.IsOpen(), "a folder is made with its descriptor", "error " + std::to_string(files.GetLastError()))) {
+  if (!check(made.IsOpen(), "a folder is made with its descriptor",
+             "error " + std::to_string(files.GetLastError()))) {
     return;
   }
   EntrySecurity security;
@@ -793,11 +812,13 @@ void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
                 "Wine 8 keeps no descriptor: the owner is the prefix's user");
   const CString movedAway = dir + "\\made2";
   files.SetLastError(0);
-  check(files.MoveFileExA(dir + "\\made", &movedAway, 0) == 0, "the folder made is held: it cannot be renamed");
+  check(files.MoveFileExA(dir + "\\made", &movedAway, 0) == 0,
+        "the folder made is held: it cannot be renamed");
   files.SetLastError(0);
-  check(files.CreateFolderAt(top.get(), "made", nullptr) == -1 && files.GetLastError() == ERROR_ALREADY_EXISTS,
-        "a folder name that is taken is not made again (ERROR_ALREADY_EXISTS)",
-        "error " + std::to_string(files.GetLastError()));
+  check(
+      files.CreateFolderAt(top.get(), "made", nullptr) == -1 && files.GetLastError() == ERROR_ALREADY_EXISTS,
+      "a folder name that is taken is not made again (ERROR_ALREADY_EXISTS)",
+      "error " + std::to_string(files.GetLastError()));
   files.SetLastError(0);
   check(files.OpenFolderAt(top.get(), "old.txt") == -1 && files.GetLastError() == ERROR_DIRECTORY,
         "a file is no folder to hold (ERROR_DIRECTORY)", "error " + std::to_string(files.GetLastError()));
@@ -826,7 +847,8 @@ void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
   files.SetLastError(0);
   check(files.RenameByHandle(scratch.get(), top.get(), "ro.txt", TRUE) == 0 &&
             files.GetLastError() == ERROR_ACCESS_DENIED,
-        "a read-only file is not replaced (ERROR_ACCESS_DENIED)", "error " + std::to_string(files.GetLastError()));
+        "a read-only file is not replaced (ERROR_ACCESS_DENIED)",
+        "error " + std::to_string(files.GetLastError()));
   check(files.RenameByHandle(scratch.get(), top.get(), "old.txt", TRUE) != 0 && scratch.Close(),
         "the new file replaces the old one through the folder");
   check(Read(files, dir + "\\old.txt") == std::optional<std::string>("new") &&
@@ -842,26 +864,26 @@ void WritesThroughHeldFolder(Backend& b, const CString& dir, Checker& check) {
 // are being initialised.
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
-    {"copy keeps read-only", "copy", CopyKeepsReadOnly},
-    {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
-    {"copy onto what is there", "onto", CopyOntoWhatIsThere},
-    {"file bytes kept", "bytes", FileBytesKept},
-    {"moves at once", "moves", MovesAtOnce},
-    {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
-    {"search entries and attribute bits", "search", SearchEntriesAndBits},
-    {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},
-    {"case-insensitive names", "case", CaseInsensitiveNames},
-    {"restart deletion order", "restart", RestartOrder},
-    {"the current folder", "current", CurrentFolder},
-    {"error texts", "texts", ErrorTexts},
-    {"registry value types and byte counts", "registry", RegistryValues},
-    {"shortcut fields read back", "shortcut", ShortcutFields},
-    {"device names", "devices", DeviceNames},
-    {"a name with yen signs", "yen", YenSignName},
-    {"a folder link", "link", FolderLink},
-    {"entries by handle", "handles", EntriesByHandle},
-    {"a folder link by handle", "handlelink", LinkByHandle},
-    {"writes through a held folder", "heldwrites", WritesThroughHeldFolder},
+      {"copy keeps read-only", "copy", CopyKeepsReadOnly},
+      {"read-only refuses copy and delete", "readonly", ReadOnlyRefusesCopyAndDelete},
+      {"copy onto what is there", "onto", CopyOntoWhatIsThere},
+      {"file bytes kept", "bytes", FileBytesKept},
+      {"moves at once", "moves", MovesAtOnce},
+      {"a folder must be empty to be removed", "empty", FolderMustBeEmpty},
+      {"search entries and attribute bits", "search", SearchEntriesAndBits},
+      {"trailing dots and spaces", "dots", TrailingDotsAndSpaces},
+      {"case-insensitive names", "case", CaseInsensitiveNames},
+      {"restart deletion order", "restart", RestartOrder},
+      {"the current folder", "current", CurrentFolder},
+      {"error texts", "texts", ErrorTexts},
+      {"registry value types and byte counts", "registry", RegistryValues},
+      {"shortcut fields read back", "shortcut", ShortcutFields},
+      {"device names", "devices", DeviceNames},
+      {"a name with yen signs", "yen", YenSignName},
+      {"a folder link", "link", FolderLink},
+      {"entries by handle", "handles", EntriesByHandle},
+      {"a folder link by handle", "handlelink", LinkByHandle},
+      {"writes through a held folder", "heldwrites", WritesThroughHeldFolder},
   };
   return cases;
 }
@@ -909,7 +931,9 @@ bool Checker::Differs(bool ok, const std::string& what, const std::string& detai
   return (*this)(ok, what, detail);
 }
 
-void Checker::Skip(const std::string& what, const std::string& reason) { m_report.Skip(m_prefix + what, reason); }
+void Checker::Skip(const std::string& what, const std::string& reason) {
+  m_report.Skip(m_prefix + what, reason);
+}
 
 const std::vector<Case>& AllCases() { return Cases(); }
 

@@ -17,7 +17,9 @@
 namespace ref {
 
 bool Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool Space(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool Space(unsigned char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // The characters of s: (start, length) in order. A lead byte with a byte
 // after it takes that byte along; a lead byte at the very end stands alone.
@@ -48,7 +50,8 @@ bool IsBoundary(const std::string& s, std::size_t at) {
 int Find(const std::string& s, char ch, int start) {
   if (start < 0 || start >= static_cast<int>(s.size())) return -1;
   for (const Char& c : Chars(s)) {
-    if (static_cast<int>(c.start) >= start && c.length == 1 && s[c.start] == ch) return static_cast<int>(c.start);
+    if (static_cast<int>(c.start) >= start && c.length == 1 && s[c.start] == ch)
+      return static_cast<int>(c.start);
   }
   return -1;
 }
@@ -61,7 +64,8 @@ int Find(const std::string& s, const std::string& sub, int start) {
   for (std::size_t at : starts) {
     if (static_cast<int>(at) < start) continue;
     if (sub.empty()) return static_cast<int>(at);
-    if (at + sub.size() <= s.size() && s.compare(at, sub.size(), sub) == 0 && IsBoundary(s, at + sub.size())) {
+    if (at + sub.size() <= s.size() && s.compare(at, sub.size(), sub) == 0 &&
+        IsBoundary(s, at + sub.size())) {
       return static_cast<int>(at);
     }
   }
@@ -88,7 +92,9 @@ template <typename Pred>
 std::string TrimRight(const std::string& s, Pred drop) {
   const std::vector<Char> chars = Chars(s);
   std::size_t keep = chars.size();
-  while (keep > 0 && chars[keep - 1].length == 1 && drop(static_cast<unsigned char>(s[chars[keep - 1].start]))) --keep;
+  while (keep > 0 && chars[keep - 1].length == 1 &&
+         drop(static_cast<unsigned char>(s[chars[keep - 1].start])))
+    --keep;
   return keep == 0 ? "" : s.substr(0, chars[keep - 1].start + chars[keep - 1].length);
 }
 
@@ -165,8 +171,9 @@ void Check(bool ok, const char* what, const std::string& s) {
 // Bytes that matter to the rules: separators, white space, lead bytes at
 // both ends of their ranges, trail bytes equal to a backslash, letters.
 char InterestingByte(FuzzedDataProvider& in) {
-  static const char kBytes[] = {'\\', '/', ' ', '\t', '\n', '\r', '\v', '\f', 'a', 'A', 'z', 'Z', '.',
-                                '*',  '\x81', '\x9F', '\xA0', '\xDF', '\xE0', '\xFC', '\xFD', '\x80', '\x5C', '\x40'};
+  static const char kBytes[] = {'\\',   '/',    ' ',    '\t',   '\n',   '\r',   '\v',   '\f',
+                                'a',    'A',    'z',    'Z',    '.',    '*',    '\x81', '\x9F',
+                                '\xA0', '\xDF', '\xE0', '\xFC', '\xFD', '\x80', '\x5C', '\x40'};
   if (in.ConsumeBool()) return static_cast<char>(in.ConsumeIntegral<std::uint8_t>());
   return kBytes[in.ConsumeIntegralInRange<std::size_t>(0, sizeof kBytes - 1)];
 }
@@ -282,7 +289,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 17: {
-        const std::string other = in.ConsumeBool() ? ref::ChangeCase(expected, in.ConsumeBool()) : SmallString(in);
+        const std::string other =
+            in.ConsumeBool() ? ref::ChangeCase(expected, in.ConsumeBool()) : SmallString(in);
         const int got = MbsICmp(expected, other);
         const int sign = (got > 0) - (got < 0);
         Check(sign == ref::Compare(expected, other), "MbsICmp", expected);
@@ -290,7 +298,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       case 18: {
         for (std::size_t i = 0; i < expected.size(); ++i) {
-          const std::size_t want = ref::Lead(static_cast<unsigned char>(expected[i])) && i + 1 < expected.size() ? 2 : 1;
+          const std::size_t want =
+              ref::Lead(static_cast<unsigned char>(expected[i])) && i + 1 < expected.size() ? 2 : 1;
           Check(CharLengthAt(expected, i) == want, "CharLengthAt", expected);
         }
         break;

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "tests/fuzz/FuzzSupport.h"
 #include "installer/InstallList.h"
 #include "platform/TextFile.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
@@ -59,9 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const InstallAction action = MapInstallEntry(entry, drive, dest, prefix);
     switch (action.kind) {
-      case InstallEntryKind::Blank:
-        Require(action.prefix == prefix);
-        break;
+      case InstallEntryKind::Blank: Require(action.prefix == prefix); break;
       case InstallEntryKind::Folder:
         Require(action.prefix.IsEmpty() || action.prefix.view().back() == '\\');
         Require(action.folder.IsEmpty() || action.folder.view().starts_with(dest.view()));

@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "tests/fuzz/FuzzSupport.h"
 #include "installer/PageLinks.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 

@@ -14,19 +14,18 @@ const std::vector<std::string_view>& KnownOperations() {
   static const std::vector<std::string_view> names = {
       // files
       "findfirst", "findnext", "findclose", "CreateDirectoryA", "CopyFileA", "GetFileAttributesA",
-      "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA",
-      "GetCurrentDirectoryA", "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read",
-      "Write", "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
+      "SetFileAttributesA", "DeleteFileA", "RemoveDirectoryA", "MoveFileExA", "GetCurrentDirectoryA",
+      "SetCurrentDirectoryA", "GetWindowsDirectoryA", "FormatMessageA", "OpenFile", "Read", "Write",
+      "OpenFolderHandle", "OpenEntryAt", "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle",
       "GetFinalPathNameByHandleA", "GetFullPathNameA", "GetLongPathNameA", "GetHandleSecurity",
       "GetHandleLinkCount", "GetHandleVolumeFlags", "OpenFolderAt", "CreateFolderAt", "CreateFileAt",
       "WriteByHandle", "SetHandleAttributes", "RenameByHandle",
       // drives
       "GetDriveTypeA", "GetVolumeInformationA",
       // shell and COM
-      "SHGetSpecialFolderPathA", "SHGetSpecialFolderLocation", "SHGetPathFromIDListA",
-      "SHGetMalloc", "SHBrowseForFolderA", "CoInitialize", "CoCreateShellLink", "SetArguments",
-      "SetDescription", "SetWorkingDirectory", "SetIconLocation", "SetPath", "QueryPersistFile",
-      "Save", "MultiByteToWideChar",
+      "SHGetSpecialFolderPathA", "SHGetSpecialFolderLocation", "SHGetPathFromIDListA", "SHGetMalloc",
+      "SHBrowseForFolderA", "CoInitialize", "CoCreateShellLink", "SetArguments", "SetDescription",
+      "SetWorkingDirectory", "SetIconLocation", "SetPath", "QueryPersistFile", "Save", "MultiByteToWideChar",
       // registry
       "RegCreateKeyExA", "RegSetValueExA", "RegDeleteKeyA", "RegCloseKey"};
   return names;
@@ -98,7 +97,8 @@ std::string FaultRule::Describe() const {
 FaultPlan::~FaultPlan() {
   if (!m_requireAllFired) return;
   for (const auto& rule : m_rules) {
-    if (rule->Fired() == 0) ReportUnusedExpectation(rule->Where(), "the failure rule never fired: " + rule->Describe());
+    if (rule->Fired() == 0)
+      ReportUnusedExpectation(rule->Where(), "the failure rule never fired: " + rule->Describe());
   }
 }
 
@@ -107,8 +107,8 @@ FaultRule& FaultPlan::Add(std::string_view operation, DWORD code, std::source_lo
   if (!rule->IsKnownOperation()) {
     std::string known;
     for (std::string_view name : KnownOperations()) known += " " + std::string(name);
-    throw std::invalid_argument(DescribeLocation(where) + ": no operation is named \"" + std::string(operation) +
-                                "\"; a failure rule may name:" + known);
+    throw std::invalid_argument(DescribeLocation(where) + ": no operation is named \"" +
+                                std::string(operation) + "\"; a failure rule may name:" + known);
   }
   m_rules.push_back(std::move(rule));
   return *m_rules.back();

@@ -62,8 +62,7 @@ class FaultRule {
 
   // Counts the call when it matches and says whether it fails; a rule that
   // may not fire (an earlier rule already did) only counts.
-  bool Check(std::string_view operation, std::initializer_list<std::string_view> paths,
-             bool mayFire = true);
+  bool Check(std::string_view operation, std::initializer_list<std::string_view> paths, bool mayFire = true);
   std::string Describe() const;
 
  private:

@@ -11,8 +11,8 @@ namespace {
 // file until destroyed, which decides what others may do with the file.
 class MemoryFileStream final : public IFileStream {
  public:
-  MemoryFileStream(std::shared_ptr<mem::MemoryCore> core, std::shared_ptr<mem::FsNode> node,
-                   std::string path, bool write)
+  MemoryFileStream(std::shared_ptr<mem::MemoryCore> core, std::shared_ptr<mem::FsNode> node, std::string path,
+                   bool write)
       : m_core(std::move(core)), m_node(std::move(node)), m_path(std::move(path)), m_write(write) {
     (m_write ? m_node->writers : m_node->readers) += 1;
     ++m_core->files.openStreams;
@@ -214,7 +214,9 @@ INT_PTR MemoryFileSystem::OpenEntryAt(INT_PTR folder, const CString& name) {
   INT_PTR handle = -1;
   const std::optional<DWORD> fault =
       Fault("OpenEntryAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.OpenEntryAt(folder, name.view(), m_core->underWine, handle); error != 0) {
+  if (const DWORD error =
+          fault ? *fault : m_core->files.OpenEntryAt(folder, name.view(), m_core->underWine, handle);
+      error != 0) {
     Fail(error);
     return -1;
   }
@@ -248,8 +250,6 @@ BOOL MemoryFileSystem::DeleteByHandle(INT_PTR entry) {
   return TRUE;
 }
 
-
-
 DWORD MemoryFileSystem::PathAnswer(const char* operation, std::string_view faultPath,
                                    const std::function<DWORD(std::string&)>& ask, CString& out) {
   std::string answer;
@@ -263,18 +263,21 @@ DWORD MemoryFileSystem::PathAnswer(const char* operation, std::string_view fault
 }
 
 DWORD MemoryFileSystem::GetFinalPathNameByHandleA(INT_PTR entry, CString& path) {
-  return PathAnswer("GetFinalPathNameByHandleA", m_core->files.HandlePath(entry),
-                    [&](std::string& out) { return m_core->files.FinalPath(entry, out); }, path);
+  return PathAnswer(
+      "GetFinalPathNameByHandleA", m_core->files.HandlePath(entry),
+      [&](std::string& out) { return m_core->files.FinalPath(entry, out); }, path);
 }
 
 DWORD MemoryFileSystem::GetFullPathNameA(const CString& path, CString& full) {
-  return PathAnswer("GetFullPathNameA", path.view(),
-                    [&](std::string& out) { return m_core->files.FullPathName(path.view(), out); }, full);
+  return PathAnswer(
+      "GetFullPathNameA", path.view(),
+      [&](std::string& out) { return m_core->files.FullPathName(path.view(), out); }, full);
 }
 
 DWORD MemoryFileSystem::GetLongPathNameA(const CString& path, CString& longPath) {
-  return PathAnswer("GetLongPathNameA", path.view(),
-                    [&](std::string& out) { return m_core->files.LongPathName(path.view(), out); }, longPath);
+  return PathAnswer(
+      "GetLongPathNameA", path.view(),
+      [&](std::string& out) { return m_core->files.LongPathName(path.view(), out); }, longPath);
 }
 
 DWORD MemoryFileSystem::UserRename(const CString& from, const CString& to) {
@@ -294,7 +297,6 @@ DWORD MemoryFileSystem::UserMakeLink(const CString& path, const CString& target)
 bool MemoryFileSystem::Watch(const CString& folder) { return m_core->files.Watch(folder.view()); }
 
 const std::vector<std::string>& MemoryFileSystem::Touches() const { return m_core->files.Touches(); }
-
 
 bool MemoryFileSystem::AddRawEntry(const CString& folder, const CString& name, bool isFolder) {
   return m_core->files.AddRawEntry(folder.view(), name.view(), isFolder);
@@ -328,8 +330,11 @@ BOOL MemoryFileSystem::GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) {
 
 INT_PTR MemoryFileSystem::OpenFolderAt(INT_PTR folder, const CString& name) {
   INT_PTR handle = -1;
-  const std::optional<DWORD> fault = Fault("OpenFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.OpenFolderAt(folder, name.view(), m_core->underWine, handle); error != 0) {
+  const std::optional<DWORD> fault =
+      Fault("OpenFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error =
+          fault ? *fault : m_core->files.OpenFolderAt(folder, name.view(), m_core->underWine, handle);
+      error != 0) {
     Fail(error);
     return -1;
   }
@@ -346,8 +351,10 @@ INT_PTR MemoryFileSystem::CreateFolderAt(INT_PTR folder, const CString& name, co
       return -1;
     }
   }
-  const std::optional<DWORD> fault = Fault("CreateFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.CreateFolderAt(folder, name.view(), security, handle);
+  const std::optional<DWORD> fault =
+      Fault("CreateFolderAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error =
+          fault ? *fault : m_core->files.CreateFolderAt(folder, name.view(), security, handle);
       error != 0) {
     Fail(error);
     return -1;
@@ -357,8 +364,10 @@ INT_PTR MemoryFileSystem::CreateFolderAt(INT_PTR folder, const CString& name, co
 
 INT_PTR MemoryFileSystem::CreateFileAt(INT_PTR folder, const CString& name) {
   INT_PTR handle = -1;
-  const std::optional<DWORD> fault = Fault("CreateFileAt", m_core->files.HandlePath(folder) + "\\" + name.str());
-  if (const DWORD error = fault ? *fault : m_core->files.CreateFileAt(folder, name.view(), handle); error != 0) {
+  const std::optional<DWORD> fault =
+      Fault("CreateFileAt", m_core->files.HandlePath(folder) + "\\" + name.str());
+  if (const DWORD error = fault ? *fault : m_core->files.CreateFileAt(folder, name.view(), handle);
+      error != 0) {
     Fail(error);
     return -1;
   }
@@ -442,7 +451,8 @@ BOOL MemoryFileSystem::MoveFileExA(const CString& existing, const CString* newNa
     return TRUE;
   }
   if (newName == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  if (DWORD error = m_core->files.Move(existing.view(), newName->view(), flags); error != 0) return Fail(error);
+  if (DWORD error = m_core->files.Move(existing.view(), newName->view(), flags); error != 0)
+    return Fail(error);
   return TRUE;
 }
 
@@ -502,8 +512,8 @@ std::unique_ptr<IFileStream> MemoryFileSystem::OpenFile(const CString& path, Fil
   }
   std::shared_ptr<mem::FsNode> node;
   const bool write = mode == FileOpenMode::Write;
-  const DWORD error = write ? m_core->files.OpenForWrite(path.view(), node)
-                            : m_core->files.OpenForRead(path.view(), node);
+  const DWORD error =
+      write ? m_core->files.OpenForWrite(path.view(), node) : m_core->files.OpenForRead(path.view(), node);
   if (error != 0) {
     Fail(error);
     return nullptr;
@@ -529,13 +539,17 @@ bool MemoryFileSystem::AddUnnarrowable(const CString& path, bool folder) {
   return m_core->files.AddUnnarrowable(path.view(), folder);
 }
 
-bool MemoryFileSystem::SetCurrentFolder(const CString& path) { return m_core->files.ForceCurrent(path.view()); }
+bool MemoryFileSystem::SetCurrentFolder(const CString& path) {
+  return m_core->files.ForceCurrent(path.view());
+}
 
 bool MemoryFileSystem::Lock(const CString& path, bool locked) {
   return m_core->files.SetLocked(path.view(), locked);
 }
 
-bool MemoryFileSystem::Exists(const CString& path) const { return m_core->files.Lookup(path.view()) != nullptr; }
+bool MemoryFileSystem::Exists(const CString& path) const {
+  return m_core->files.Lookup(path.view()) != nullptr;
+}
 
 bool MemoryFileSystem::IsFolder(const CString& path) const {
   auto node = m_core->files.Lookup(path.view());

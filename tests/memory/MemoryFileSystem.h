@@ -158,8 +158,8 @@ class MemoryFileSystem final : public IFileSystem {
   // A call that hands back a path: the fault rule for operation (on
   // faultPath) or ask's error fails it; else out takes the answer and its
   // length is returned.
-  DWORD PathAnswer(const char* operation, std::string_view faultPath, const std::function<DWORD(std::string&)>& ask,
-                   CString& out);
+  DWORD PathAnswer(const char* operation, std::string_view faultPath,
+                   const std::function<DWORD(std::string&)>& ask, CString& out);
 
   std::shared_ptr<mem::MemoryCore> m_core;
 };

@@ -26,13 +26,16 @@ bool IsValidComponent(std::string_view name, bool allowWildcards) {
       const auto c = static_cast<unsigned char>(name[i]);
       if (c < 0x20) return false;
       switch (c) {
-        case '<': case '>': case ':': case '"': case '|':
-          return false;
-        case '*': case '?':
+        case '<':
+        case '>':
+        case ':':
+        case '"':
+        case '|': return false;
+        case '*':
+        case '?':
           if (!allowWildcards) return false;
           break;
-        default:
-          break;
+        default: break;
       }
     }
     i += len;

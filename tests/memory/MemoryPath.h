@@ -57,7 +57,7 @@ struct FullPath {
 
 struct ResolvedPath {
   FullPath path;
-  DWORD error = 0;               // 0, or why the path is unusable
+  DWORD error = 0;                 // 0, or why the path is unusable
   bool trailingSeparator = false;  // the text ended in \ or / after a name
 };
 

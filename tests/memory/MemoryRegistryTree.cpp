@@ -125,8 +125,8 @@ LONG RegistryTree::Resolve(HKEY key, Opened& opened) const {
   return ERROR_SUCCESS;
 }
 
-LONG RegistryTree::Create(HKEY key, std::string_view subKey, DWORD options, DWORD access,
-                          HKEY* result, DWORD* disposition) {
+LONG RegistryTree::Create(HKEY key, std::string_view subKey, DWORD options, DWORD access, HKEY* result,
+                          DWORD* disposition) {
   if (result == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   *result = nullptr;
   Opened from;
@@ -148,7 +148,8 @@ LONG RegistryTree::Create(HKEY key, std::string_view subKey, DWORD options, DWOR
     return static_cast<LONG>(ERROR_ACCESS_DENIED);
   }
   if (creates) {
-    if (existing == 0 && !(from.access & KEY_CREATE_SUB_KEY_BIT)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    if (existing == 0 && !(from.access & KEY_CREATE_SUB_KEY_BIT))
+      return static_cast<LONG>(ERROR_ACCESS_DENIED);
     if (node->isVolatile && !makeVolatile) return static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE_CODE);
     for (std::size_t i = existing; i < parts->size(); ++i) {
       auto child = NewKey((*parts)[i], makeVolatile, node.get());
@@ -164,8 +165,7 @@ LONG RegistryTree::Create(HKEY key, std::string_view subKey, DWORD options, DWOR
   return ERROR_SUCCESS;
 }
 
-LONG RegistryTree::SetValue(HKEY key, std::string_view name, DWORD type, const BYTE* data,
-                            DWORD byteCount) {
+LONG RegistryTree::SetValue(HKEY key, std::string_view name, DWORD type, const BYTE* data, DWORD byteCount) {
   Opened opened;
   if (LONG error = Resolve(key, opened); error != ERROR_SUCCESS) return error;
   if (WritesDenied(opened.root) || !(opened.access & KEY_SET_VALUE_BIT)) {

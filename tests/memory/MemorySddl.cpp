@@ -10,15 +10,15 @@ namespace mem {
 namespace {
 
 constexpr std::pair<std::string_view, std::string_view> kAccounts[] = {
-    {"SY", "S-1-5-18"},     {"BA", "S-1-5-32-544"}, {"BU", "S-1-5-32-545"}, {"WD", "S-1-1-0"},
-    {"AU", "S-1-5-11"},     {"CO", "S-1-3-0"},      {"CG", "S-1-3-1"},      {"OW", "S-1-3-4"},
-    {"IU", "S-1-5-4"},      {"AN", "S-1-5-7"},
+    {"SY", "S-1-5-18"}, {"BA", "S-1-5-32-544"}, {"BU", "S-1-5-32-545"}, {"WD", "S-1-1-0"}, {"AU", "S-1-5-11"},
+    {"CO", "S-1-3-0"},  {"CG", "S-1-3-1"},      {"OW", "S-1-3-4"},      {"IU", "S-1-5-4"}, {"AN", "S-1-5-7"},
 };
 
 constexpr std::pair<std::string_view, DWORD> kRights[] = {
-    {"FA", FILE_ALL_ACCESS}, {"FR", FILE_GENERIC_READ}, {"FW", FILE_GENERIC_WRITE}, {"FX", FILE_GENERIC_EXECUTE},
-    {"GA", GENERIC_ALL},     {"GR", GENERIC_READ},      {"GW", GENERIC_WRITE},      {"GX", GENERIC_EXECUTE},
-    {"SD", DELETE},          {"RC", READ_CONTROL},      {"WD", WRITE_DAC},          {"WO", WRITE_OWNER},
+    {"FA", FILE_ALL_ACCESS},      {"FR", FILE_GENERIC_READ}, {"FW", FILE_GENERIC_WRITE},
+    {"FX", FILE_GENERIC_EXECUTE}, {"GA", GENERIC_ALL},       {"GR", GENERIC_READ},
+    {"GW", GENERIC_WRITE},        {"GX", GENERIC_EXECUTE},   {"SD", DELETE},
+    {"RC", READ_CONTROL},         {"WD", WRITE_DAC},         {"WO", WRITE_OWNER},
 };
 
 constexpr std::pair<std::string_view, BYTE> kFlags[] = {
@@ -40,7 +40,7 @@ std::optional<Bits> Codes(std::string_view text, const std::pair<std::string_vie
   Bits bits = 0;
   for (; !text.empty(); text.remove_prefix(2)) {
     const auto known = std::find_if(std::begin(table), std::end(table),
-                                     [&](const auto& code) { return text.starts_with(code.first); });
+                                    [&](const auto& code) { return text.starts_with(code.first); });
     if (known == std::end(table) || text.size() < 2) return std::nullopt;
     bits |= known->second;
   }
@@ -122,8 +122,7 @@ std::optional<EntrySecurity> ParseSddl(std::string_view sddl) {
         }
         break;
       }
-      default:
-        return std::nullopt;
+      default: return std::nullopt;
     }
   }
   if (!owner) return std::nullopt;

@@ -153,7 +153,8 @@ BOOL MemoryShell::SHGetSpecialFolderPathA(HWND /*owner*/, CString& path, int csi
     m_core->lastError = *code;
     return FALSE;
   }
-  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl); verbatim != m_core->verbatimSpecialFolders.end()) {
+  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl);
+      verbatim != m_core->verbatimSpecialFolders.end()) {
     path = verbatim->second;
     return TRUE;
   }
@@ -176,7 +177,8 @@ BOOL MemoryShell::SHGetSpecialFolderPathA(HWND /*owner*/, CString& path, int csi
 HRESULT MemoryShell::SHGetSpecialFolderLocation(HWND /*owner*/, int csidl, ItemIdList& list) {
   list.reset();
   if (auto code = m_core->faults.Check("SHGetSpecialFolderLocation", {})) return HResultFromBits(*code);
-  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl); verbatim != m_core->verbatimSpecialFolders.end()) {
+  if (auto verbatim = m_core->verbatimSpecialFolders.find(csidl);
+      verbatim != m_core->verbatimSpecialFolders.end()) {
     list = NewItemList(verbatim->second);
     return S_OK;
   }

@@ -47,8 +47,8 @@ void FileTree::DumpNode(const FsNode& node, const std::string& indent, std::stri
     if (child->unnarrowable) out += " [no exact Shift-JIS name]";
     if (child->link) {
       const std::shared_ptr<FsNode> target = child->linkTarget.lock();
-      out += " -> " + (target && target->attached ? Cp932ToReadable(PathOf(*target))
-                                                   : std::string("(target gone)"));
+      out += " -> " +
+             (target && target->attached ? Cp932ToReadable(PathOf(*target)) : std::string("(target gone)"));
     }
     if (!child->folder) {
       out += "  (" + std::to_string(child->data.size()) + " bytes";
@@ -61,8 +61,8 @@ void FileTree::DumpNode(const FsNode& node, const std::string& indent, std::stri
     }
     if (child->locked) out += " [locked]";
     if (child->readers + child->writers > 0) {
-      out += " [open: " + std::to_string(child->readers) + " read, " +
-             std::to_string(child->writers) + " write]";
+      out += " [open: " + std::to_string(child->readers) + " read, " + std::to_string(child->writers) +
+             " write]";
     }
     out += "\n";
     if (child->folder && !child->link) DumpNode(*child, indent + "  ", out);
@@ -308,7 +308,8 @@ DWORD FileTree::CopyFile(std::string_view source, std::string_view destination, 
     if (at.node->attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
     // The copy takes the source's attributes: a hidden file is replaced only
     // by a hidden one.
-    if ((at.node->attributes & ~from.node->attributes & FILE_ATTRIBUTE_HIDDEN) != 0) return ERROR_ACCESS_DENIED;
+    if ((at.node->attributes & ~from.node->attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
+      return ERROR_ACCESS_DENIED;
     if (at.node->locked || at.node->readers + at.node->writers > 0) return ERROR_SHARING_VIOLATION;
   } else if (IsReadOnlyMedia(*at.drive)) {
     return ERROR_ACCESS_DENIED;
@@ -564,7 +565,8 @@ DWORD FileTree::OpenFolderHandle(std::string_view path, INT_PTR& handle) {
   return 0;
 }
 
-DWORD FileTree::ChildAt(INT_PTR folder, std::string_view name, bool followLink, std::shared_ptr<FsNode>& node) {
+DWORD FileTree::ChildAt(INT_PTR folder, std::string_view name, bool followLink,
+                        std::shared_ptr<FsNode>& node) {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<FsNode>& parent = it->second.node;
@@ -728,7 +730,8 @@ DWORD FileTree::HandleVolumeFlags(INT_PTR handle, DWORD& flags) const {
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const DriveInfo* drive = FindDrive(it->second.node->drive);
   if (drive == nullptr) return ERROR_PATH_NOT_FOUND;
-  flags = drive->fileSystemFlags.value_or(IsReadOnlyMedia(*drive) ? 0 : FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES);
+  flags = drive->fileSystemFlags.value_or(
+      IsReadOnlyMedia(*drive) ? 0 : FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES);
   return 0;
 }
 
@@ -743,7 +746,8 @@ DWORD FileTree::OpenFolderAt(INT_PTR folder, std::string_view name, bool followL
   return 0;
 }
 
-DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder, std::shared_ptr<FsNode>& created) {
+DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder,
+                         std::shared_ptr<FsNode>& created) {
   auto it = m_entryHandles.find(folder);
   if (it == m_entryHandles.end()) return ERROR_INVALID_HANDLE;
   const std::shared_ptr<FsNode> parent = it->second.node;
@@ -755,7 +759,7 @@ DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder, s
   if (name.size() > kMaxName) return ERROR_FILENAME_EXCED_RANGE;
   NoteAccess(parent.get(), PathOf(*parent) + "\\" + std::string(name));
   if (!parent->attached) return ERROR_ACCESS_DENIED;  // a folder deleted meanwhile takes nothing new
-  if (parent->link) return ERROR_ACCESS_DENIED;  // a link opened as itself holds nothing
+  if (parent->link) return ERROR_ACCESS_DENIED;       // a link opened as itself holds nothing
   if (parent->children.count(FoldName(name)) != 0) return ERROR_ALREADY_EXISTS;
   const DriveInfo* drive = FindDrive(parent->drive);
   if (drive == nullptr || IsReadOnlyMedia(*drive)) return ERROR_ACCESS_DENIED;
@@ -764,8 +768,8 @@ DWORD FileTree::CreateAt(INT_PTR folder, std::string_view name, bool isFolder, s
   return 0;
 }
 
-DWORD FileTree::CreateFolderAt(INT_PTR folder, std::string_view name, const std::optional<EntrySecurity>& security,
-                               INT_PTR& handle) {
+DWORD FileTree::CreateFolderAt(INT_PTR folder, std::string_view name,
+                               const std::optional<EntrySecurity>& security, INT_PTR& handle) {
   std::shared_ptr<FsNode> created;
   if (const DWORD error = CreateAt(folder, name, true, created); error != 0) return error;
   created->security = security;
@@ -908,9 +912,7 @@ std::string FileTree::PatternOf(INT_PTR handle) const {
   return it == m_searches.end() ? std::string() : it->second.pattern;
 }
 
-DWORD FileTree::FindClose(INT_PTR handle) {
-  return m_searches.erase(handle) == 1 ? 0 : ERROR_INVALID_HANDLE;
-}
+DWORD FileTree::FindClose(INT_PTR handle) { return m_searches.erase(handle) == 1 ? 0 : ERROR_INVALID_HANDLE; }
 
 // ---------------------------------------------------------------- set-up
 
@@ -999,7 +1001,8 @@ bool FileTree::AddLink(std::string_view path, std::string_view target) {
 DWORD FileTree::MakeLinkInPlace(std::string_view path, std::string_view target) {
   const std::shared_ptr<FsNode> node = Lookup(path);
   const std::shared_ptr<FsNode> targetNode = Content(Lookup(target));
-  if (!node || !node->folder || node->link || !targetNode || !targetNode->folder) return ERROR_INVALID_PARAMETER;
+  if (!node || !node->folder || node->link || !targetNode || !targetNode->folder)
+    return ERROR_INVALID_PARAMETER;
   if (!node->children.empty()) return ERROR_DIR_NOT_EMPTY;
   node->link = true;
   node->linkTarget = targetNode;
@@ -1106,8 +1109,8 @@ std::string FileTree::Dump() const {
       continue;
     }
     out += std::string("Drive ") + letter + ": " + DriveTypeName(drive.type) + ", label \"" +
-           Cp932ToReadable(drive.label) + "\", " + (drive.medium ? "medium present" : "NO MEDIUM") +
-           ", " + std::to_string(drive.used) + " bytes used";
+           Cp932ToReadable(drive.label) + "\", " + (drive.medium ? "medium present" : "NO MEDIUM") + ", " +
+           std::to_string(drive.used) + " bytes used";
     if (drive.capacity) out += " of " + std::to_string(*drive.capacity);
     out += "\n";
     DumpNode(*drive.root, "  ", out);

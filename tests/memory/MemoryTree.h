@@ -42,13 +42,13 @@ struct FsNode {
   DWORD attributes = 0;  // kStoredAttributes bits only
   std::string data;
   std::map<std::string, std::shared_ptr<FsNode>> children;  // by FoldName
-  FsNode* parent = nullptr;                                  // null for a root or a removed node
+  FsNode* parent = nullptr;                                 // null for a root or a removed node
   char drive = 0;
   bool attached = true;  // false once removed from its folder
   int readers = 0;       // open streams
   int writers = 0;
   bool watched = false;  // a canary folder: every access below it is recorded (FileTree::Watch)
-  bool locked = false;  // held open by someone else without sharing
+  bool locked = false;   // held open by someone else without sharing
   int pins = 0;
   std::uint64_t id = 0;  // its number on the volume, never used again
   // Its owner and access list; none set: an administrators' folder or file,

@@ -196,7 +196,7 @@ class MemoryUi : public IUserInterface {
     HWND dialog = nullptr;
     int controlId = 0;
     CString text;
-    int position = 0;           // a progress bar's position
+    int position = 0;             // a progress bar's position
     bool byUpdateWindow = false;  // at once, from UpdateWindow; else by the message loop
   };
 

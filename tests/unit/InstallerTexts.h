@@ -9,15 +9,18 @@ namespace installer_texts {
 inline constexpr char kStart[] = "インストールを開始します。\nよろしいですか？";
 inline constexpr char kQuit[] = "インストールは終わっていません。\n終了しますか？";
 inline constexpr char kNoDest[] = "インストール先のフォルダを指定してください。";
-inline constexpr char kCreate[] = "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？";
+inline constexpr char kCreate[] =
+    "インストール先のフォルダは存在しません。\nフォルダを作成してもよろしいですか？";
 inline constexpr char kCreateFailed[] = "フォルダの作成に失敗しました。";
 inline constexpr char kOverwrite[] = "インストール先のフォルダは存在します。\n上書きしてもよろしいですか？";
 inline constexpr char kFileInTheWay[] =
     "インストール先のフォルダと\n同名のファイルがあります。\nフォルダの指定をやり直してください。";
 inline constexpr char kNotComplete[] = "インストールは完了していません。";
 inline constexpr char kGuardedDest[] = "このフォルダにはインストールできません。";
-inline constexpr char kUntrustedDest[] = "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
-inline constexpr char kOwnFolder[] = "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
+inline constexpr char kUntrustedDest[] =
+    "管理者以外のユーザーが変更できるフォルダにはインストールできません。";
+inline constexpr char kOwnFolder[] =
+    "インストーラーのフォルダを開けませんでした。\nインストールを終了します。";
 // The copy and the registration.
 inline constexpr char kNoInstallDat[] = "install.datが見つかりませんでした。";
 inline constexpr char kNoProgressBar[] = "Error:Can't find ProgressBar";

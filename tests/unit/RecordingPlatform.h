@@ -1,10 +1,9 @@
 // A platform for the flows' tests that stands in front of the memory
 // platform: it records, in one list, the file and registry calls that
-// change something, search or list (copies and attribute changes aside), and it can add entries of its own to a
-// folder's search results and listings (a name the memory platform could never hold, or
-// a link with any attribute bits). Operations on such an added entry are
-// recorded and succeed without reaching the memory platform; a search below
-// one is recorded and finds nothing.
+// change something, search or list (copies and attribute changes aside), and it can add entries of its own to
+// a folder's search results and listings (a name the memory platform could never hold, or a link with any
+// attribute bits). Operations on such an added entry are recorded and succeed without reaching the memory
+// platform; a search below one is recorded and finds nothing.
 #pragma once
 
 #include <functional>
@@ -32,7 +31,9 @@ class RecordingPlatform : public PlatformServices {
   }
   // Runs action just before the entry at path is opened relative to its
   // folder's handle (after the folder was listed): another program's move.
-  void BeforeOpening(const std::string& path, std::function<void()> action) { m_beforeOpening[path] = std::move(action); }
+  void BeforeOpening(const std::string& path, std::function<void()> action) {
+    m_beforeOpening[path] = std::move(action);
+  }
   // Handles report what a link leads to, not the link (as Wine's do), and
   // the system says it is Wine.
   void HandlesFollowLinks() { m_handlesFollowLinks = true; }
@@ -154,15 +155,19 @@ class RecordingPlatform : public PlatformServices {
       }
       return attributes;
     }
-    BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override { return m_fs.GetHandleFileId(entry, fileId); }
+    BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) override {
+      return m_fs.GetHandleFileId(entry, fileId);
+    }
     BOOL ListFolderHandle(INT_PTR folder, std::vector<FolderEntry>& entries) override {
       m_owner.m_log.push_back("ListFolderHandle " + PathOf(folder));
       if (!m_fs.ListFolderHandle(folder, entries)) return FALSE;
       for (FolderEntry& e : entries) {
         const auto link = m_owner.m_fileLinks.find(PathOf(folder) + "\\" + e.name.str());
         if (link == m_owner.m_fileLinks.end()) continue;
-        CEntryHandle folderOfTarget(m_fs, m_fs.OpenFolderHandle(link->second.substr(0, link->second.rfind('\\'))));
-        CEntryHandle target(m_fs, m_fs.OpenEntryAt(folderOfTarget.get(), link->second.substr(link->second.rfind('\\') + 1)));
+        CEntryHandle folderOfTarget(m_fs,
+                                    m_fs.OpenFolderHandle(link->second.substr(0, link->second.rfind('\\'))));
+        CEntryHandle target(
+            m_fs, m_fs.OpenEntryAt(folderOfTarget.get(), link->second.substr(link->second.rfind('\\') + 1)));
         m_fs.GetHandleFileId(target.get(), e.fileId);
       }
       if (auto it = m_owner.m_extra.find(PathOf(folder) + "\\*.*"); it != m_owner.m_extra.end()) {
@@ -187,7 +192,9 @@ class RecordingPlatform : public PlatformServices {
     }
     BOOL SetCurrentDirectoryA(const CString& folder) override { return m_fs.SetCurrentDirectoryA(folder); }
     UINT GetWindowsDirectoryA(CString& folder) override { return m_fs.GetWindowsDirectoryA(folder); }
-    DWORD GetFullPathNameA(const CString& path, CString& full) override { return m_fs.GetFullPathNameA(path, full); }
+    DWORD GetFullPathNameA(const CString& path, CString& full) override {
+      return m_fs.GetFullPathNameA(path, full);
+    }
     DWORD GetLongPathNameA(const CString& path, CString& longPath) override {
       return m_fs.GetLongPathNameA(path, longPath);
     }
@@ -203,8 +210,12 @@ class RecordingPlatform : public PlatformServices {
     BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) override {
       return m_fs.GetHandleSecurity(entry, security);
     }
-    BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) override { return m_fs.GetHandleLinkCount(entry, links); }
-    BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) override { return m_fs.GetHandleVolumeFlags(entry, flags); }
+    BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) override {
+      return m_fs.GetHandleLinkCount(entry, links);
+    }
+    BOOL GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) override {
+      return m_fs.GetHandleVolumeFlags(entry, flags);
+    }
     INT_PTR OpenFolderAt(INT_PTR folder, const CString& name) override {
       const std::string path = PathOf(folder) + "\\" + name.str();
       m_owner.m_log.push_back("OpenFolderAt " + path);

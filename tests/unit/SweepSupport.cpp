@@ -7,9 +7,9 @@
 
 #include "installer/resource.h"
 #include "installer/tool/Encoding.h"
+#include "shell/Names.h"
 #include "tests/memory/MemoryFaults.h"
 #include "tests/memory/MemoryPath.h"
-#include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 
 std::string_view InstallerResources();
@@ -114,8 +114,7 @@ void AnswerAsTheInstallersUser(MemoryUi& ui, const char* dest) {
   } else {
     ui.AlwaysAnswerDialog(IDD_SETUP, {UiAction::Return()});
   }
-  ui.AlwaysAnswerDialog(IDD_COPY, {})
-      .AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
+  ui.AlwaysAnswerDialog(IDD_COPY, {}).AlwaysAnswerDialog(IDD_FINISH, {UiAction::Return()});
   for (const std::string& question : InstallerQuestions()) ui.AlwaysAnswerMessageBox(question, IDYES);
   ui.AnswerUnscriptedMessageBoxes(IDNO);
   ui.LimitUserSteps(kMaxUserSteps);
@@ -130,9 +129,17 @@ void AddSampleCd(MemoryFileSystem& files, char drive) {
 }
 
 DWORD FailureCodeFor(std::string_view operation) {
-  static const std::vector<std::string_view> hresultOperations = {
-      "SHGetSpecialFolderLocation", "SHGetMalloc", "CoInitialize", "CoCreateShellLink", "SetArguments",
-      "SetDescription", "SetWorkingDirectory", "SetIconLocation", "SetPath", "QueryPersistFile", "Save"};
+  static const std::vector<std::string_view> hresultOperations = {"SHGetSpecialFolderLocation",
+                                                                  "SHGetMalloc",
+                                                                  "CoInitialize",
+                                                                  "CoCreateShellLink",
+                                                                  "SetArguments",
+                                                                  "SetDescription",
+                                                                  "SetWorkingDirectory",
+                                                                  "SetIconLocation",
+                                                                  "SetPath",
+                                                                  "QueryPersistFile",
+                                                                  "Save"};
   if (std::find(hresultOperations.begin(), hresultOperations.end(), operation) != hresultOperations.end()) {
     return 0x80004005;
   }

@@ -20,9 +20,9 @@
 
 #include "installer/HeldFolders.h"
 #include "installer/InstallerApp.h"
+#include "shell/Names.h"
 #include "tests/memory/MemoryFaults.h"
 #include "tests/memory/MemoryPlatform.h"
-#include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/SweepSupport.h"
 #include "uninst/InstallationFolder.h"
@@ -132,9 +132,9 @@ void InstallFirst(MemoryPlatform& p) {
 
 std::vector<std::string> InstallerMessages() {
   using namespace installer_texts;
-  std::vector<std::string> texts = {kNoDest,        kCreateFailed, kFileInTheWay,       kGuardedDest, kUntrustedDest,
-                                    kNotComplete,   kNoInstallDat, kNoProgressBar,      kCopyFailed,
-                                    kUninstallerCopyFailed, kStartMenuFailed, kOwnFolder};
+  std::vector<std::string> texts = {kNoDest,        kCreateFailed,          kFileInTheWay,    kGuardedDest,
+                                    kUntrustedDest, kNotComplete,           kNoInstallDat,    kNoProgressBar,
+                                    kCopyFailed,    kUninstallerCopyFailed, kStartMenuFailed, kOwnFolder};
   for (const char* page : {"01.html", "05.html"}) {
     texts.push_back(kInstall + "\\" + page + kPageNotFound);
     texts.push_back(kInstall + "\\" + page + kPageNotWritten);
@@ -151,7 +151,10 @@ const std::vector<Flow>& Flows() {
          sweep::AnswerAsTheInstallersUser(p.Ui(), kInstall.c_str());
        },
        Install, InstallerMessages(), true},
-      {"the uninstallation", InstallFirst, sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
+      {"the uninstallation",
+       InstallFirst,
+       sweep::RunProgram<CUninstApp>,
+       {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
       {"the uninstallation of nested folders",
        [](MemoryPlatform& p) {
          InstallFirst(p);
@@ -159,7 +162,8 @@ const std::vector<Flow>& Flows() {
          p.Files().AddFile(kInstall + "\\a\\b\\side.txt", "side");
          p.Files().AddFile(kInstall + "\\a\\e\\f.txt", "f");
        },
-       sweep::RunProgram<CUninstApp>, {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
+       sweep::RunProgram<CUninstApp>,
+       {kFolderRefusal, kRootRefusal, kInstall + kFolderStays}},
   };
   return flows;
 }
@@ -265,7 +269,8 @@ void RunWith(const Flow& flow, const std::vector<Step>& steps) {
   fs.Watch(kOutside);
   flow.run(p);
   for (const mem::FaultRule* rule : rules) EXPECT_EQ(rule->Fired(), 1) << "the move was made";
-  EXPECT_TRUE(fs.Touches().empty()) << "reached inside the canaries: " << testing::PrintToString(fs.Touches());
+  EXPECT_TRUE(fs.Touches().empty()) << "reached inside the canaries: "
+                                    << testing::PrintToString(fs.Touches());
   const auto& boxes = p.Ui().MessageBoxes();
   for (std::size_t i = boxesBefore; i < boxes.size(); ++i) {
     const std::string text = boxes[i].text.str();

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "tests/memory/MemorySystem.h"
 #include "tests/behaviour/BehaviourCases.h"
+#include "tests/memory/MemorySystem.h"
 
 namespace {
 
@@ -33,9 +33,12 @@ class MemoryBackend final : public cases::Backend {
   std::optional<cases::ShortcutRead> ReadShortcut(const CString& path) override {
     const auto file = m_sys.Shell().ReadShortcut(path);
     if (!file) return std::nullopt;
-    return cases::ShortcutRead{file->target,        file->arguments,
-                               file->description,   file->workingFolder,
-                               file->iconPath.value_or(CString()), file->iconIndex};
+    return cases::ShortcutRead{file->target,
+                               file->arguments,
+                               file->description,
+                               file->workingFolder,
+                               file->iconPath.value_or(CString()),
+                               file->iconIndex};
   }
   std::vector<cases::RestartRead> RestartRequests() override {
     std::vector<cases::RestartRead> requests;

@@ -12,9 +12,9 @@
 #include "installer/CopyDlg.h"
 #include "installer/PageLinks.h"
 #include "installer/resource.h"
+#include "shell/Names.h"
 #include "tests/memory/MemoryPlatform.h"
 #include "tests/memory/Resources.h"
-#include "shell/Names.h"
 #include "tests/unit/TestSupport.h"
 
 std::string_view InstallerResources();
@@ -86,9 +86,7 @@ class CopyDlgTest : public ::testing::Test {
     for (const auto& box : platform.Ui().MessageBoxes()) texts.push_back(box.text);
     return texts;
   }
-  bool Registered() {
-    return platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey());
-  }
+  bool Registered() { return platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()); }
   CString Dest(const char* rest) const { return CString(kDest) + "\\" + rest; }
 
   MemoryPlatform platform;
@@ -162,11 +160,8 @@ TEST_F(CopyDlgTest, WorkedExampleIsInstalledAndRegistered) {
   EXPECT_TRUE(MessageTexts().empty());
 
   const std::pair<const char*, const char*> installed[] = {
-      {"index.html", "<html>index</html>"},
-      {"images\\top.jpg", "TOP"},
-      {"images\\logo.jpg", "TITLE"},
-      {"images\\setup.exe", "SETUP"},
-      {"uninst.exe", "MZ uninstaller"},
+      {"index.html", "<html>index</html>"}, {"images\\top.jpg", "TOP"},       {"images\\logo.jpg", "TITLE"},
+      {"images\\setup.exe", "SETUP"},       {"uninst.exe", "MZ uninstaller"},
   };
   for (const auto& [name, bytes] : installed) {
     EXPECT_EQ(files().Contents(Dest(name)), std::string(bytes)) << name;
@@ -180,10 +175,10 @@ TEST_F(CopyDlgTest, WorkedExampleIsInstalledAndRegistered) {
   std::vector<std::pair<int, CString>> texts;
   for (const auto& t : ui().ControlTexts()) texts.emplace_back(t.controlId, t.text);
   const std::vector<std::pair<int, CString>> expected = {
-      {IDC_SRCFILE, "Q:\\HTML\\index.html"},         {IDC_DSTFILE, Dest("index.html")},
-      {IDC_SRCFILE, "Q:\\HTML\\images\\top.jpg"},    {IDC_DSTFILE, Dest("images\\top.jpg")},
-      {IDC_SRCFILE, "Q:\\HTML\\images\\title.jpg"},  {IDC_DSTFILE, Dest("images\\logo.jpg")},
-      {IDC_SRCFILE, "Q:\\program\\setup.exe"},       {IDC_DSTFILE, Dest("images\\setup.exe")},
+      {IDC_SRCFILE, "Q:\\HTML\\index.html"},        {IDC_DSTFILE, Dest("index.html")},
+      {IDC_SRCFILE, "Q:\\HTML\\images\\top.jpg"},   {IDC_DSTFILE, Dest("images\\top.jpg")},
+      {IDC_SRCFILE, "Q:\\HTML\\images\\title.jpg"}, {IDC_DSTFILE, Dest("images\\logo.jpg")},
+      {IDC_SRCFILE, "Q:\\program\\setup.exe"},      {IDC_DSTFILE, Dest("images\\setup.exe")},
   };
   EXPECT_EQ(texts, expected);
 }
@@ -198,8 +193,7 @@ TEST_F(CopyDlgTest, ProgressCountsEveryEntryButStepsOnlyForCopies) {
   std::string manyBlank(65538, '\n');
   const Case cases[] = {
       {"empty list", "", 0, 0},
-      {"ten lines, two blank, one folder",
-       "a\n \t \nb\n*\\sub\nc\nd\n\ne\nf\ng\n", 10, 7},
+      {"ten lines, two blank, one folder", "a\n \t \nb\n*\\sub\nc\nd\n\ne\nf\ng\n", 10, 7},
       {"one copy", "a\n", 1, 1},
       {"a range of 0 (65,536 entries)", std::string(65535, '\n') + "a\n", 0, 0},
       {"the range is 16 bits wide", manyBlank, 2, 0},
@@ -280,12 +274,8 @@ TEST_F(CopyDlgTest, PathsAndBarArePaintedBeforeEachCopyWhenTheLastPaintingIsOldE
   ui().SetClock(5000, 100);  // every reading 100 ms after the one before
   EXPECT_EQ(RunCopy(), IDOK);
   const std::vector<Shown> expected = {
-      {IDC_PROGRESS, "", 0},
-      {IDC_SRCFILE, "Q:\\HTML\\a", 0},
-      {IDC_DSTFILE, Dest("a"), 0},
-      {IDC_PROGRESS, "", 1},
-      {IDC_SRCFILE, "Q:\\HTML\\sub\\b", 0},
-      {IDC_DSTFILE, Dest("sub\\b"), 0},
+      {IDC_PROGRESS, "", 0}, {IDC_SRCFILE, "Q:\\HTML\\a", 0},      {IDC_DSTFILE, Dest("a"), 0},
+      {IDC_PROGRESS, "", 1}, {IDC_SRCFILE, "Q:\\HTML\\sub\\b", 0}, {IDC_DSTFILE, Dest("sub\\b"), 0},
       {IDC_PROGRESS, "", 2},
   };
   EXPECT_EQ(PaintedCopyState(ui()), expected);
@@ -299,12 +289,8 @@ TEST_F(CopyDlgTest, FilesCopiedInQuickSuccessionArePaintedTogetherAtTheEnd) {
   ui().SetClock(0xFFFFFFC0, 40);
   EXPECT_EQ(RunCopy(), IDOK);
   const std::vector<Shown> expected = {
-      {IDC_PROGRESS, "", 0},
-      {IDC_SRCFILE, "Q:\\HTML\\a", 0},
-      {IDC_DSTFILE, Dest("a"), 0},
-      {IDC_PROGRESS, "", 3},
-      {IDC_SRCFILE, "Q:\\HTML\\d", 0},
-      {IDC_DSTFILE, Dest("d"), 0},
+      {IDC_PROGRESS, "", 0}, {IDC_SRCFILE, "Q:\\HTML\\a", 0}, {IDC_DSTFILE, Dest("a"), 0},
+      {IDC_PROGRESS, "", 3}, {IDC_SRCFILE, "Q:\\HTML\\d", 0}, {IDC_DSTFILE, Dest("d"), 0},
       {IDC_PROGRESS, "", 4},
   };
   EXPECT_EQ(PaintedCopyState(ui()), expected);
@@ -338,7 +324,8 @@ TEST_F(CopyDlgTest, WhichFilesArePaintedDependsOnTheTimeSinceTheLastPainting) {
     EXPECT_EQ(RunCopyOn(fresh), IDOK) << fresh.Dump();
     std::vector<std::string> painted;
     for (const Shown& s : PaintedCopyState(fresh.Ui())) {
-      if (s.controlId == IDC_SRCFILE) painted.push_back(s.text.str().substr(std::string("Q:\\HTML\\").size()));
+      if (s.controlId == IDC_SRCFILE)
+        painted.push_back(s.text.str().substr(std::string("Q:\\HTML\\").size()));
     }
     EXPECT_EQ(painted, c.painted);
   }
@@ -505,7 +492,7 @@ TEST_F(CopyDlgTest, DestinationsOutsideTheInstallationFolderAreNeverWritten) {
   struct Case {
     const char* name;
     const char* list;
-    const char* outside;  // where the copy would have gone
+    const char* outside;           // where the copy would have gone
     const char* linked = nullptr;  // a folder of the destination that is a link to C:\outside
     bool wine = false;             // handles follow links, as under Wine
     // An empty folder of the destination made a link to C:\outside in place
@@ -585,14 +572,13 @@ TEST_F(CopyDlgTest, PagesWithProgramLinksAreRewrittenByTheEndOfTheirName) {
   const std::string page =
       "<a href=\"../../../program/a.exe\">a</a>\n"
       "<a href=\"../../../program/update/b.exe\">b</a>\r\n";
-  for (const char* name : {"HTML\\01.html", "HTML\\05.html", "HTML\\page01.html", "HTML\\LOUD01.HTML",
-                           "HTML\\sub\\01.html"}) {
+  for (const char* name :
+       {"HTML\\01.html", "HTML\\05.html", "HTML\\page01.html", "HTML\\LOUD01.HTML", "HTML\\sub\\01.html"}) {
     CdFile(name, page);
   }
   EXPECT_EQ(RunCopy(), IDOK) << platform.Dump();
   const std::string programRemoved = "<a href=\"a.exe\">a</a>\r\n<a href=\"update/b.exe\">b</a>\r\n";
-  const std::string updateRemoved =
-      "<a href=\"../../../program/a.exe\">a</a>\r\n<a href=\"b.exe\">b</a>\r\n";
+  const std::string updateRemoved = "<a href=\"../../../program/a.exe\">a</a>\r\n<a href=\"b.exe\">b</a>\r\n";
   EXPECT_EQ(files().Contents(Dest("01.html")), programRemoved);
   EXPECT_EQ(files().Contents(Dest("sub\\01.html")), programRemoved);
   EXPECT_EQ(files().Contents(Dest("page01.html")), programRemoved);
@@ -643,7 +629,7 @@ TEST_F(CopyDlgTest, AnExistingFileIsReplacedByItsNameOnlyOrKeptWhole) {
     const char* file;
     DWORD attributes;                              // of the file there, "old"
     std::function<void(MemoryPlatform&)> arrange;  // then this
-    const char* installed;  // its bytes afterwards; null: the copy fails and keeps it
+    const char* installed;                         // its bytes afterwards; null: the copy fails and keeps it
   };
   const auto nothing = [](MemoryPlatform&) {};
   const Case cases[] = {

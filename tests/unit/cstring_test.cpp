@@ -28,15 +28,11 @@ TEST(CStringTest, CharLengthAt) {
     std::size_t length;
   };
   const std::vector<Case> cases = {
-      {"a", 0, 1},
-      {kSo, 0, 2},
-      {"\x83", 0, 1},             // lone lead byte at the end
-      {"\xB1\xB2", 0, 1},          // half-width katakana are single bytes
-      {"\xE0\x40", 0, 2},          // upper lead-byte range
-      {"\xFC\x40", 0, 2},
-      {"\xFD\x40", 0, 1},          // not a lead byte
-      {"\xA0\x40", 0, 1},
-      {"\x80\x40", 0, 1},
+      {"a", 0, 1},        {kSo, 0, 2},        {"\x83", 0, 1},  // lone lead byte at the end
+      {"\xB1\xB2", 0, 1},                                      // half-width katakana are single bytes
+      {"\xE0\x40", 0, 2},                                      // upper lead-byte range
+      {"\xFC\x40", 0, 2}, {"\xFD\x40", 0, 1},                  // not a lead byte
+      {"\xA0\x40", 0, 1}, {"\x80\x40", 0, 1},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CharLengthAt(c.text, c.index), c.length) << testing::PrintToString(c.text);
@@ -136,8 +132,13 @@ TEST(CStringTest, TrimRemovesSingleByteWhiteSpaceOnly) {
   const std::string fullWidthSpace = "\x81\x40";
   const std::vector<Case> cases = {
       {" \t\r\n\v\fa b\f\v\n\r\t ", "a b\f\v\n\r\t ", " \t\r\n\v\fa b", "a b"},
-      {fullWidthSpace + "a" + fullWidthSpace, "\x81\x40" "a\x81\x40", "\x81\x40" "a\x81\x40",
-       "\x81\x40" "a\x81\x40"},
+      {fullWidthSpace + "a" + fullWidthSpace,
+       "\x81\x40"
+       "a\x81\x40",
+       "\x81\x40"
+       "a\x81\x40",
+       "\x81\x40"
+       "a\x81\x40"},
       {"   ", "", "", ""},
       // Longer than the small-string buffer: nothing before the text is read.
       {std::string(40, ' '), "", "", ""},
@@ -178,7 +179,9 @@ TEST(CStringTest, MakeReverseKeepsDoubleByteCharacters) {
       {"", ""},
       {std::string("a") + kSo + "b" + kHyo, std::string(kHyo) + "b" + kSo + "a"},
       {"\xB1\xB2\xB3", "\xB3\xB2\xB1"},
-      {"ab\x83", "\x83" "ba"},  // lone lead byte stays one character
+      {"ab\x83",
+       "\x83"
+       "ba"},  // lone lead byte stays one character
       {std::string("x\\y\\") + kSo, std::string(kSo) + "\\y\\x"},
   };
   for (const auto& c : cases) {
@@ -281,11 +284,11 @@ TEST(CStringTest, TrimRightOfALeadByteTakesOnlyLoneLeadBytes) {
     std::string result;
   };
   const std::vector<Case> cases = {
-      {"a\x81\x81", '\x81', "a\x81\x81"},          // one double-byte character
-      {"a\x81", '\x81', "a"},                       // a lone lead byte at the end
-      {"ab\x81\x81\x81", '\x81', "ab\x81\x81"},    // a character, then a lone byte
-      {"\x81 ", ' ', "\x81 "},                       // the space is a second byte
-      {"\x81\x81  ", ' ', "\x81\x81"},              // here it is not
+      {"a\x81\x81", '\x81', "a\x81\x81"},        // one double-byte character
+      {"a\x81", '\x81', "a"},                    // a lone lead byte at the end
+      {"ab\x81\x81\x81", '\x81', "ab\x81\x81"},  // a character, then a lone byte
+      {"\x81 ", ' ', "\x81 "},                   // the space is a second byte
+      {"\x81\x81  ", ' ', "\x81\x81"},           // here it is not
       {std::string(kSo) + "\\\\", '\\', kSo},
   };
   for (const auto& c : cases) {
@@ -326,7 +329,10 @@ TEST(CStringTest, FindFromAStartAfterACharacterWhoseSecondByteLooksLikeALeadByte
   const CString s("\x82\x9F\x88\x41");
   EXPECT_EQ(s.Find('A', 2), -1);
   EXPECT_EQ(s.Find("A", 2), -1);
-  EXPECT_EQ(CString("\x82\x9F\x88\x41" "A").Find('A', 2), 4);
+  EXPECT_EQ(CString("\x82\x9F\x88\x41"
+                    "A")
+                .Find('A', 2),
+            4);
 }
 
 TEST(CStringTest, MbsICmpIgnoresCaseOfSingleByteLettersOnly) {
@@ -391,10 +397,7 @@ TEST(CStringTest, FindMatchesAtTheStartIndex) {
     int expected;
   };
   const std::vector<Case> cases = {
-      {"abc", 'a', 0, 0},
-      {"abc", 'b', 1, 1},
-      {"abc", 'c', 2, 2},
-      {std::string(kSo) + "\\", '\\', 2, 2},
+      {"abc", 'a', 0, 0},      {"abc", 'b', 1, 1}, {"abc", 'c', 2, 2}, {std::string(kSo) + "\\", '\\', 2, 2},
       {"a\tb\tc", '\t', 3, 3},
   };
   for (const auto& c : cases) {
@@ -458,15 +461,13 @@ TEST(CStringTest, MbsICmpOrdersDoubleByteCharactersByBothBytes) {
     int sign;
   };
   const std::vector<Case> cases = {
-      {"\x81\x40", "\x81\xC0", -1},
-      {"\x81\xC0", "\x81\x40", 1},
-      {"\x81\xFC", "\x82\x40", -1},
-      {"\x83\x80", "\x83\x7E", 1},
-      {"a\x81\x40", "A\x81\xC0", -1},
+      {"\x81\x40", "\x81\xC0", -1}, {"\x81\xC0", "\x81\x40", 1},    {"\x81\xFC", "\x82\x40", -1},
+      {"\x83\x80", "\x83\x7E", 1},  {"a\x81\x40", "A\x81\xC0", -1},
   };
   for (const auto& c : cases) {
     const int r = MbsICmp(c.a, c.b);
-    EXPECT_EQ((r > 0) - (r < 0), c.sign) << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
+    EXPECT_EQ((r > 0) - (r < 0), c.sign)
+        << testing::PrintToString(c.a) << " vs " << testing::PrintToString(c.b);
   }
 }
 

@@ -90,8 +90,8 @@ TEST_F(DeleteTreeTest, DotFoldersStayWithTheirContentDotFilesGo) {
   // "a" keeps its dot folder, so its removal fails and is reported.
   platform.Ui().ExpectMessageBox(MemoryFileSystem::SystemText(ERROR_DIR_NOT_EMPTY), IDOK);
   EXPECT_EQ(DeleteTree(platform, kFolder), 1);
-  EXPECT_EQ(Left(), (Paths{".git\\", ".git\\config", ".git\\objects\\", ".git\\objects\\1", "a\\", "a\\.cache\\",
-                           "a\\.cache\\x"}))
+  EXPECT_EQ(Left(), (Paths{".git\\", ".git\\config", ".git\\objects\\", ".git\\objects\\1", "a\\",
+                           "a\\.cache\\", "a\\.cache\\x"}))
       << platform.Dump();
 }
 
@@ -111,7 +111,8 @@ TEST_F(DeleteTreeTest, AFileThatCannotBeDeletedStopsEveryLevel) {
   Add({"a.txt", "b\\a.txt", "b\\b\\a.txt", "b\\b\\c.txt", "b\\b\\d.txt", "b\\c.txt", "c.txt"});
   Add({"b\\b\\b.txt"}, FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(DeleteTree(platform, kFolder), 0);
-  EXPECT_EQ(Left(), (Paths{"b\\", "b\\b\\", "b\\b\\b.txt", "b\\b\\c.txt", "b\\b\\d.txt", "b\\c.txt", "c.txt"}))
+  EXPECT_EQ(Left(),
+            (Paths{"b\\", "b\\b\\", "b\\b\\b.txt", "b\\b\\c.txt", "b\\b\\d.txt", "b\\c.txt", "c.txt"}))
       << platform.Dump();
   EXPECT_TRUE(platform.Ui().MessageBoxes().empty()) << "a file that stays is not reported";
 }
@@ -212,8 +213,8 @@ TEST_F(DeleteTreeTest, NamesWithoutAnExactFormFailInPlace) {
 TEST_F(DeleteTreeTest, ASwapWhileAMessageBoxWaitsNeverLeadsOutside) {
   struct Case {
     const char* name;
-    const char* stays;   // where the box comes from: holds the uninstaller
-    const char* swapped; // renamed away and replaced by a link to C:\outside
+    const char* stays;    // where the box comes from: holds the uninstaller
+    const char* swapped;  // renamed away and replaced by a link to C:\outside
   };
   const Case cases[] = {
       {"the entry still to come", "m", "z"},
@@ -258,13 +259,13 @@ TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
   };
   const Case cases[] = {
       {"index.html", true},
-      {"ソフト", true},          // trail byte 0x5C is no separator
+      {"ソフト", true},  // trail byte 0x5C is no separator
       {"表紙.html", true},
       {"Vol.1", true},
       {".profile", true},
       {"a\\..\\..\\Windows", false},  // what best-fit narrowing of U+00A5 would give
       {"a/b", false},
-      {"x?y", false},                 // the mark of a name without an exact form
+      {"x?y", false},  // the mark of a name without an exact form
       {"*", false},
       {"a:b", false},
       {"a|b", false},
@@ -272,7 +273,7 @@ TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
       {"a<b>", false},
       {"tab\tname", false},
       {"unit\x1Fseparator", false},  // the last control character
-      {"space inside", true},         // the first byte that is none
+      {"space inside", true},        // the first byte that is none
       {"\x7F", true},
       {"name.", false},
       {"name ", false},
@@ -280,7 +281,7 @@ TEST(ExactEntryName, RefusesWhatWouldNameAnotherEntry) {
       {"..", false},
       {".", false},
       {"", false},
-      {CString("abc\x83"), false},    // a lead byte without its second byte
+      {CString("abc\x83"), false},  // a lead byte without its second byte
   };
   for (const Case& c : cases) EXPECT_EQ(IsExactEntryName(c.name), c.exact) << c.name.str();
 }
@@ -383,7 +384,10 @@ TEST_F(DeleteTreeHostile, AFolderNameThatIsNotExactIsReportedNeverUsed) {
   recording.AddEntry(kFolder, "y?..?..?Windows", A_SUBDIR);
   recording.AddEntry(kFolder, " ..", A_SUBDIR);
   const CString invalid = MemoryFileSystem::SystemText(ERROR_INVALID_NAME);
-  platform.Ui().ExpectMessageBox(invalid, IDOK).ExpectMessageBox(invalid, IDOK).ExpectMessageBox(invalid, IDOK);
+  platform.Ui()
+      .ExpectMessageBox(invalid, IDOK)
+      .ExpectMessageBox(invalid, IDOK)
+      .ExpectMessageBox(invalid, IDOK);
   EXPECT_EQ(DeleteTree(recording, kFolder), 1);
   for (const auto& entry : recording.Log()) {
     EXPECT_EQ(entry.find("Windows"), std::string::npos) << entry;

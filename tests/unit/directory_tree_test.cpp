@@ -36,7 +36,8 @@ int CreateDestination(System& sys, const CString& typed) {
   CString resolved;
   CEntryHandle held(sys.Files(), -1);
   CTrustedLevels levels(sys.Files(), sys.Drives());
-  return ResolveDestination(sys.Files(), typed, resolved, held) && levels.Open(resolved) && levels.CreateMissing()
+  return ResolveDestination(sys.Files(), typed, resolved, held) && levels.Open(resolved) &&
+                 levels.CreateMissing()
              ? 1
              : 0;
 }
@@ -56,24 +57,56 @@ TEST(CreateDestinationTest, WalksLevelByLevel) {
       // The drive part is never looked up: a missing drive fails at the first level.
       {"a missing drive", {}, {}, "X:\\a", 0, {}, {}},
       // Names with ソ and 表, whose second byte is 0x5C, are whole levels.
-      {"so and hyo", {}, {}, "C:\\" + kSo + "\\" + kHyo + "紙", 1,
-       {"C:\\" + kSo, "C:\\" + kSo + "\\" + kHyo + "紙"}, {"C:\\\x83", "C:\\" + kSo + "\\\x95"}},
+      {"so and hyo",
+       {},
+       {},
+       "C:\\" + kSo + "\\" + kHyo + "紙",
+       1,
+       {"C:\\" + kSo, "C:\\" + kSo + "\\" + kHyo + "紙"},
+       {"C:\\\x83", "C:\\" + kSo + "\\\x95"}},
       {"so ending a level", {}, {}, "C:\\a" + kSo + "\\b", 1, {"C:\\a" + kSo + "\\b"}, {"C:\\a\x83"}},
       // A level the path leaves again through ".." is not created.
-      {"climbing out of a new level", {"C:\\p"}, {}, "C:\\p\\new\\..\\dest", 1, {"C:\\p\\dest"},
+      {"climbing out of a new level",
+       {"C:\\p"},
+       {},
+       "C:\\p\\new\\..\\dest",
+       1,
+       {"C:\\p\\dest"},
        {"C:\\p\\new"}},
-      {"climbing out of two new levels", {"C:\\p"}, {}, "C:\\p\\a\\b\\..\\..\\dest", 1, {"C:\\p\\dest"},
+      {"climbing out of two new levels",
+       {"C:\\p"},
+       {},
+       "C:\\p\\a\\b\\..\\..\\dest",
+       1,
+       {"C:\\p\\dest"},
        {"C:\\p\\a"}},
       {"climbing within new levels", {}, {}, "C:\\a\\b\\..\\c", 1, {"C:\\a", "C:\\a\\c"}, {"C:\\a\\b"}},
-      {"climbing out of an existing level", {"C:\\p\\old"}, {}, "C:\\p\\old\\..\\dest", 1,
-       {"C:\\p\\dest"}, {}},
-      {"slashes climb too", {"C:\\p"}, {}, "C:\\p\\new\\x/../..\\dest", 1, {"C:\\p\\dest"},
-       {"C:\\p\\new"}},
+      {"climbing out of an existing level",
+       {"C:\\p\\old"},
+       {},
+       "C:\\p\\old\\..\\dest",
+       1,
+       {"C:\\p\\dest"},
+       {}},
+      {"slashes climb too", {"C:\\p"}, {}, "C:\\p\\new\\x/../..\\dest", 1, {"C:\\p\\dest"}, {"C:\\p\\new"}},
       // Nothing is made through a level that is a link, however spelled.
-      {"a level is a link", {"C:\\outside"}, {}, "C:\\a\\link\\new", 0, {}, {"C:\\outside\\new"}, "C:\\a\\link"},
+      {"a level is a link",
+       {"C:\\outside"},
+       {},
+       "C:\\a\\link\\new",
+       0,
+       {},
+       {"C:\\outside\\new"},
+       "C:\\a\\link"},
       {"the last level is a link", {"C:\\outside"}, {}, "C:\\a\\link", 0, {}, {}, "C:\\a\\link"},
-      {"a link spelled otherwise", {"C:\\outside"}, {}, "C:\\a\\LINK\\.\\new\\deeper", 0, {},
-       {"C:\\outside\\new"}, "C:\\a\\link"},
+      {"a link spelled otherwise",
+       {"C:\\outside"},
+       {},
+       "C:\\a\\LINK\\.\\new\\deeper",
+       0,
+       {},
+       {"C:\\outside\\new"},
+       "C:\\a\\link"},
   };
   for (const TreeCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -194,10 +227,8 @@ TEST(CreateDestinationTest, OnlyALetterAndAColonAreTakenForTheDrive) {
     const char* madeFolder;
   };
   const Case cases[] = {
-      {"c:\\lower", "C:\\lower"},
-      {"z:\\n", nullptr},  // no such drive: the level below fails, nothing made
-      {"ab\\x", "C:\\work\\ab\\x"},
-      {"1:\\x", nullptr},  // a colon in a name: not creatable
+      {"c:\\lower", "C:\\lower"},   {"z:\\n", nullptr},  // no such drive: the level below fails, nothing made
+      {"ab\\x", "C:\\work\\ab\\x"}, {"1:\\x", nullptr},  // a colon in a name: not creatable
       {"[:\\x", nullptr},
   };
   for (const Case& c : cases) {

@@ -21,7 +21,7 @@ std::string FirstError(const e2e::Script& s) {
 TEST(E2eScriptTest, SplitWords) {
   struct Case {
     std::string_view line;
-    Words words; // expected words; ignored when an error is expected
+    Words words;  // expected words; ignored when an error is expected
     bool error;
   };
   const Case cases[] = {
@@ -58,36 +58,41 @@ TEST(E2eScriptTest, SplitWords) {
 }
 
 TEST(E2eScriptTest, ParsesCommandsAndOptions) {
-  const std::string script = "\xEF\xBB\xBF# comment\r\n"
-                             "\r\n"
-                             "timeout 15000\r\n"
-                             "wait-window \"ドラマＣＤ１ インストーラー\" timeout=30000\n"
-                             "expect-msgbox \"インストールは終わっていません。\\n終了しますか？\" no caption=installer\n"
-                             "screenshot \"ドラマＣＤ１ インストーラー\" /tmp/out/shot.png area=window still=yes\n"
-                             "set-text 情報 0x3EB \"C:\\Program Files\\Harborlit\\Drama1\"\n"
-                             "set-text 情報 1002 timeout=5\n"
-                             "wait-window \"timeout=5\" still=yes\n"
-                             "key 情報 escape\n"
-                             "attach 情報 timeout=100\n"
-                             "expect-text 終了 1001 \"a b\" timeout=0\n"
-                             "sleep 0\n"
-                             "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n"
-                             "measure-texts 情報 \"ＭＳ Ｐゴシック\" 9\n";
+  const std::string script =
+      "\xEF\xBB\xBF# comment\r\n"
+      "\r\n"
+      "timeout 15000\r\n"
+      "wait-window \"ドラマＣＤ１ インストーラー\" timeout=30000\n"
+      "expect-msgbox \"インストールは終わっていません。\\n終了しますか？\" no caption=installer\n"
+      "screenshot \"ドラマＣＤ１ インストーラー\" /tmp/out/shot.png area=window still=yes\n"
+      "set-text 情報 0x3EB \"C:\\Program Files\\Harborlit\\Drama1\"\n"
+      "set-text 情報 1002 timeout=5\n"
+      "wait-window \"timeout=5\" still=yes\n"
+      "key 情報 escape\n"
+      "attach 情報 timeout=100\n"
+      "expect-text 終了 1001 \"a b\" timeout=0\n"
+      "sleep 0\n"
+      "run \"xcopy /E /I /Y Q:\\ \\\"C:\\a b\\\"\" timeout=90000\n"
+      "measure-texts 情報 \"ＭＳ Ｐゴシック\" 9\n";
   const auto parsed = e2e::ParseScript(script);
   ASSERT_TRUE(parsed.errors.empty()) << FirstError(parsed);
   ASSERT_EQ(parsed.commands.size(), 13u);
   const auto& c = parsed.commands;
   EXPECT_TRUE(c[0].name == "timeout" && c[0].millis == 15000 && c[0].line == 3);
-  EXPECT_TRUE(c[1].name == "wait-window" && c[1].caption == "ドラマＣＤ１ インストーラー" && c[1].hasTimeout &&
-              c[1].millis == 30000);
-  EXPECT_TRUE(c[2].name == "expect-msgbox" && c[2].text == "インストールは終わっていません。\n終了しますか？" &&
+  EXPECT_TRUE(c[1].name == "wait-window" && c[1].caption == "ドラマＣＤ１ インストーラー" &&
+              c[1].hasTimeout && c[1].millis == 30000);
+  EXPECT_TRUE(c[2].name == "expect-msgbox" &&
+              c[2].text == "インストールは終わっていません。\n終了しますか？" &&
               c[2].answer == e2e::Answer::No && c[2].hasMsgCaption && c[2].msgCaption == "installer" &&
               !c[2].hasTimeout);
-  EXPECT_TRUE(c[3].name == "screenshot" && c[3].text == "/tmp/out/shot.png" && c[3].area == e2e::Area::Window &&
-              c[3].still && !c[1].still);
-  EXPECT_TRUE(c[4].controlId == 1003 && c[4].text == "C:\\Program Files\\Harborlit\\Drama1") << "hex id and path";
-  EXPECT_TRUE(c[5].text == "timeout=5" && !c[5].hasTimeout) << "set-text takes no options: name=value is its text";
-  EXPECT_TRUE(c[6].caption == "timeout=5" && !c[6].hasTimeout && c[6].still) << "a quoted word is never an option";
+  EXPECT_TRUE(c[3].name == "screenshot" && c[3].text == "/tmp/out/shot.png" &&
+              c[3].area == e2e::Area::Window && c[3].still && !c[1].still);
+  EXPECT_TRUE(c[4].controlId == 1003 && c[4].text == "C:\\Program Files\\Harborlit\\Drama1")
+      << "hex id and path";
+  EXPECT_TRUE(c[5].text == "timeout=5" && !c[5].hasTimeout)
+      << "set-text takes no options: name=value is its text";
+  EXPECT_TRUE(c[6].caption == "timeout=5" && !c[6].hasTimeout && c[6].still)
+      << "a quoted word is never an option";
   EXPECT_TRUE(c[7].name == "key" && c[7].key == e2e::KeyName::Escape);
   EXPECT_TRUE(c[8].name == "attach" && c[8].caption == "情報" && c[8].millis == 100);
   EXPECT_TRUE(c[9].text == "a b" && c[9].hasTimeout && c[9].millis == 0);
@@ -101,14 +106,15 @@ TEST(E2eScriptTest, ParsesCommandsAndOptions) {
 // The commands that read back the system, with variables: ${NAME} is
 // replaced in every word, quoted or not, options included.
 TEST(E2eScriptTest, ParsesSystemChecksWithVariables) {
-  const std::string script = "start \"${CD}:\\installer.exe\" ${CD}:\\\n"
-                             "expect-exit 0x0 timeout=${LONG}\n"
-                             "expect-reg ${VIEW} \"SOFTWARE\\x\" DisplayName multi-sz \"ドラマ ${CD}\"\n"
-                             "expect-link \"${DEST}\\a.lnk\" \"${DEST}\\a.html\" ${DEST} \"\" 1\n"
-                             "expect-attributes ${DEST}\\01.html 0x1 0\n"
-                             "write-file ${DEST}\\a.txt \"\"\n"
-                             "set DEST \"${DEST}\\sub\"\n"
-                             "expect-text-file 情報 1001 ${DEST}\\shown.txt\n";
+  const std::string script =
+      "start \"${CD}:\\installer.exe\" ${CD}:\\\n"
+      "expect-exit 0x0 timeout=${LONG}\n"
+      "expect-reg ${VIEW} \"SOFTWARE\\x\" DisplayName multi-sz \"ドラマ ${CD}\"\n"
+      "expect-link \"${DEST}\\a.lnk\" \"${DEST}\\a.html\" ${DEST} \"\" 1\n"
+      "expect-attributes ${DEST}\\01.html 0x1 0\n"
+      "write-file ${DEST}\\a.txt \"\"\n"
+      "set DEST \"${DEST}\\sub\"\n"
+      "expect-text-file 情報 1001 ${DEST}\\shown.txt\n";
   const auto parsed = e2e::ParseScript(script, [](std::string_view name, std::string& value) {
     if (name == "CD") value = "Q";
     else if (name == "VIEW") value = "32";
@@ -121,9 +127,12 @@ TEST(E2eScriptTest, ParsesSystemChecksWithVariables) {
   ASSERT_EQ(parsed.commands.size(), 7u);
   const auto& c = parsed.commands;
   EXPECT_TRUE((c[0].name == "start" && c[0].words == Words{"Q:\\installer.exe", "Q:\\"}));
-  EXPECT_TRUE(c[1].numbers == std::vector<std::uint32_t>{0} && c[1].millis == 90000) << "a variable in an option";
-  EXPECT_TRUE((c[2].view == 32 && c[2].multiString && c[2].words == Words{"SOFTWARE\\x", "DisplayName", "ドラマ Q"}));
-  EXPECT_TRUE((c[3].words == Words{"C:\\Program Files\\H\\a.lnk", "C:\\Program Files\\H\\a.html", "C:\\Program Files\\H", ""} &&
+  EXPECT_TRUE(c[1].numbers == std::vector<std::uint32_t>{0} && c[1].millis == 90000)
+      << "a variable in an option";
+  EXPECT_TRUE(
+      (c[2].view == 32 && c[2].multiString && c[2].words == Words{"SOFTWARE\\x", "DisplayName", "ドラマ Q"}));
+  EXPECT_TRUE((c[3].words == Words{"C:\\Program Files\\H\\a.lnk", "C:\\Program Files\\H\\a.html",
+                                   "C:\\Program Files\\H", ""} &&
                c[3].numbers == std::vector<std::uint32_t>{1}))
       << "a value with blanks stays one word, an empty icon is kept";
   EXPECT_EQ(c[4].numbers, (std::vector<std::uint32_t>{1, 0}));
@@ -136,7 +145,7 @@ TEST(E2eScriptTest, ParsesSystemChecksWithVariables) {
 TEST(E2eScriptTest, RejectsBadLines) {
   struct Case {
     std::string_view script;
-    std::string_view expected; // part of the first error
+    std::string_view expected;  // part of the first error
   };
   const Case cases[] = {
       {"frobnicate x", "line 1: unknown command 'frobnicate'"},
@@ -185,7 +194,8 @@ TEST(E2eScriptTest, RejectsBadLines) {
   for (const auto& c : cases) {
     const auto parsed = e2e::ParseScript(c.script);
     EXPECT_NE(FirstError(parsed).find(c.expected), std::string::npos)
-        << "script [" << c.script << "] gives [" << FirstError(parsed) << "], expected [" << c.expected << "]";
+        << "script [" << c.script << "] gives [" << FirstError(parsed) << "], expected [" << c.expected
+        << "]";
     EXPECT_TRUE(parsed.commands.empty()) << "a rejected line yields no command: " << c.script;
   }
   const auto many = e2e::ParseScript("bogus\nsleep 1\nclick x y\n");
@@ -196,7 +206,8 @@ TEST(E2eScriptTest, RejectsBadLines) {
 // A mark must come before every elapsed that names it; marks may be set
 // again and read more than once.
 TEST(E2eScriptTest, Marks) {
-  const auto parsed = e2e::ParseScript("mark copy\nmark end-2_b\nelapsed copy\nmark copy\nelapsed copy\nelapsed end-2_b\n");
+  const auto parsed =
+      e2e::ParseScript("mark copy\nmark end-2_b\nelapsed copy\nmark copy\nelapsed copy\nelapsed end-2_b\n");
   ASSERT_TRUE(parsed.errors.empty()) << FirstError(parsed);
   const std::vector<std::pair<std::string_view, std::string>> want = {
       {"mark", "copy"}, {"mark", "end-2_b"}, {"elapsed", "copy"},
@@ -220,14 +231,15 @@ TEST(E2eScriptTest, Marks) {
 // while the setup dialog's backdrop is checked, the dialog it opens at once
 // is the next command's, and so is the message box after a click.
 TEST(E2eScriptTest, NextAwaited) {
-  const auto parsed = e2e::ParseScript("wait-window A\nexpect-maximized A\nsleep 10\nallow X\nmark m\n"
-                                       "expect-no-window Z\nrun \"cmd /c exit\"\nwait-window B\n"
-                                       "click B 1\nexpect-msgbox \"ok\\nnow\" yes caption=C\nelapsed m\n");
+  const auto parsed = e2e::ParseScript(
+      "wait-window A\nexpect-maximized A\nsleep 10\nallow X\nmark m\n"
+      "expect-no-window Z\nrun \"cmd /c exit\"\nwait-window B\n"
+      "click B 1\nexpect-msgbox \"ok\\nnow\" yes caption=C\nelapsed m\n");
   ASSERT_TRUE(parsed.errors.empty()) << FirstError(parsed);
   const auto& c = parsed.commands;
   struct Case {
     std::size_t index;
-    int awaitedLine; // 0: none follows
+    int awaitedLine;  // 0: none follows
   };
   const Case cases[] = {{0, 2}, {1, 8}, {2, 8}, {5, 8}, {7, 9}, {8, 10}, {9, 0}, {10, 0}};
   for (const auto& k : cases) {
@@ -240,9 +252,10 @@ TEST(E2eScriptTest, NextAwaited) {
     bool awaited;
   };
   const Window windows[] = {
-      {8, "B", "#32770", "", true},      {8, "b", "#32770", "", false},  {8, "B ", "#32770", "", false},
-      {10, "C", "#32770", "ok\nnow", true}, {10, "D", "#32770", "ok\nnow", false},
-      {10, "C", "Button", "ok\nnow", false}, {10, "C", "#32770", "ok", false},
+      {8, "B", "#32770", "", true},          {8, "b", "#32770", "", false},
+      {8, "B ", "#32770", "", false},        {10, "C", "#32770", "ok\nnow", true},
+      {10, "D", "#32770", "ok\nnow", false}, {10, "C", "Button", "ok\nnow", false},
+      {10, "C", "#32770", "ok", false},
   };
   for (const auto& w : windows) {
     const auto& cmd = c[static_cast<std::size_t>(w.line - 1)];
@@ -254,4 +267,4 @@ TEST(E2eScriptTest, NextAwaited) {
       << "a message box without caption= has any caption";
 }
 
-} // namespace
+}  // namespace

@@ -21,9 +21,9 @@
 #include "installer/CopyDlg.h"
 #include "installer/InstallerApp.h"
 #include "installer/resource.h"
+#include "shell/Names.h"
 #include "tests/memory/MemoryFaults.h"
 #include "tests/memory/MemoryPlatform.h"
-#include "shell/Names.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/SweepSupport.h"
 #include "tests/unit/TestSupport.h"
@@ -166,7 +166,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheCopyPhaseEndsCleanly) {
 
     // Only the flow's own messages; a failed installation names its failure.
     const auto& boxes = run.platform.Ui().MessageBoxes();
-    for (const auto& box : boxes) EXPECT_TRUE(OneOf(box.text.str(), kInstallerNotices)) << testing::PrintToString(box.text);
+    for (const auto& box : boxes)
+      EXPECT_TRUE(OneOf(box.text.str(), kInstallerNotices)) << testing::PrintToString(box.text);
     if (result == IDCANCEL) {
       EXPECT_FALSE(boxes.empty());
     }
@@ -245,7 +246,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
       const bool question = OneOf(text, sweep::InstallerQuestions());
       EXPECT_TRUE(question || OneOf(text, kInstallerNotices)) << testing::PrintToString(box.text);
       EXPECT_EQ(box.caption, "installer");
-      EXPECT_EQ(box.type & MB_TYPEMASK, question ? UINT{MB_YESNO} : UINT{MB_OK}) << testing::PrintToString(box.text);
+      EXPECT_EQ(box.type & MB_TYPEMASK, question ? UINT{MB_YESNO} : UINT{MB_OK})
+          << testing::PrintToString(box.text);
       if (!question) notices.push_back(text);
     }
     // The completion comes after a copy that ended with OK, and only then;
@@ -259,7 +261,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeInstallationEndsCleanly) {
     const Snapshot after = sweep::Take(run.platform, kFixedDrives);
     if (!completed) {
       ASSERT_FALSE(notices.empty()) << "an installation that ended early told nothing";
-      EXPECT_TRUE(notices.back() == kNotComplete || notices.back() == kCreateFailed || notices.back() == kOwnFolder)
+      EXPECT_TRUE(notices.back() == kNotComplete || notices.back() == kCreateFailed ||
+                  notices.back() == kOwnFolder)
           << notices.back();
       if (notices.back() == kNotComplete) {
         EXPECT_GE(notices.size(), 2u) << "the failure itself was not named";
@@ -317,7 +320,8 @@ struct UninstallRun {
     platform.Files().SetCurrentFolder(kDest);
     ui.AddResources(UninstResources());
     ui.SetModuleFileName(kDest + "\\uninst.exe");
-    ui.AlwaysAnswerDialog(IDD_CONFIRM, {UiAction::Return()}).AlwaysAnswerDialog(IDD_DONE, {UiAction::Return()});
+    ui.AlwaysAnswerDialog(IDD_CONFIRM, {UiAction::Return()})
+        .AlwaysAnswerDialog(IDD_DONE, {UiAction::Return()});
     ui.AnswerUnscriptedMessageBoxes(IDNO);
     ui.LimitUserSteps(kMaxUserSteps);
     boxesBefore = ui.MessageBoxes().size();
@@ -352,9 +356,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
     EXPECT_FALSE(clean.platform.Files().Exists(kStartMenu));
     EXPECT_EQ(clean.platform.Files().List(kDest), (std::vector<CString>{".keep", "uninst.exe"}));
   }
-  for (const char* op : {"OpenFolderHandle", "GetFinalPathNameByHandleA", "OpenEntryAt", "GetHandleAttributes",
-                         "ListFolderHandle",
-                         "DeleteByHandle", "RegDeleteKeyA",
+  for (const char* op : {"OpenFolderHandle", "GetFinalPathNameByHandleA", "OpenEntryAt",
+                         "GetHandleAttributes", "ListFolderHandle", "DeleteByHandle", "RegDeleteKeyA",
                          "SHGetPathFromIDListA", "MoveFileExA", "GetWindowsDirectoryA"}) {
     EXPECT_GT(calls[op], 0) << op;
   }
@@ -370,8 +373,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheWholeUninstallationEndsCleanly) {
 
     // A folder that cannot be opened or resolved is refused before the
     // question, and nothing is removed.
-    const bool refused =
-        ui.MessageBoxes().size() > run.boxesBefore && ui.MessageBoxes()[run.boxesBefore].text == kFolderRefusal;
+    const bool refused = ui.MessageBoxes().size() > run.boxesBefore &&
+                         ui.MessageBoxes()[run.boxesBefore].text == kFolderRefusal;
     if (refused) {
       EXPECT_EQ(ui.MessageBoxes().size(), run.boxesBefore + 1);
       EXPECT_TRUE(run.platform.Registry().HasKey(HKEY_LOCAL_MACHINE, names::UninstallKey()));

@@ -18,9 +18,14 @@ namespace {
 // own code page 932 table, apart from the compiler's conversion of the
 // program's literal.
 const std::u16string kExpectedText =
-    u"「タヴリン　オリジナルドラマＣＤ　plus ぺるしゅか Vol.1」デジタルコンテンツをインストール完了しました。スタートメニューの[スタート]-[プログラム]-[Harborlit]-[zuvIV１iru]から起動できます。\r\n\r\n"
-    u"ＣＤには今回インストールしたものの他に、タヴリンＦＭ4.19やタヴリンの修正プログラムが入っています。ＣＤをドライブに挿入すると起動します。起動しない場合はＣＤ内のstart.exeを実行してください。\r\n\r\n"
-    u"ＣＤに収録されているタヴリンＦＭ4.19の動作にはWindwosMediaPlayer6.4とWindowsMediaTool4.1のインストールが必要です。詳しくは、ＣＤ内のreadme.txtをお読みください。";
+    u"「タヴリン　オリジナルドラマＣＤ　plus ぺるしゅか "
+    u"Vol.1」デジタルコンテンツをインストール完了しました。スタートメニューの[スタート]-[プログラム]-["
+    u"Harborlit]-[zuvIV１iru]から起動できます。\r\n\r\n"
+    u"ＣＤには今回インストールしたものの他に、タヴリンＦＭ4."
+    u"19やタヴリンの修正プログラムが入っています。ＣＤをドライブに挿入すると起動します。起動しない場合はＣＤ"
+    u"内のstart.exeを実行してください。\r\n\r\n"
+    u"ＣＤに収録されているタヴリンＦＭ4.19の動作にはWindwosMediaPlayer6.4とWindowsMediaTool4."
+    u"1のインストールが必要です。詳しくは、ＣＤ内のreadme.txtをお読みください。";
 
 constexpr DWORD kWsPopup = 0x80000000;
 constexpr DWORD kWsCaption = 0x00C00000;
@@ -48,12 +53,14 @@ TEST(FinishDlgResourceTest, Dialog103IsLaidOutAsSpecified) {
   EXPECT_EQ(button.className, "Button");
   EXPECT_EQ(button.text, "終了");
   EXPECT_EQ(button.style & 0xF, kBsDefPushButton);
-  EXPECT_EQ((std::vector<int>{button.x, button.y, button.cx, button.cy}), (std::vector<int>{120, 130, 50, 14}));
+  EXPECT_EQ((std::vector<int>{button.x, button.y, button.cx, button.cy}),
+            (std::vector<int>{120, 130, 50, 14}));
 
   const DialogControl& text = t.controls[1];
   EXPECT_EQ(text.id, 1002);
   EXPECT_EQ(text.className, "Edit");
-  EXPECT_EQ(text.style & (kEsMultiline | kEsReadOnly | kEsWantReturn), kEsMultiline | kEsReadOnly | kEsWantReturn);
+  EXPECT_EQ(text.style & (kEsMultiline | kEsReadOnly | kEsWantReturn),
+            kEsMultiline | kEsReadOnly | kEsWantReturn);
   EXPECT_EQ(text.style & kWsBorder, 0u) << "no border";
   EXPECT_EQ((std::vector<int>{text.x, text.y, text.cx, text.cy}), (std::vector<int>{5, 5, 160, 120}));
 }

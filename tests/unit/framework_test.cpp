@@ -118,16 +118,17 @@ TEST_F(FrameworkTest, SentMessageIsHandledAtOnceAndReturnsTheHandlersResult) {
 TEST_F(FrameworkTest, DialogRunsFromTheResourcesAndReturnsTheEndCode) {
   TestDialog dialog(platform, log);
   HWND seen = nullptr;
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
-                                    seen = d;
-                                    EXPECT_EQ(u.ControlIds(d), (std::vector<int>{IDOK, IDCANCEL, 1001, 1002, 1005, 1008}));
-                                    EXPECT_EQ(u.ControlClass(d, 1001), "Edit");
-                                    // Class names are case-insensitive; the resource compiler writes them in capitals.
-                                    EXPECT_EQ(MbsICmp(u.ControlClass(d, 1008).view(), "msctls_progress32"), 0);
-                                    EXPECT_EQ(u.ControlText(d, IDCANCEL), "ｷｬﾝｾﾙ");
-                                    EXPECT_EQ(u.ControlText(d, 1005), "SrcFile");
-                                  }),
-                                  UiAction::Click(1002), UiAction::Return()});
+  ui().ExpectDialog(kTestDialog,
+                    {UiAction::Check([&](MemoryUi& u, HWND d) {
+                       seen = d;
+                       EXPECT_EQ(u.ControlIds(d), (std::vector<int>{IDOK, IDCANCEL, 1001, 1002, 1005, 1008}));
+                       EXPECT_EQ(u.ControlClass(d, 1001), "Edit");
+                       // Class names are case-insensitive; the resource compiler writes them in capitals.
+                       EXPECT_EQ(MbsICmp(u.ControlClass(d, 1008).view(), "msctls_progress32"), 0);
+                       EXPECT_EQ(u.ControlText(d, IDCANCEL), "ｷｬﾝｾﾙ");
+                       EXPECT_EQ(u.ControlText(d, 1005), "SrcFile");
+                     }),
+                     UiAction::Click(1002), UiAction::Return()});
   EXPECT_EQ(dialog.DoModal(), IDOK);
   EXPECT_NE(seen, nullptr);
   EXPECT_EQ(log, (std::vector<std::string>{"init", "browse", "ok"}));
@@ -145,10 +146,11 @@ TEST_F(FrameworkTest, EscapeAndTheCancelButtonEndWithIdCancel) {
 
 TEST_F(FrameworkTest, SettingAnEditControlsTextRaisesItsChangeNotification) {
   TestDialog dialog(platform, log);
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi&, HWND) { EXPECT_EQ(dialog.m_edit, "初期値"); }),
-                                  UiAction::Type(1001, "D:\\Games"),
-                                  UiAction::Check([&](MemoryUi&, HWND) { EXPECT_EQ(dialog.m_edit, "D:\\Games"); }),
-                                  UiAction::Return()});
+  ui().ExpectDialog(
+      kTestDialog,
+      {UiAction::Check([&](MemoryUi&, HWND) { EXPECT_EQ(dialog.m_edit, "初期値"); }),
+       UiAction::Type(1001, "D:\\Games"),
+       UiAction::Check([&](MemoryUi&, HWND) { EXPECT_EQ(dialog.m_edit, "D:\\Games"); }), UiAction::Return()});
   dialog.DoModal();
   ui().CheckScriptDone();
 }
@@ -281,7 +283,8 @@ TEST_F(FrameworkTest, MessageBoxIsOwnedByTheModalDialogElseTheMainWindowEvenWith
   TestDialog dialog(platform, log);
   dialog.m_askOnOk = true;
   HWND dialogWindow = nullptr;
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi&, HWND d) { dialogWindow = d; }), UiAction::Return()})
+  ui().ExpectDialog(kTestDialog,
+                    {UiAction::Check([&](MemoryUi&, HWND d) { dialogWindow = d; }), UiAction::Return()})
       .ExpectMessageBox("よろしいですか？", IDYES)
       .ExpectMessageBox("外", IDOK);
   EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -326,7 +329,8 @@ TEST_F(FrameworkTest, DialogOpenedInsideADialogIsOwnedByIt) {
                                   }),
                                   UiAction::Return()})
       .ExpectDialog(kPlainDialog, {UiAction::Check([&](MemoryUi&, HWND) {
-                                     EXPECT_EQ(AfxGetModalOwner(ui()), inner.GetSafeHwnd()) << "the innermost";
+                                     EXPECT_EQ(AfxGetModalOwner(ui()), inner.GetSafeHwnd())
+                                         << "the innermost";
                                    }),
                                    UiAction::Return()});
   dialog.DoModal();
@@ -431,32 +435,32 @@ TEST_F(FrameworkTest, SettingAnEditsTextRaisesUpdateThenChange) {
 
 TEST_F(FrameworkTest, TextMessagesSentThroughTheLayerCarryShiftJis) {
   CommandLog dialog(platform, kTestDialog);
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
-                                    CWnd* edit = dialog.GetDlgItem(1001);
-                                    const CString text = "表示ソ";  // trail bytes 0x5C and 0x83
-                                    edit->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()));
-                                    EXPECT_EQ(u.ControlText(d, 1001), text);
-                                    EXPECT_EQ(edit->SendMessage(WM_GETTEXTLENGTH), 6);
-                                    struct Read {
-                                      WPARAM size;
-                                      const char* got;
-                                    };
-                                    // A buffer too small for a whole character keeps it out.
-                                    for (Read r : {Read{7, "表示ソ"}, Read{6, "表示"}, Read{5, "表示"}, Read{4, "表"},
-                                                   Read{1, ""}}) {
-                                      char buffer[8];
-                                      std::fill(std::begin(buffer), std::end(buffer), 'x');
-                                      const LRESULT n = edit->SendMessage(WM_GETTEXT, r.size, reinterpret_cast<LPARAM>(buffer));
-                                      EXPECT_EQ(CString(buffer), r.got) << r.size;
-                                      EXPECT_EQ(n, static_cast<LRESULT>(std::strlen(r.got)));
-                                    }
-                                    // Other messages carrying text are refused, and no text may be posted.
-                                    EXPECT_THROW(edit->SendMessage(0x0180 /* LB_ADDSTRING */, 0,
-                                                                   reinterpret_cast<LPARAM>("x")),
-                                                 UiScriptError);
-                                    EXPECT_FALSE(edit->PostMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
-                                  }),
-                                  UiAction::Escape()});
+  ui().ExpectDialog(
+      kTestDialog,
+      {UiAction::Check([&](MemoryUi& u, HWND d) {
+         CWnd* edit = dialog.GetDlgItem(1001);
+         const CString text = "表示ソ";  // trail bytes 0x5C and 0x83
+         edit->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()));
+         EXPECT_EQ(u.ControlText(d, 1001), text);
+         EXPECT_EQ(edit->SendMessage(WM_GETTEXTLENGTH), 6);
+         struct Read {
+           WPARAM size;
+           const char* got;
+         };
+         // A buffer too small for a whole character keeps it out.
+         for (Read r : {Read{7, "表示ソ"}, Read{6, "表示"}, Read{5, "表示"}, Read{4, "表"}, Read{1, ""}}) {
+           char buffer[8];
+           std::fill(std::begin(buffer), std::end(buffer), 'x');
+           const LRESULT n = edit->SendMessage(WM_GETTEXT, r.size, reinterpret_cast<LPARAM>(buffer));
+           EXPECT_EQ(CString(buffer), r.got) << r.size;
+           EXPECT_EQ(n, static_cast<LRESULT>(std::strlen(r.got)));
+         }
+         // Other messages carrying text are refused, and no text may be posted.
+         EXPECT_THROW(edit->SendMessage(0x0180 /* LB_ADDSTRING */, 0, reinterpret_cast<LPARAM>("x")),
+                      UiScriptError);
+         EXPECT_FALSE(edit->PostMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
+       }),
+       UiAction::Escape()});
   dialog.DoModal();
   EXPECT_EQ(dialog.commands.size(), 3u) << "EN_UPDATE, EN_CHANGE, Cancel";
 }
@@ -487,8 +491,9 @@ TEST_F(FrameworkTest, UpdateWindowOnAControlRepaintsItAtOnceInALoopThatPumpsNoth
     }
   } dialog(platform, kTestDialog);
   std::size_t before = 0;
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND) { before = u.ControlPaints().size(); }),
-                                  UiAction::Return()});
+  ui().ExpectDialog(
+      kTestDialog,
+      {UiAction::Check([&](MemoryUi& u, HWND) { before = u.ControlPaints().size(); }), UiAction::Return()});
   dialog.DoModal();
   std::vector<std::string> painted;
   for (std::size_t i = before; i < ui().ControlPaints().size(); ++i) {
@@ -509,7 +514,9 @@ TEST_F(FrameworkTest, NestedMessageBoxesLeaveTheOuterBoxModal) {
   constexpr UINT WM_LOOK = WM_USER + 21;
   class BoxFrame : public CFrameWnd {
    public:
-    BoxFrame(PlatformServices& p, MemoryUi& ui) : CFrameWnd(p), m_ui(ui) { Create("frame", WS_OVERLAPPEDWINDOW); }
+    BoxFrame(PlatformServices& p, MemoryUi& ui) : CFrameWnd(p), m_ui(ui) {
+      Create("frame", WS_OVERLAPPEDWINDOW);
+    }
     HWND seenAfterInnerBox = reinterpret_cast<HWND>(1);
 
    protected:
@@ -544,7 +551,9 @@ TEST_F(FrameworkTest, NestedMessageBoxesLeaveTheOuterBoxModal) {
     }
     CWnd& m_frame;
   } dialog(platform, frame);
-  ui().ExpectDialog(kTestDialog, {UiAction::Return()}).ExpectMessageBox("外側", IDOK).ExpectMessageBox("内側", IDOK);
+  ui().ExpectDialog(kTestDialog, {UiAction::Return()})
+      .ExpectMessageBox("外側", IDOK)
+      .ExpectMessageBox("内側", IDOK);
   dialog.DoModal();
   EXPECT_EQ(frame.seenAfterInnerBox, nullptr) << "the outer box is still the modal window";
 }
@@ -642,15 +651,18 @@ TEST(UiScript, AnExpectationNeverUsedFailsTheTestAtTheLineThatSetItUp) {
     ::testing::ScopedFakeTestPartResultReporter reporter(
         ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
     MemoryPlatform platform;
-    platform.Ui().ExpectDialog(kTestDialog, {UiAction::Return()}); line = __LINE__;
+    line = __LINE__ + 1;  // the line of the call below
+    platform.Ui().ExpectDialog(kTestDialog, {UiAction::Return()});
     platform.Ui().ExpectMessageBox("忘れた", IDOK);
   }
   ASSERT_EQ(failures.size(), 2);
   const ::testing::TestPartResult& first = failures.GetTestPartResult(0);
   EXPECT_TRUE(first.nonfatally_failed());
-  EXPECT_NE(std::string(first.file_name()).find("framework_test.cpp"), std::string::npos) << first.file_name();
+  EXPECT_NE(std::string(first.file_name()).find("framework_test.cpp"), std::string::npos)
+      << first.file_name();
   EXPECT_EQ(first.line_number(), line);
-  EXPECT_NE(std::string(first.message()).find("never reached [dialog 200"), std::string::npos) << first.message();
+  EXPECT_NE(std::string(first.message()).find("never reached [dialog 200"), std::string::npos)
+      << first.message();
   EXPECT_EQ(failures.GetTestPartResult(1).line_number(), line + 1);
 }
 
@@ -681,15 +693,16 @@ TEST_F(FrameworkTest, FailuresNameTheLineOfTheExpectation) {
 // with: a click is no change and a change is no click.
 TEST_F(FrameworkTest, NotificationsAreMatchedByCodeAndControl) {
   TestDialog dialog(platform, log);
-  ui().ExpectDialog(kTestDialog, {UiAction::Check([&](MemoryUi& u, HWND d) {
-                                    dialog.m_edit = "unchanged";
-                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(EN_CHANGE)), 0);
-                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1001, static_cast<WORD>(BN_CLICKED)), 0);
-                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1003, static_cast<WORD>(BN_CLICKED)), 0);
-                                    EXPECT_EQ(dialog.m_edit, "unchanged");
-                                    u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(BN_CLICKED)), 0);
-                                  }),
-                                  UiAction::Escape()});
+  ui().ExpectDialog(kTestDialog,
+                    {UiAction::Check([&](MemoryUi& u, HWND d) {
+                       dialog.m_edit = "unchanged";
+                       u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(EN_CHANGE)), 0);
+                       u.SendMessageA(d, WM_COMMAND, MakeWParam(1001, static_cast<WORD>(BN_CLICKED)), 0);
+                       u.SendMessageA(d, WM_COMMAND, MakeWParam(1003, static_cast<WORD>(BN_CLICKED)), 0);
+                       EXPECT_EQ(dialog.m_edit, "unchanged");
+                       u.SendMessageA(d, WM_COMMAND, MakeWParam(1002, static_cast<WORD>(BN_CLICKED)), 0);
+                     }),
+                     UiAction::Escape()});
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_EQ(log, (std::vector<std::string>{"init", "browse"}));
 }

@@ -9,8 +9,8 @@
 
 #include "installer/InstallerApp.h"
 #include "installer/resource.h"
-#include "tests/memory/MemoryPlatform.h"
 #include "shell/Names.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/InstallerTexts.h"
 #include "tests/unit/TestSupport.h"
 
@@ -31,11 +31,11 @@ class InstallDriverTest : public ::testing::Test {
     ui().SetModuleFileName("Q:\\installer.exe");
     EXPECT_TRUE(platform.Drives().Add('C', DRIVE_FIXED));
     EXPECT_TRUE(platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
-    for (const auto& [path, bytes] : std::vector<std::pair<const char*, const char*>>{
-             {"Q:\\readme.txt", "readme\r\n"},
-             {"Q:\\install.dat", "index.html\r\n"},
-             {"Q:\\HTML\\index.html", "<html></html>\r\n"},
-             {"Q:\\uninst.dat", "MZ"}}) {
+    for (const auto& [path, bytes] :
+         std::vector<std::pair<const char*, const char*>>{{"Q:\\readme.txt", "readme\r\n"},
+                                                          {"Q:\\install.dat", "index.html\r\n"},
+                                                          {"Q:\\HTML\\index.html", "<html></html>\r\n"},
+                                                          {"Q:\\uninst.dat", "MZ"}}) {
       EXPECT_TRUE(platform.Files().AddFile(path, bytes, FILE_ATTRIBUTE_READONLY));
     }
     EXPECT_TRUE(platform.Files().SetCurrentFolder("Q:\\"));
@@ -70,8 +70,9 @@ class InstallDriverTest : public ::testing::Test {
   // Every default taken, a new folder made, the copy and the completion;
   // readme gets the text the setup dialog showed.
   void ExpectTheDefaultRun(CString& readme) {
-    ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
-                            UiAction::Return()})
+    ui().ExpectDialog(
+            101, {UiAction::Check([&](MemoryUi& u, HWND d) { readme = u.ControlText(d, IDC_SETUP_README); }),
+                  UiAction::Return()})
         .ExpectMessageBox(kStart, IDYES)
         .ExpectMessageBox(kCreate, IDYES)
         .ExpectDialog(102, {})
@@ -103,11 +104,11 @@ TEST_F(InstallDriverTest, DefaultsInstallIntoANewFolderAndShowTheCompletion) {
 // still gets the CD's, and nothing of theirs is installed or registered.
 TEST_F(InstallDriverTest, TheCdsFilesComeFromTheInstallersFolderNotTheCurrentOne) {
   const CString own = "C:\\Users\\taro\\own";
-  for (const auto& [name, bytes] : std::vector<std::pair<const char*, const char*>>{
-           {"readme.txt", "planted\r\n"},
-           {"install.dat", "planted.html\r\n"},
-           {"HTML\\planted.html", "planted"},
-           {"uninst.dat", "planted uninstaller"}}) {
+  for (const auto& [name, bytes] :
+       std::vector<std::pair<const char*, const char*>>{{"readme.txt", "planted\r\n"},
+                                                        {"install.dat", "planted.html\r\n"},
+                                                        {"HTML\\planted.html", "planted"},
+                                                        {"uninst.dat", "planted uninstaller"}}) {
     ASSERT_TRUE(platform.Files().AddFile(own + "\\" + name, bytes));
   }
   ASSERT_TRUE(platform.Files().SetCurrentFolder(own));
@@ -115,7 +116,8 @@ TEST_F(InstallDriverTest, TheCdsFilesComeFromTheInstallersFolderNotTheCurrentOne
   ExpectTheDefaultRun(readme);
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(readme, "readme\r\n");
-  EXPECT_EQ(platform.Files().List(kDefaultDest), (std::vector<CString>{"index.html", "uninst.exe"})) << platform.Dump();
+  EXPECT_EQ(platform.Files().List(kDefaultDest), (std::vector<CString>{"index.html", "uninst.exe"}))
+      << platform.Dump();
   EXPECT_EQ(platform.Files().Contents(kDefaultDest + "\\uninst.exe"), "MZ");
 }
 
@@ -138,8 +140,10 @@ TEST_F(InstallDriverTest, AnOwnFolderThatCannotBeMadeCurrentEndsTheProgram) {
     p.Ui().AddResources(InstallerResources());
     p.Ui().SetModuleFileName(c.module);
     ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED) && p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
-    ASSERT_TRUE(p.Files().AddFile("Q:\\readme.txt", "readme\r\n") && p.Files().AddFile("Q:\\install.dat", "index.html\r\n"));
-    ASSERT_TRUE(p.Files().AddFile("C:\\own\\install.dat", "index.html\r\n") && p.Files().SetCurrentFolder("C:\\own"));
+    ASSERT_TRUE(p.Files().AddFile("Q:\\readme.txt", "readme\r\n") &&
+                p.Files().AddFile("Q:\\install.dat", "index.html\r\n"));
+    ASSERT_TRUE(p.Files().AddFile("C:\\own\\install.dat", "index.html\r\n") &&
+                p.Files().SetCurrentFolder("C:\\own"));
     if (c.failCurrentFolder) p.Fail("SetCurrentDirectoryA", ERROR_ACCESS_DENIED);
     p.Ui().ExpectMessageBox(kOwnFolder, IDOK);
     CInstallerApp app;
@@ -236,7 +240,8 @@ TEST_F(InstallDriverTest, DestinationsNoFolderCanHaveFailInTheCreation) {
     p.Ui().SetModuleFileName("Q:\\installer.exe");
     ASSERT_TRUE(p.Drives().Add('C', DRIVE_FIXED) && p.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
     ASSERT_TRUE(p.Files().AddFolder("C:\\Users"));
-    p.Ui().ExpectDialog(101, {TypeDest(dest), UiAction::Return()})
+    p.Ui()
+        .ExpectDialog(101, {TypeDest(dest), UiAction::Return()})
         .ExpectMessageBox(kStart, IDYES)
         .ExpectMessageBox(kCreate, IDYES)
         .ExpectMessageBox(kCreateFailed, IDOK);
@@ -287,21 +292,22 @@ TEST_F(InstallDriverTest, ASetupDialogThatCannotBeShownIsHandledAsCancel) {
 TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQuestion) {
   struct Case {
     const char* typed;
-    const char* installedInto;  // null: refused
+    const char* installedInto;   // null: refused
     const char* held = nullptr;  // the part that existed, which cannot be renamed while asked
     const char* refusal = kGuardedDest;
     std::function<void(MemoryFileSystem&)> prepare = nullptr;
   };
   // Windows' own descriptors: a folder a user made on C:\ inherits Modify
   // for Authenticated Users; FAT reports everyone may do everything.
-  constexpr char kUserMade[] = "O:S-1-5-21-1-2-3-1001G:S-1-5-21-1-2-3-1001D:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)"
-                               "(A;OICIIOID;GA;;;CO)(A;OICIID;0x1200a9;;;BU)(A;ID;0x1301bf;;;AU)(A;OICIIOID;SDGXGWGR;;;AU)";
+  constexpr char kUserMade[] =
+      "O:S-1-5-21-1-2-3-1001G:S-1-5-21-1-2-3-1001D:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)"
+      "(A;OICIIOID;GA;;;CO)(A;OICIID;0x1200a9;;;BU)(A;ID;0x1301bf;;;AU)(A;OICIIOID;SDGXGWGR;;;AU)";
   constexpr char kWorldWritable[] = "O:BAG:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301ff;;;WD)";
   const Case cases[] = {
       {"D:\\", nullptr},
       {"C:\\Windows\\Temp\\Game", nullptr},
       {"C:\\PROGRA~1", nullptr},
-      {"D:\\win\\Temp", nullptr},  // a link to the Windows folder on the way
+      {"D:\\win\\Temp", nullptr},        // a link to the Windows folder on the way
       {"W:\\Temp\\New\\Game", nullptr},  // a drive mapped onto it
       {"C:\\Users", nullptr},
       {"C:\\Users\\taro\\AppData\\Roaming", nullptr},
@@ -319,16 +325,20 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
        [&](MemoryFileSystem& fs) { fs.SetFileSystemFlags('D', 0x2); }},  // FAT: no access lists
       // An existing destination: a file there with a second name elsewhere,
       // one another account may change, or inheritance that lets it in.
-      {"D:\\Games", nullptr, nullptr, kUntrustedDest, [&](MemoryFileSystem& fs) {
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) {
          fs.AddFile("D:\\Games\\index.html", "old");
          fs.SetLinkCount("D:\\Games\\index.html", 2);
        }},
-      {"D:\\Games", nullptr, nullptr, kUntrustedDest, [&](MemoryFileSystem& fs) {
+      {"D:\\Games", nullptr, nullptr, kUntrustedDest,
+       [&](MemoryFileSystem& fs) {
          fs.AddFile("D:\\Games\\sub\\a.txt", "old");
          fs.SetSecurity("D:\\Games\\sub\\a.txt", kWorldWritable);
        }},
       {"D:\\Games", nullptr, nullptr, kUntrustedDest,
-       [&](MemoryFileSystem& fs) { fs.SetSecurity("D:\\Games", "O:BAG:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;GW;;;BU)"); }},
+       [&](MemoryFileSystem& fs) {
+         fs.SetSecurity("D:\\Games", "O:BAG:BAD:P(A;OICI;FA;;;BA)(A;OICIIO;GW;;;BU)");
+       }},
       // A folder made under a data drive's root, as the installer makes them.
       {"D:\\Drama1", "D:\\Drama1", "D:"},
   };
@@ -361,7 +371,8 @@ TEST_F(InstallDriverTest, DestinationsAreJudgedUnderTheirFinalPathsBeforeAnyQues
     const std::string before = state();
     p.Ui().ExpectDialog(101, {TypeDest(c.typed), UiAction::Return()}).ExpectMessageBox(kStart, IDYES);
     if (c.installedInto == nullptr) {
-      p.Ui().ExpectMessageBox(c.refusal, IDOK)
+      p.Ui()
+          .ExpectMessageBox(c.refusal, IDOK)
           .ExpectDialog(101, {UiAction::Escape()})
           .ExpectMessageBox(kQuit, IDYES);
     } else {

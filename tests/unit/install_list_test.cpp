@@ -106,8 +106,7 @@ struct Row {
 };
 
 // Maps the rows in order, carrying the prefix from one to the next.
-void ExpectRows(const std::vector<Row>& rows, const CString& drive = "Q",
-                const CString& dest = kDest) {
+void ExpectRows(const std::vector<Row>& rows, const CString& drive = "Q", const CString& dest = kDest) {
   CString prefix;
   for (const auto& row : rows) {
     const InstallAction a = MapInstallEntry(row.entry, drive, dest, prefix);
@@ -130,10 +129,10 @@ TEST(InstallListMapTest, WorkedExample) {
       {"index.html\n", K::File, "", "Q:\\HTML\\index.html", d + "\\index.html", ""},
       {"*\\images\n", K::Folder, d + "\\images", "", "", "images\\"},
       {"top.jpg\n", K::File, "", "Q:\\HTML\\images\\top.jpg", d + "\\images\\top.jpg", "images\\"},
-      {"title.jpg\tlogo.jpg\n", K::CopyAs, "", "Q:\\HTML\\images\\title.jpg",
-       d + "\\images\\logo.jpg", "images\\"},
-      {"..\\program\\setup.exe\n", K::Outside, "", "Q:\\program\\setup.exe",
-       d + "\\images\\setup.exe", "images\\"},
+      {"title.jpg\tlogo.jpg\n", K::CopyAs, "", "Q:\\HTML\\images\\title.jpg", d + "\\images\\logo.jpg",
+       "images\\"},
+      {"..\\program\\setup.exe\n", K::Outside, "", "Q:\\program\\setup.exe", d + "\\images\\setup.exe",
+       "images\\"},
       {"*\n", K::Folder, "", "", "", ""},
       {"\n", K::Blank, "", "", "", ""},
   });
@@ -150,7 +149,14 @@ TEST(InstallListMapTest, EdgeCases) {
           {"a.html\r", K::File, "", "Q:\\HTML\\a.html", d + "\\a.html", ""},
           {"a.html", K::File, "", "Q:\\HTML\\a.html", d + "\\a.html", ""},
           // The full-width space is not white space.
-          {"\x81\x40" "a\n", K::File, "", "Q:\\HTML\\\x81\x40" "a", d + "\\\x81\x40" "a", ""},
+          {"\x81\x40"
+           "a\n",
+           K::File, "",
+           "Q:\\HTML\\\x81\x40"
+           "a",
+           d + "\\\x81\x40"
+               "a",
+           ""},
           // Glued folder: the first byte of R goes into the folder, not the
           // prefix. The folder lies beside D, so it is unsafe.
           {"*images\n", K::Folder, d + "images", "", "", "mages\\", true},
@@ -204,11 +210,12 @@ TEST(InstallListMapTest, ShiftJisNamesAreNotSplit) {
 }
 
 TEST(InstallListMapTest, EmptyDriveLetter) {
-  ExpectRows({
-      {"a.html", K::File, "", ":\\HTML\\a.html", kDest.str() + "\\a.html", ""},
-      {"..\\p\\x.exe", K::Outside, "", ":\\p\\x.exe", kDest.str() + "\\x.exe", ""},
-  },
-             "");
+  ExpectRows(
+      {
+          {"a.html", K::File, "", ":\\HTML\\a.html", kDest.str() + "\\a.html", ""},
+          {"..\\p\\x.exe", K::Outside, "", ":\\p\\x.exe", kDest.str() + "\\x.exe", ""},
+      },
+      "");
 }
 
 TEST(InstallListMapTest, PiecesOfALongLineAreMappedOnTheirOwn) {
@@ -257,7 +264,7 @@ TEST(InstallListMapTest, DestinationsClimbingOutAreUnsafe) {
       {"..\\", "..\\prog\\x.dll", true},
       {"", "..\\prog\\a/../../x.dll", true},
       {"", "..\\prog/../../x.dll", false},  // no backslash in Q: the name is empty
-      {"", "..\\prog\\..", true},  // the bare name ".." names the parent folder
+      {"", "..\\prog\\..", true},           // the bare name ".." names the parent folder
       {"a\\", "..\\prog\\..", false},
   };
   for (const auto& c : cases) {

@@ -116,16 +116,19 @@ TEST(InstallListToolTest, PreviewPrintsEveryEntry) {
   const RunResult utf8 = RunTool({"preview", list});
   EXPECT_EQ(utf8.code, 0);
   EXPECT_EQ(utf8.err, "");
-  EXPECT_EQ(utf8.out,
-            "1\tfile\tQ:\\HTML\\index.html\tC:\\Program Files\\Harborlit\\Drama1\\index.html\n"
-            "2\tfolder\tC:\\Program Files\\Harborlit\\Drama1\\images\timages\\\n"
-            "3\tfile\tQ:\\HTML\\images\\" + kUtf8So + ".jpg\tC:\\Program Files\\Harborlit\\Drama1\\images\\" +
-                kUtf8So + ".jpg\n"
-            "4\tcopy-as\tQ:\\HTML\\images\\title.jpg\tC:\\Program Files\\Harborlit\\Drama1\\images\\logo.jpg\n"
-            "5\toutside\tQ:\\program\\setup.exe\tC:\\Program Files\\Harborlit\\Drama1\\images\\setup.exe\n"
-            "6\tfolder\t\t\n"
-            "7\tblank\n"
-            "8\tfile\tQ:\\HTML\\sub\\..\\..\\x.dll\tC:\\Program Files\\Harborlit\\Drama1\\sub\\..\\..\\x.dll\tunsafe\n");
+  EXPECT_EQ(
+      utf8.out,
+      "1\tfile\tQ:\\HTML\\index.html\tC:\\Program Files\\Harborlit\\Drama1\\index.html\n"
+      "2\tfolder\tC:\\Program Files\\Harborlit\\Drama1\\images\timages\\\n"
+      "3\tfile\tQ:\\HTML\\images\\" +
+          kUtf8So + ".jpg\tC:\\Program Files\\Harborlit\\Drama1\\images\\" + kUtf8So +
+          ".jpg\n"
+          "4\tcopy-as\tQ:\\HTML\\images\\title.jpg\tC:\\Program Files\\Harborlit\\Drama1\\images\\logo.jpg\n"
+          "5\toutside\tQ:\\program\\setup.exe\tC:\\Program Files\\Harborlit\\Drama1\\images\\setup.exe\n"
+          "6\tfolder\t\t\n"
+          "7\tblank\n"
+          "8\tfile\tQ:\\HTML\\sub\\..\\..\\x.dll\tC:\\Program "
+          "Files\\Harborlit\\Drama1\\sub\\..\\..\\x.dll\tunsafe\n");
 
   // Arguments and output in the installer's own bytes.
   const RunResult sjis =
@@ -141,8 +144,7 @@ TEST(InstallListToolTest, PreviewPrintsEveryEntry) {
 
   // UTF-8 arguments are converted for the mapping and back for the output.
   const RunResult utf8Dest = RunTool({"preview", "--dest", "D:\\" + kUtf8Hyo, list});
-  EXPECT_NE(utf8Dest.out.find("\tD:\\" + kUtf8Hyo + "\\index.html\n"), std::string::npos)
-      << utf8Dest.out;
+  EXPECT_NE(utf8Dest.out.find("\tD:\\" + kUtf8Hyo + "\\index.html\n"), std::string::npos) << utf8Dest.out;
 }
 
 TEST(InstallListToolTest, CheckReportsEntriesThatWouldFail) {
@@ -152,39 +154,54 @@ TEST(InstallListToolTest, CheckReportsEntriesThatWouldFail) {
   cd.Write("HTML/sub/page.html", "1");
   cd.Write("program/setup.exe", "123");
   cd.Write("INSTALL.DAT",
-            "index.html\r\n"                 // 1 fine
-            "missing.html\r\n"               // 2 source missing
-            "*\\images\r\n"                  // 3 fine
-            "TOP.JPG\r\n"                    // 4 fine, found without case
-            "top.jpg\t\r\n"                  // 5 fine: the tab is trimmed away
-            "top.jpg\tsub\\\r\n"             // 6 no name
-            "top.jpg\ta?b.jpg\r\n"           // 7 forbidden character
-            "..\\program\\setup.exe\r\n"     // 8 fine
-            "..\\readme.txt\r\n"             // 9 no name, and no such source
-            "*\\a\\b\r\n"                    // 10 parent missing
-            "*\r\n"                          // 11 fine
-            "sub\\page.html\r\n"             // 12 destination folder missing
-            "x\\..\\..\\evil.dll\r\n"        // 13 unsafe (and missing)
-            "*\\..\\out\r\n"                 // 14 folder outside
-            "*\r\n"                          // 15 fine
-            "images\r\n"                     // 16 source is a folder
-            "*\\images\\icons\r\n");         // 17 fine
+           "index.html\r\n"              // 1 fine
+           "missing.html\r\n"            // 2 source missing
+           "*\\images\r\n"               // 3 fine
+           "TOP.JPG\r\n"                 // 4 fine, found without case
+           "top.jpg\t\r\n"               // 5 fine: the tab is trimmed away
+           "top.jpg\tsub\\\r\n"          // 6 no name
+           "top.jpg\ta?b.jpg\r\n"        // 7 forbidden character
+           "..\\program\\setup.exe\r\n"  // 8 fine
+           "..\\readme.txt\r\n"          // 9 no name, and no such source
+           "*\\a\\b\r\n"                 // 10 parent missing
+           "*\r\n"                       // 11 fine
+           "sub\\page.html\r\n"          // 12 destination folder missing
+           "x\\..\\..\\evil.dll\r\n"     // 13 unsafe (and missing)
+           "*\\..\\out\r\n"              // 14 folder outside
+           "*\r\n"                       // 15 fine
+           "images\r\n"                  // 16 source is a folder
+           "*\\images\\icons\r\n");      // 17 fine
   const RunResult r = RunTool({"check", cd.path().string()});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.err, "");
   const std::string d = "C:\\Program Files\\Harborlit\\Drama1";
-  EXPECT_EQ(r.out,
-            "2: source not found: Q:\\HTML\\missing.html\n"
-            "6: no destination file name: " + d + "\\images\\sub\\\n"
-            "7: character not allowed in a file name: " + d + "\\images\\a?b.jpg\n"
-            "9: source not found: Q:\\readme.txt; no destination file name: " + d + "\\images\\\n"
-            "10: parent folder does not exist: " + d + "\\a\\b\n"
-            "12: destination folder does not exist: " + d + "\\sub\\page.html\n"
-            "13: source not found: Q:\\HTML\\x\\..\\..\\evil.dll; destination outside the destination folder: " +
-                d + "\\x\\..\\..\\evil.dll\n"
-            "14: folder outside the destination folder: " + d + "\\..\\out\n"
-            "16: source is a folder: Q:\\HTML\\images\n"
-            "checked 17 entries: 7 files, 16 bytes to copy; 9 entries would make the installation fail\n");
+  EXPECT_EQ(
+      r.out,
+      "2: source not found: Q:\\HTML\\missing.html\n"
+      "6: no destination file name: " +
+          d +
+          "\\images\\sub\\\n"
+          "7: character not allowed in a file name: " +
+          d +
+          "\\images\\a?b.jpg\n"
+          "9: source not found: Q:\\readme.txt; no destination file name: " +
+          d +
+          "\\images\\\n"
+          "10: parent folder does not exist: " +
+          d +
+          "\\a\\b\n"
+          "12: destination folder does not exist: " +
+          d +
+          "\\sub\\page.html\n"
+          "13: source not found: Q:\\HTML\\x\\..\\..\\evil.dll; destination outside the destination "
+          "folder: " +
+          d +
+          "\\x\\..\\..\\evil.dll\n"
+          "14: folder outside the destination folder: " +
+          d +
+          "\\..\\out\n"
+          "16: source is a folder: Q:\\HTML\\images\n"
+          "checked 17 entries: 7 files, 16 bytes to copy; 9 entries would make the installation fail\n");
 }
 
 TEST(InstallListToolTest, GluedFolderLineIsNamedApartFromTheFailuresItCauses) {
@@ -202,12 +219,14 @@ TEST(InstallListToolTest, GluedFolderLineIsNamedApartFromTheFailuresItCauses) {
   const RunResult r = RunTool({"check", cd.path().string()});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out,
-            "1: folder outside the destination folder: " + d + "images\n"
-            "1: likely authoring mistake: folder line without a backslash after '*'\n"
-            "2: source not found: Q:\\HTML\\mages\\top.jpg; destination folder does not exist: " + d +
+            "1: folder outside the destination folder: " + d +
+                "images\n"
+                "1: likely authoring mistake: folder line without a backslash after '*'\n"
+                "2: source not found: Q:\\HTML\\mages\\top.jpg; destination folder does not exist: " +
+                d +
                 "\\mages\\top.jpg\n"
-            "checked 6 entries: 2 files, 3 bytes to copy; 2 entries would make the installation fail, "
-            "1 likely authoring mistake\n");
+                "checked 6 entries: 2 files, 3 bytes to copy; 2 entries would make the installation fail, "
+                "1 likely authoring mistake\n");
 
   // preview marks the glued line unsafe; the files below it stay inside.
   const RunResult p = RunTool({"preview", (cd.path() / "install.dat").string()});
@@ -225,7 +244,8 @@ TEST(InstallListToolTest, CheckReportsAMissingDriveAndPathsTooLong) {
   const std::string longName(250, 'n');
   cd.Write("HTML/index.html", "1");
   cd.Write("HTML/" + longName + ".html", "1");
-  cd.Write("install.dat", "index.html\r\n" + longName + ".html\r\n" + "index.html\t" + longName + ".html\r\n");
+  cd.Write("install.dat",
+           "index.html\r\n" + longName + ".html\r\n" + "index.html\t" + longName + ".html\r\n");
   const std::string d = "C:\\Program Files\\Harborlit\\Drama1";
 
   // Without a drive letter no source is on the CD.
@@ -238,10 +258,13 @@ TEST(InstallListToolTest, CheckReportsAMissingDriveAndPathsTooLong) {
   const RunResult tooLong = RunTool({"check", cd.path().string()});
   EXPECT_EQ(tooLong.code, 1);
   EXPECT_EQ(tooLong.out,
-            "2: source path too long: Q:\\HTML\\" + longName + ".html; destination path too long: " + d + "\\" +
-                longName + ".html\n"
-            "3: destination path too long: " + d + "\\" + longName + ".html\n"
-            "checked 3 entries: 2 files, 2 bytes to copy; 2 entries would make the installation fail\n");
+            "2: source path too long: Q:\\HTML\\" + longName + ".html; destination path too long: " + d +
+                "\\" + longName +
+                ".html\n"
+                "3: destination path too long: " +
+                d + "\\" + longName +
+                ".html\n"
+                "checked 3 entries: 2 files, 2 bytes to copy; 2 entries would make the installation fail\n");
 }
 
 TEST(InstallListToolTest, HelpPrintsTheUsage) {
@@ -260,7 +283,7 @@ TEST(InstallListToolTest, CheckReportsNamesWithoutAShiftJisForm) {
   cd.Write("HTML/" + kUtf8So + "/" + kUtf8Hyo + ".html", "2");  // both have a form
   cd.Write("HTML/caf\xC3\xA9.html", "3");                       // é: none
   cd.Write("HTML/x\xC2\xA5y/a.txt", "4");                       // ¥ would come back as '\'
-  cd.Write("bad\xFF.txt", "5");                                  // not UTF-8 at all
+  cd.Write("bad\xFF.txt", "5");                                 // not UTF-8 at all
   const RunResult r = RunTool({"check", cd.path().string()});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out,

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr DWORD kCode = 0x1234;                    // a Win32 code, for BOOL/handle and LONG operations
-constexpr DWORD kHResultBits = 0x80004005;         // E_FAIL's bits, for HRESULT operations
+constexpr DWORD kCode = 0x1234;             // a Win32 code, for BOOL/handle and LONG operations
+constexpr DWORD kHResultBits = 0x80004005;  // E_FAIL's bits, for HRESULT operations
 const HRESULT kHResult = HResultFromBits(kHResultBits);
 
 void Populate(MemorySystem& sys) {
@@ -44,186 +44,274 @@ bool LastIs(MemorySystem& sys) { return sys.LastError() == kCode; }
 
 const std::vector<OperationCase>& Cases() {
   static const std::vector<OperationCase> cases = {
-      {"findfirst", kCode, [](MemorySystem& s) { FindData e; return s.Files().findfirst("C:\\d\\*.*", e) == -1 && LastIs(s); }},
-      {"findnext", kCode, [](MemorySystem& s) {
+      {"findfirst", kCode,
+       [](MemorySystem& s) {
+         FindData e;
+         return s.Files().findfirst("C:\\d\\*.*", e) == -1 && LastIs(s);
+       }},
+      {"findnext", kCode,
+       [](MemorySystem& s) {
          FindData e;
          const INT_PTR h = s.Files().findfirst("C:\\d\\*.*", e);
          return s.Files().findnext(h, e) == -1 && LastIs(s);
        }},
-      {"findclose", kCode, [](MemorySystem& s) {
+      {"findclose", kCode,
+       [](MemorySystem& s) {
          FindData e;
          const INT_PTR h = s.Files().findfirst("C:\\d\\*.*", e);
          return s.Files().findclose(h) == -1 && LastIs(s) && s.Files().OpenSearches() == 1;
        }},
-      {"CreateDirectoryA", kCode, [](MemorySystem& s) {
+      {"CreateDirectoryA", kCode,
+       [](MemorySystem& s) {
          return !s.Files().CreateDirectoryA("C:\\d\\new") && LastIs(s) && !s.Files().Exists("C:\\d\\new");
        }},
-      {"CopyFileA", kCode, [](MemorySystem& s) {
+      {"CopyFileA", kCode,
+       [](MemorySystem& s) {
          return !s.Files().CopyFileA("C:\\d\\f.txt", "C:\\d\\g.txt", FALSE) && LastIs(s) &&
                 !s.Files().Exists("C:\\d\\g.txt");
        }},
-      {"GetFileAttributesA", kCode, [](MemorySystem& s) { return s.Files().GetFileAttributesA("C:\\d\\f.txt") == INVALID_FILE_ATTRIBUTES && LastIs(s); }},
-      {"SetFileAttributesA", kCode, [](MemorySystem& s) {
+      {"GetFileAttributesA", kCode,
+       [](MemorySystem& s) {
+         return s.Files().GetFileAttributesA("C:\\d\\f.txt") == INVALID_FILE_ATTRIBUTES && LastIs(s);
+       }},
+      {"SetFileAttributesA", kCode,
+       [](MemorySystem& s) {
          return !s.Files().SetFileAttributesA("C:\\d\\f.txt", FILE_ATTRIBUTE_READONLY) && LastIs(s) &&
                 s.Files().Attributes("C:\\d\\f.txt") == FILE_ATTRIBUTE_ARCHIVE;
        }},
-      {"DeleteFileA", kCode, [](MemorySystem& s) { return !s.Files().DeleteFileA("C:\\d\\f.txt") && LastIs(s) && s.Files().Exists("C:\\d\\f.txt"); }},
-      {"RemoveDirectoryA", kCode, [](MemorySystem& s) { return !s.Files().RemoveDirectoryA("C:\\d\\empty") && LastIs(s) && s.Files().Exists("C:\\d\\empty"); }},
-      {"MoveFileExA", kCode, [](MemorySystem& s) {
+      {"DeleteFileA", kCode,
+       [](MemorySystem& s) {
+         return !s.Files().DeleteFileA("C:\\d\\f.txt") && LastIs(s) && s.Files().Exists("C:\\d\\f.txt");
+       }},
+      {"RemoveDirectoryA", kCode,
+       [](MemorySystem& s) {
+         return !s.Files().RemoveDirectoryA("C:\\d\\empty") && LastIs(s) && s.Files().Exists("C:\\d\\empty");
+       }},
+      {"MoveFileExA", kCode,
+       [](MemorySystem& s) {
          return !s.Files().MoveFileExA("C:\\d\\f.txt", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) && LastIs(s) &&
                 s.Files().RestartList().empty();
        }},
-      {"GetCurrentDirectoryA", kCode, [](MemorySystem& s) { CString f; return s.Files().GetCurrentDirectoryA(261, f) == 0 && LastIs(s); }},
-      {"GetWindowsDirectoryA", kCode, [](MemorySystem& s) { CString f = "x"; return s.Files().GetWindowsDirectoryA(f) == 0 && f == "x" && LastIs(s); }},
-      {"SetCurrentDirectoryA", kCode, [](MemorySystem& s) { return !s.Files().SetCurrentDirectoryA("C:\\d") && LastIs(s) && s.Files().CurrentFolder() == "C:\\"; }},
-      {"FormatMessageA", kCode, [](MemorySystem& s) { return s.Files().FormatMessageA(ERROR_ACCESS_DENIED).IsEmpty() && LastIs(s); }},
-      {"OpenFolderHandle", kCode, [](MemorySystem& s) {
+      {"GetCurrentDirectoryA", kCode,
+       [](MemorySystem& s) {
+         CString f;
+         return s.Files().GetCurrentDirectoryA(261, f) == 0 && LastIs(s);
+       }},
+      {"GetWindowsDirectoryA", kCode,
+       [](MemorySystem& s) {
+         CString f = "x";
+         return s.Files().GetWindowsDirectoryA(f) == 0 && f == "x" && LastIs(s);
+       }},
+      {"SetCurrentDirectoryA", kCode,
+       [](MemorySystem& s) {
+         return !s.Files().SetCurrentDirectoryA("C:\\d") && LastIs(s) && s.Files().CurrentFolder() == "C:\\";
+       }},
+      {"FormatMessageA", kCode,
+       [](MemorySystem& s) { return s.Files().FormatMessageA(ERROR_ACCESS_DENIED).IsEmpty() && LastIs(s); }},
+      {"OpenFolderHandle", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          return !top.IsOpen() && LastIs(s);
        }},
-      {"OpenEntryAt", kCode, [](MemorySystem& s) {
+      {"OpenEntryAt", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !f.IsOpen() && LastIs(s);
        }},
-      {"GetHandleAttributes", kCode, [](MemorySystem& s) {
+      {"GetHandleAttributes", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          return s.Files().GetHandleAttributes(top.get()) == INVALID_FILE_ATTRIBUTES && LastIs(s);
        }},
-      {"ListFolderHandle", kCode, [](MemorySystem& s) {
+      {"ListFolderHandle", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          std::vector<FolderEntry> entries;
          return !s.Files().ListFolderHandle(top.get(), entries) && LastIs(s);
        }},
-      {"DeleteByHandle", kCode, [](MemorySystem& s) {
+      {"DeleteByHandle", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
-         return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() && s.Files().Exists("C:\\d\\f.txt");
+         return !s.Files().DeleteByHandle(f.get()) && LastIs(s) && f.Close() &&
+                s.Files().Exists("C:\\d\\f.txt");
        }},
-      {"GetFinalPathNameByHandleA", kCode, [](MemorySystem& s) {
+      {"GetFinalPathNameByHandleA", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CString path = "kept";
          return s.Files().GetFinalPathNameByHandleA(top.get(), path) == 0 && LastIs(s) && path == "kept";
        }},
-      {"GetHandleSecurity", kCode, [](MemorySystem& s) {
+      {"GetHandleSecurity", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          EntrySecurity security;
          return !s.Files().GetHandleSecurity(top.get(), security) && LastIs(s);
        }},
-      {"GetHandleLinkCount", kCode, [](MemorySystem& s) {
+      {"GetHandleLinkCount", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          DWORD links = 0;
          return !s.Files().GetHandleLinkCount(f.get(), links) && LastIs(s);
        }},
-      {"GetHandleVolumeFlags", kCode, [](MemorySystem& s) {
+      {"GetHandleVolumeFlags", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          DWORD flags = 0;
          return !s.Files().GetHandleVolumeFlags(top.get(), flags) && LastIs(s);
        }},
-      {"OpenFolderAt", kCode, [](MemorySystem& s) {
+      {"OpenFolderAt", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle sub(s.Files(), s.Files().OpenFolderAt(top.get(), "empty"));
          return !sub.IsOpen() && LastIs(s);
        }},
-      {"CreateFolderAt", kCode, [](MemorySystem& s) {
+      {"CreateFolderAt", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle sub(s.Files(), s.Files().CreateFolderAt(top.get(), "new", nullptr));
          return !sub.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new");
        }},
-      {"CreateFileAt", kCode, [](MemorySystem& s) {
+      {"CreateFileAt", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
          return !f.IsOpen() && LastIs(s) && !s.Files().Exists("C:\\d\\new.txt");
        }},
-      {"WriteByHandle", kCode, [](MemorySystem& s) {
+      {"WriteByHandle", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().CreateFileAt(top.get(), "new.txt"));
          return !s.Files().WriteByHandle(f.get(), "x", 1) && LastIs(s) && f.Close() &&
                 s.Files().Contents("C:\\d\\new.txt") == "";
        }},
-      {"SetHandleAttributes", kCode, [](MemorySystem& s) {
+      {"SetHandleAttributes", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !s.Files().SetHandleAttributes(f.get(), FILE_ATTRIBUTE_READONLY) && LastIs(s) && f.Close() &&
                 s.Files().Attributes("C:\\d\\f.txt") != FILE_ATTRIBUTE_READONLY;
        }},
-      {"RenameByHandle", kCode, [](MemorySystem& s) {
+      {"RenameByHandle", kCode,
+       [](MemorySystem& s) {
          CEntryHandle top(s.Files(), s.Files().OpenFolderHandle("C:\\d"));
          CEntryHandle f(s.Files(), s.Files().OpenEntryAt(top.get(), "f.txt"));
          return !s.Files().RenameByHandle(f.get(), top.get(), "g.txt", FALSE) && LastIs(s) && f.Close() &&
                 s.Files().Exists("C:\\d\\f.txt");
        }},
-      {"GetLongPathNameA", kCode, [](MemorySystem& s) {
+      {"GetLongPathNameA", kCode,
+       [](MemorySystem& s) {
          CString longPath = "kept";
          return s.Files().GetLongPathNameA("C:\\d", longPath) == 0 && LastIs(s) && longPath == "kept";
        }},
-      {"GetFullPathNameA", kCode, [](MemorySystem& s) {
+      {"GetFullPathNameA", kCode,
+       [](MemorySystem& s) {
          CString full = "kept";
          return s.Files().GetFullPathNameA("d\\..\\e", full) == 0 && LastIs(s) && full == "kept";
        }},
-      {"OpenFile", kCode, [](MemorySystem& s) { return s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read) == nullptr && LastIs(s); }},
-      {"Read", kCode, [](MemorySystem& s) {
+      {"OpenFile", kCode,
+       [](MemorySystem& s) {
+         return s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read) == nullptr && LastIs(s);
+       }},
+      {"Read", kCode,
+       [](MemorySystem& s) {
          auto stream = s.Files().OpenFile("C:\\d\\f.txt", FileOpenMode::Read);
          char buffer[8];
          return stream && stream->Read(buffer, sizeof buffer) == 0 && LastIs(s);
        }},
-      {"Write", kCode, [](MemorySystem& s) {
+      {"Write", kCode,
+       [](MemorySystem& s) {
          auto stream = s.Files().OpenFile("C:\\d\\w.txt", FileOpenMode::Write);
          return stream && !stream->Write("x", 1) && LastIs(s) && s.Files().Contents("C:\\d\\w.txt") == "";
        }},
-      {"GetDriveTypeA", DRIVE_REMOTE, [](MemorySystem& s) { return s.Drives().GetDriveTypeA("C:\\") == DRIVE_REMOTE; }},
-      {"GetVolumeInformationA", kCode, [](MemorySystem& s) { CString l; return !s.Drives().GetVolumeInformationA("C:\\", l) && LastIs(s); }},
-      {"SHGetSpecialFolderPathA", kCode, [](MemorySystem& s) { CString p; return !s.Shell().SHGetSpecialFolderPathA(nullptr, p, CSIDL_PROGRAMS, FALSE) && LastIs(s); }},
-      {"SHGetSpecialFolderLocation", kHResultBits, [](MemorySystem& s) {
+      {"GetDriveTypeA", DRIVE_REMOTE,
+       [](MemorySystem& s) { return s.Drives().GetDriveTypeA("C:\\") == DRIVE_REMOTE; }},
+      {"GetVolumeInformationA", kCode,
+       [](MemorySystem& s) {
+         CString l;
+         return !s.Drives().GetVolumeInformationA("C:\\", l) && LastIs(s);
+       }},
+      {"SHGetSpecialFolderPathA", kCode,
+       [](MemorySystem& s) {
+         CString p;
+         return !s.Shell().SHGetSpecialFolderPathA(nullptr, p, CSIDL_PROGRAMS, FALSE) && LastIs(s);
+       }},
+      {"SHGetSpecialFolderLocation", kHResultBits,
+       [](MemorySystem& s) {
          ItemIdList list;
          return s.Shell().SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, list) == kHResult && !list;
        }},
-      {"SHGetPathFromIDListA", kCode, [](MemorySystem& s) {
+      {"SHGetPathFromIDListA", kCode,
+       [](MemorySystem& s) {
          ItemIdList list;
          s.Shell().SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, list);
          CString p;
          return !s.Shell().SHGetPathFromIDListA(list.get(), p) && LastIs(s);
        }},
-      {"SHGetMalloc", kHResultBits, [](MemorySystem& s) { std::unique_ptr<IShellMalloc> m; return s.Shell().SHGetMalloc(m) == kHResult && !m; }},
-      {"SHBrowseForFolderA", kCode, [](MemorySystem& s) { return s.Shell().SHBrowseForFolderA(BrowseInfo()) == nullptr && LastIs(s); }},
-      {"CoInitialize", kHResultBits, [](MemorySystem& s) { return s.Shell().CoInitialize() == kHResult && s.Shell().Counters().comDepth == 0; }},
-      {"CoCreateShellLink", kHResultBits, [](MemorySystem& s) {
+      {"SHGetMalloc", kHResultBits,
+       [](MemorySystem& s) {
+         std::unique_ptr<IShellMalloc> m;
+         return s.Shell().SHGetMalloc(m) == kHResult && !m;
+       }},
+      {"SHBrowseForFolderA", kCode,
+       [](MemorySystem& s) { return s.Shell().SHBrowseForFolderA(BrowseInfo()) == nullptr && LastIs(s); }},
+      {"CoInitialize", kHResultBits,
+       [](MemorySystem& s) {
+         return s.Shell().CoInitialize() == kHResult && s.Shell().Counters().comDepth == 0;
+       }},
+      {"CoCreateShellLink", kHResultBits,
+       [](MemorySystem& s) {
          s.Shell().CoInitialize();
          std::unique_ptr<IShellLinkA> link;
          return s.Shell().CoCreateShellLink(link) == kHResult && !link;
        }},
       {"SetArguments", kHResultBits, [](MemorySystem& s) { return Link(s)->SetArguments("a") == kHResult; }},
-      {"SetDescription", kHResultBits, [](MemorySystem& s) { return Link(s)->SetDescription("a") == kHResult; }},
-      {"SetWorkingDirectory", kHResultBits, [](MemorySystem& s) { return Link(s)->SetWorkingDirectory("a") == kHResult; }},
-      {"SetIconLocation", kHResultBits, [](MemorySystem& s) { return Link(s)->SetIconLocation(nullptr, 1) == kHResult; }},
+      {"SetDescription", kHResultBits,
+       [](MemorySystem& s) { return Link(s)->SetDescription("a") == kHResult; }},
+      {"SetWorkingDirectory", kHResultBits,
+       [](MemorySystem& s) { return Link(s)->SetWorkingDirectory("a") == kHResult; }},
+      {"SetIconLocation", kHResultBits,
+       [](MemorySystem& s) { return Link(s)->SetIconLocation(nullptr, 1) == kHResult; }},
       {"SetPath", kHResultBits, [](MemorySystem& s) { return Link(s)->SetPath("a") == kHResult; }},
-      {"QueryPersistFile", kHResultBits, [](MemorySystem& s) {
+      {"QueryPersistFile", kHResultBits,
+       [](MemorySystem& s) {
          std::unique_ptr<IPersistFile> persist;
          return Link(s)->QueryPersistFile(persist) == kHResult && !persist;
        }},
-      {"Save", kHResultBits, [](MemorySystem& s) {
+      {"Save", kHResultBits,
+       [](MemorySystem& s) {
          std::unique_ptr<IPersistFile> persist;
          Link(s)->QueryPersistFile(persist);
          return persist->Save(u"C:\\d\\a.lnk", TRUE) == kHResult && !s.Files().Exists("C:\\d\\a.lnk");
        }},
-      {"MultiByteToWideChar", kCode, [](MemorySystem& s) { std::u16string w; return s.Shell().MultiByteToWideChar("a", w, 260) == 0 && LastIs(s); }},
-      {"RegCreateKeyExA", kCode, [](MemorySystem& s) {
+      {"MultiByteToWideChar", kCode,
+       [](MemorySystem& s) {
+         std::u16string w;
+         return s.Shell().MultiByteToWideChar("a", w, 260) == 0 && LastIs(s);
+       }},
+      {"RegCreateKeyExA", kCode,
+       [](MemorySystem& s) {
          HKEY key = nullptr;
-         return s.Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\New", 0, KEY_ALL_ACCESS, &key, nullptr) ==
-                    static_cast<LONG>(kCode) &&
+         return s.Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\New", 0, KEY_ALL_ACCESS, &key,
+                                             nullptr) == static_cast<LONG>(kCode) &&
                 key == nullptr && !s.Registry().HasKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\New");
        }},
-      {"RegSetValueExA", kCode, [](MemorySystem& s) {
-         return s.Registry().RegSetValueExA(HKEY_LOCAL_MACHINE, "V", REG_SZ, reinterpret_cast<const BYTE*>("x"), 2) ==
-                    static_cast<LONG>(kCode) &&
+      {"RegSetValueExA", kCode,
+       [](MemorySystem& s) {
+         return s.Registry().RegSetValueExA(HKEY_LOCAL_MACHINE, "V", REG_SZ,
+                                            reinterpret_cast<const BYTE*>("x"),
+                                            2) == static_cast<LONG>(kCode) &&
                 !s.Registry().GetValue(HKEY_LOCAL_MACHINE, "", "V");
        }},
-      {"RegDeleteKeyA", kCode, [](MemorySystem& s) {
+      {"RegDeleteKeyA", kCode,
+       [](MemorySystem& s) {
          return s.Registry().RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Key") == static_cast<LONG>(kCode) &&
                 s.Registry().HasKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Key");
        }},
-      {"RegCloseKey", kCode, [](MemorySystem& s) {
+      {"RegCloseKey", kCode,
+       [](MemorySystem& s) {
          HKEY key = nullptr;
          s.Registry().RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Key", 0, KEY_ALL_ACCESS, &key, nullptr);
          return s.Registry().RegCloseKey(key) == static_cast<LONG>(kCode);
@@ -366,7 +454,8 @@ TEST(MemoryFaultPlan, RequiredRulesThatNeverFiredFailTheTest) {
     sys.Files().AddFile("C:\\a.txt", "a");
     sys.RequireEveryFaultFires();
     sys.Fail("DeleteFileA", ERROR_ACCESS_DENIED);
-    sys.Fail("RemoveDirectoryA", ERROR_DIR_NOT_EMPTY); line = __LINE__;
+    line = __LINE__ + 1;  // the line of the call below
+    sys.Fail("RemoveDirectoryA", ERROR_DIR_NOT_EMPTY);
     EXPECT_FALSE(sys.Files().DeleteFileA("C:\\a.txt"));
   }
   ASSERT_EQ(failures.size(), 1) << "only the rule that never fired";

@@ -122,7 +122,8 @@ TEST_F(MemoryLinks, ALinkWhoseTargetIsGoneLeadsNowhere) {
   ASSERT_TRUE(fs.AddFolder("C:\\empty"));
   ASSERT_TRUE(fs.AddLink("C:\\inst\\dangling", "C:\\empty"));
   ASSERT_TRUE(fs.RemoveDirectoryA("C:\\empty"));
-  EXPECT_EQ(fs.GetFileAttributesA("C:\\inst\\dangling"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(fs.GetFileAttributesA("C:\\inst\\dangling"),
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
   FindData entry;
   EXPECT_EQ(ErrorOf(fs.findfirst("C:\\inst\\dangling\\*", entry) == -1), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(ErrorOf(fs.SetCurrentDirectoryA("C:\\inst\\dangling") == 0), ERROR_PATH_NOT_FOUND);
@@ -164,9 +165,9 @@ TEST_F(MemoryNames, TrailingDotsAndSpacesOfTheLastComponentAreDroppedEverywhere)
 
 TEST(MemoryDeviceNames, AreRecognisedInAnyCaseWithOrWithoutAnExtension) {
   const std::pair<const char*, const char*> table[] = {
-      {"NUL", "NUL"},   {"nul.txt", "nul"},       {"Con", "Con"},    {"aux.a.b", "aux"}, {"PRN", "PRN"},
-      {"com1", "com1"}, {"LPT9.log", "LPT9"},     {"nul .txt", "nul"}, {"COM0", ""},     {"LPT10", ""},
-      {"NULL", ""},     {"xnul", ""},             {"conx.txt", ""},  {".nul", ""},       {"", ""},
+      {"NUL", "NUL"},   {"nul.txt", "nul"},   {"Con", "Con"},      {"aux.a.b", "aux"}, {"PRN", "PRN"},
+      {"com1", "com1"}, {"LPT9.log", "LPT9"}, {"nul .txt", "nul"}, {"COM0", ""},       {"LPT10", ""},
+      {"NULL", ""},     {"xnul", ""},         {"conx.txt", ""},    {".nul", ""},       {"", ""},
   };
   for (const auto& [name, device] : table) EXPECT_EQ(mem::DeviceName(name), device) << name;
 }
@@ -189,8 +190,10 @@ TEST_F(MemoryNames, DeviceNamesAreNoFilesOrFolders) {
   EXPECT_EQ(ErrorOf(fs.SetCurrentDirectoryA("C:\\inst\\nul") == 0), ERROR_DIRECTORY);
   EXPECT_EQ(ErrorOf(fs.MoveFileExA("C:\\inst\\readme.txt", &aux, 0) == 0), ERROR_ACCESS_DENIED);
   EXPECT_EQ(ErrorOf(fs.OpenFile("C:\\inst\\com1", FileOpenMode::Write) == nullptr), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\PRN.txt", FALSE) == 0), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ErrorOf(fs.GetFileAttributesA("C:\\inst\\nul\\x") == INVALID_FILE_ATTRIBUTES), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\PRN.txt", FALSE) == 0),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ErrorOf(fs.GetFileAttributesA("C:\\inst\\nul\\x") == INVALID_FILE_ATTRIBUTES),
+            ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(fs.AddFile("C:\\inst\\con.txt", "x"));
   EXPECT_FALSE(fs.AddFolder("C:\\inst\\LPT1"));
   // A device name inside a path is an ordinary folder name.

@@ -44,7 +44,9 @@ TEST(MemoryPath, ResolvesLikeWindows) {
       {"C:\\ソフト\\表", false, "C:\\ソフト\\表", 0, false},
       // Half a character (a lead byte at the end, or before a byte that cannot follow it).
       {"C:\\\x83", false, "C:\\・", 0, false},
-      {"C:\\a\x83" " b", false, "C:\\a・ b", 0, false},
+      {"C:\\a\x83"
+       " b",
+       false, "C:\\a・ b", 0, false},
       {"\x82:\\HTML", false, nullptr, ERROR_INVALID_NAME, false},
       {"C:\\a*", false, nullptr, ERROR_INVALID_NAME, false},
       {"C:\\a\\*\\b", true, nullptr, ERROR_INVALID_NAME, false},
@@ -102,13 +104,25 @@ struct MatchCase {
 
 TEST(MemoryPath, MatchesWildcards) {
   const MatchCase cases[] = {
-      {"*.*", "readme", true},     {"*.*", "a.b.c", true},         {"*.*", ".", true},
-      {"*", "..", true},           {"*.txt", "NOTES.TXT", true},   {"*.txt", "notes.txt.bak", false},
-      {"?.txt", "ab.txt", false},  {"a?c", "abc", true},           {"a?c", "ac", false},
-      {"????.*", "img", true},     {"a??", "a", true},             {"a?.txt", "a.txt", true},
+      {"*.*", "readme", true},
+      {"*.*", "a.b.c", true},
+      {"*.*", ".", true},
+      {"*", "..", true},
+      {"*.txt", "NOTES.TXT", true},
+      {"*.txt", "notes.txt.bak", false},
+      {"?.txt", "ab.txt", false},
+      {"a?c", "abc", true},
+      {"a?c", "ac", false},
+      {"????.*", "img", true},
+      {"a??", "a", true},
+      {"a?.txt", "a.txt", true},
       {"a?", "abc", false},
-      {"a.*", "a", true},          {"*.html", "index.htm", false}, {"index.html", "INDEX.HTML", true},
-      {"?", "ソ", true},           {"ヂ*", "アイ", false},         {"*フト", "ソフト", true},
+      {"a.*", "a", true},
+      {"*.html", "index.htm", false},
+      {"index.html", "INDEX.HTML", true},
+      {"?", "ソ", true},
+      {"ヂ*", "アイ", false},
+      {"*フト", "ソフト", true},
       {"uninst.exe", "uninst.ex", false},
   };
   for (const MatchCase& c : cases) {

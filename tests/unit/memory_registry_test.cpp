@@ -94,7 +94,8 @@ TEST_F(MemoryRegistryTest, ValuesKeepTypeAndExactBytes) {
     ASSERT_EQ(value->bytes.size(), c.count);
     EXPECT_EQ(value->bytes, std::string(reinterpret_cast<const char*>(c.data), c.data ? c.count : 0));
   }
-  EXPECT_EQ(reg.GetValue(HKEY_LOCAL_MACHINE, kEntry, "uninstallstring")->bytes.substr(44), std::string(2, '\0'));
+  EXPECT_EQ(reg.GetValue(HKEY_LOCAL_MACHINE, kEntry, "uninstallstring")->bytes.substr(44),
+            std::string(2, '\0'));
   EXPECT_EQ(reg.RegSetValueExA(key.get(), "Bad", REG_BINARY, nullptr, 4),
             static_cast<LONG>(mem::ERROR_NOACCESS_CODE));
 }
@@ -107,7 +108,8 @@ TEST_F(MemoryRegistryTest, DeletingKeys) {
   EXPECT_EQ(reg.RegDeleteKeyA(parent.get(), "vevuvodiveru1\\CHILD"), ERROR_SUCCESS);
 
   HKEY entry = nullptr;
-  ASSERT_EQ(reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_ALL_ACCESS, &entry, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(reg.RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry, 0, KEY_ALL_ACCESS, &entry, nullptr),
+            ERROR_SUCCESS);
   EXPECT_EQ(reg.RegDeleteKeyA(parent.get(), "VEVUVODIVERU1"), ERROR_SUCCESS);
   EXPECT_FALSE(reg.HasKey(HKEY_LOCAL_MACHINE, kEntry));
   // A handle to a deleted key stays a handle, but writes through it fail.

@@ -60,21 +60,15 @@ class MemorySearch : public ::testing::Test {
 
 TEST_F(MemorySearch, StarDotStarReturnsEveryEntryWithItsBits) {
   const Entries expected = {
-      {".", A_SUBDIR},
-      {"..", A_SUBDIR},
-      {"img", A_SUBDIR},
-      {"index.html", 0},
-      {"README", A_RDONLY},
-      {"secret.dat", A_HIDDEN | A_ARCH},
+      {".", A_SUBDIR},   {"..", A_SUBDIR},     {"img", A_SUBDIR},
+      {"index.html", 0}, {"README", A_RDONLY}, {"secret.dat", A_HIDDEN | A_ARCH},
   };
   EXPECT_EQ(All("C:\\inst\\*.*"), expected) << sys.Dump();
   EXPECT_EQ(All("c:/INST/*"), expected);
   EXPECT_EQ(fs.OpenSearches(), 0);
 }
 
-TEST_F(MemorySearch, DriveRootHasNoDotEntries) {
-  EXPECT_EQ(All("C:\\*.*"), (Entries{{"inst", A_SUBDIR}}));
-}
+TEST_F(MemorySearch, DriveRootHasNoDotEntries) { EXPECT_EQ(All("C:\\*.*"), (Entries{{"inst", A_SUBDIR}})); }
 
 TEST_F(MemorySearch, PatternsAndMisses) {
   EXPECT_EQ(All("C:\\inst\\*.html"), (Entries{{"index.html", 0}}));

@@ -101,7 +101,8 @@ TEST_F(MemoryShellTest, FolderPicker) {
 TEST_F(MemoryShellTest, ShellLinkWritesAShortcutFileWithAllFields) {
   const std::u16string file = u"C:\\Users\\u\\Start Menu\\Programs\\Harborlit\\zuvIV１iru.lnk";
   ASSERT_EQ(WriteShortcut(file, nullptr), S_OK) << sys.Dump();
-  ASSERT_EQ(WriteShortcut(u"C:\\Users\\u\\Start Menu\\Programs\\Harborlit\\UnInstall.lnk", "C:\\ソフト\\uninst.exe"),
+  ASSERT_EQ(WriteShortcut(u"C:\\Users\\u\\Start Menu\\Programs\\Harborlit\\UnInstall.lnk",
+                          "C:\\ソフト\\uninst.exe"),
             S_OK);
 
   // The UTF-16 name was converted to Shift-JIS: １ is 0x82 0x50.

@@ -94,11 +94,13 @@ TEST_F(MemorySystemTest, OneLastErrorForAllServices) {
 
 TEST_F(MemorySystemTest, DumpShowsTheStateReadably) {
   fs.AddFile("C:\\inst\\ソフト.txt", "中身");
-  sys.Registry().AddValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Name", REG_MULTI_SZ, std::string("v\0\0", 3));
+  sys.Registry().AddValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Test", "Name", REG_MULTI_SZ,
+                          std::string("v\0\0", 3));
   AtRestart("C:\\inst");
   const std::string dump = sys.Dump();
-  for (const char* expected : {"Drive C: fixed", "-R--- uninst.exe", "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt",
-                               "(4 bytes: \"\xE4\xB8\xAD", "REG_MULTI_SZ (7), 3 bytes", "C:\\inst (delete)"}) {
+  for (const char* expected :
+       {"Drive C: fixed", "-R--- uninst.exe", "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt",
+        "(4 bytes: \"\xE4\xB8\xAD", "REG_MULTI_SZ (7), 3 bytes", "C:\\inst (delete)"}) {
     EXPECT_NE(dump.find(expected), std::string::npos) << expected << "\n" << dump;
   }
 }

@@ -73,7 +73,8 @@ TEST_F(Owners, ComScopeUninitialisesOnlyWhatItInitialised) {
 TEST_F(Owners, KeyWritesStringsWithTheirTerminatorsAndClosesOnce) {
   {
     CRegKey key(sys.Registry());
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\T", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\T", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS),
+              ERROR_SUCCESS);
     EXPECT_EQ(key.SetValue("s", CString("ab")), ERROR_SUCCESS);
     CStringList list;
     list.AddTail("ab");

@@ -10,8 +10,8 @@
 
 #include "installer/Registration.h"
 #include "platform/framework/Afx.h"
-#include "tests/memory/MemoryPlatform.h"
 #include "shell/Names.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 
@@ -250,7 +250,8 @@ TEST_F(RegistrationTest, StartMenuFolderThatCannotBeFoundOrUsedGetsNothingAndIsR
       {"no path for the item list", [](MemoryPlatform& p) { p.Fail("SHGetPathFromIDListA", 0); }},
       {"an empty path for the item list",
        [](MemoryPlatform& p) { p.Shell().SetSpecialFolderText(CSIDL_PROGRAMS, ""); }},
-      {"the folder cannot be created", [](MemoryPlatform& p) { p.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED); }},
+      {"the folder cannot be created",
+       [](MemoryPlatform& p) { p.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED); }},
       // A link in its place (the Programs folder is the user's own) receives nothing.
       {"the folder is a link",
        [](MemoryPlatform& p) { p.Files().AddLink(CString(kPrograms) + "\\Harborlit", "D:\\Drama"); }},
@@ -266,7 +267,8 @@ TEST_F(RegistrationTest, StartMenuFolderThatCannotBeFoundOrUsedGetsNothingAndIsR
     const auto harborlits = [&fresh] {
       const std::string dump = fresh.Dump();
       int n = 0;
-      for (auto at = dump.find("Harborlit"); at != std::string::npos; at = dump.find("Harborlit", at + 1)) ++n;
+      for (auto at = dump.find("Harborlit"); at != std::string::npos; at = dump.find("Harborlit", at + 1))
+        ++n;
       return n;
     };
     const int before = harborlits();

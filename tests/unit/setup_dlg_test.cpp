@@ -113,29 +113,48 @@ TEST(FindCdDriveTest, FindsTheCdByTypeAndLabel) {
       {"drive A is examined", {{'A', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'A'},
       {"drive Y is examined", {{'Y', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Y'},
       {"drive Z is not examined", {{'Z', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 0},
-      {"the lowest letter wins", {{'R', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'E', DRIVE_CDROM, "tavrin_dramacd1"}}, 'E'},
+      {"the lowest letter wins",
+       {{'R', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'E', DRIVE_CDROM, "tavrin_dramacd1"}},
+       'E'},
       {"a drive without medium is skipped",
-       {{'D', DRIVE_CDROM, "TAVRIN_DRAMACD1", false}, {'F', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'F'},
-      {"only CD drives count", {{'D', DRIVE_FIXED, "TAVRIN_DRAMACD1"}, {'E', DRIVE_REMOVABLE, "TAVRIN_DRAMACD1"}}, 0},
+       {{'D', DRIVE_CDROM, "TAVRIN_DRAMACD1", false}, {'F', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'F'},
+      {"only CD drives count",
+       {{'D', DRIVE_FIXED, "TAVRIN_DRAMACD1"}, {'E', DRIVE_REMOVABLE, "TAVRIN_DRAMACD1"}},
+       0},
       {"another CD", {{'E', DRIVE_CDROM, "AUDIO_CD"}}, 0},
-      {"the label exactly", {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1 "}, {'G', DRIVE_CDROM, "TAVRIN_DRAMACD"}}, 0},
+      {"the label exactly",
+       {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1 "}, {'G', DRIVE_CDROM, "TAVRIN_DRAMACD"}},
+       0},
       {"no drives", {}, 0},
       // The installer's own drive first, tested as every other drive.
       {"the own drive before a lower letter",
-       {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'Q'},
-      {"an own drive Z is taken", {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Z', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Z', 'Z'},
-      {"an own drive of another type is not", {{'C', DRIVE_FIXED, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
-       'Q', 'C'},
-      {"an own CD with another label is not", {{'D', DRIVE_CDROM, "AUDIO_CD"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
-       'Q', 'D'},
+       {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q',
+       'Q'},
+      {"an own drive Z is taken",
+       {{'E', DRIVE_CDROM, "TAVRIN_DRAMACD1"}, {'Z', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Z',
+       'Z'},
+      {"an own drive of another type is not",
+       {{'C', DRIVE_FIXED, "TAVRIN_DRAMACD1"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q',
+       'C'},
+      {"an own CD with another label is not",
+       {{'D', DRIVE_CDROM, "AUDIO_CD"}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q',
+       'D'},
       {"an own drive without medium is not",
-       {{'D', DRIVE_CDROM, "TAVRIN_DRAMACD1", false}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'D'},
+       {{'D', DRIVE_CDROM, "TAVRIN_DRAMACD1", false}, {'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}},
+       'Q',
+       'D'},
       {"an own drive that does not exist", {{'Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"}}, 'Q', 'R'},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemoryPlatform platform;
-    for (const DriveSpec& d : c.drives) ASSERT_TRUE(platform.Drives().Add(d.letter, d.type, d.label, d.medium));
+    for (const DriveSpec& d : c.drives)
+      ASSERT_TRUE(platform.Drives().Add(d.letter, d.type, d.label, d.medium));
     EXPECT_EQ(FindCdDrive(platform.Drives(), c.own), c.expected);
   }
 }
@@ -161,7 +180,8 @@ class SetupDlgTest : public ::testing::Test {
     ui().AddResources(InstallerResources());
     EXPECT_TRUE(platform.Drives().Add('C', DRIVE_FIXED));
     EXPECT_TRUE(platform.Drives().Add('Q', DRIVE_CDROM, "TAVRIN_DRAMACD1"));
-    EXPECT_TRUE(platform.Files().AddFile("Q:\\readme.txt", "一行目\r\n\r\nlast line", FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(
+        platform.Files().AddFile("Q:\\readme.txt", "一行目\r\n\r\nlast line", FILE_ATTRIBUTE_READONLY));
     EXPECT_TRUE(platform.Files().SetCurrentFolder("Q:\\"));
     EXPECT_TRUE(platform.Shell().SetSpecialFolder(CSIDL_APPDATA, "C:\\Users\\taro\\AppData\\Roaming"));
     dialog.SetReadmeName("readme.txt");
@@ -181,7 +201,8 @@ class SetupDlgTest : public ::testing::Test {
 
 TEST_F(SetupDlgTest, EachShowingFillsInReadmeDriveAndDefaultDestination) {
   Fields first, second;
-  ui().ExpectDialog(101, {Capture(first), UiAction::Type(IDC_SETUP_DEST, "D:\\elsewhere"), UiAction::Escape()});
+  ui().ExpectDialog(101,
+                    {Capture(first), UiAction::Type(IDC_SETUP_DEST, "D:\\elsewhere"), UiAction::Escape()});
   EXPECT_EQ(Show(), IDCANCEL);
   EXPECT_EQ(first.readme, "一行目\r\n\r\nlast line\r\n");
   EXPECT_EQ(first.drive, "Q");
@@ -258,7 +279,8 @@ TEST(SetupDlgDefaultTest, DestinationLiesOnTheDriveOfTheApplicationDataFolder) {
       {"application data on D", "D:\\Users\\taro\\AppData\\Roaming", "C:\\Windows",
        "D:\\Program Files\\Harborlit\\Drama1"},
       {"application data at a drive root", "E:\\", "C:\\Windows", "E:\\Program Files\\Harborlit\\Drama1"},
-      {"no application data: the Windows drive", std::nullopt, "D:\\WINNT", "D:\\Program Files\\Harborlit\\Drama1"},
+      {"no application data: the Windows drive", std::nullopt, "D:\\WINNT",
+       "D:\\Program Files\\Harborlit\\Drama1"},
       {"neither", std::nullopt, std::nullopt, "C:\\Program Files\\Harborlit\\Drama1"},
       {"a Windows folder without a drive", std::nullopt, "\\\\server\\windows",
        "C:\\Program Files\\Harborlit\\Drama1"},
@@ -320,7 +342,12 @@ TEST_F(SetupDlgTest, GetDriveAndGetDestNormaliseWhatWasTyped) {
       {"e:\\", "D:\\a\\\\b\\", "e", "D:\\a\\\\b"},
       // A full-width letter keeps only its first byte; the full-width space
       // is no white space.
-      {"\x82\x60", "\x81\x40" "D:\\x", "\x82", "\x81\x40" "D:\\x"},
+      {"\x82\x60",
+       "\x81\x40"
+       "D:\\x",
+       "\x82",
+       "\x81\x40"
+       "D:\\x"},
       // The second byte of ソ is no trailing backslash.
       {"q", "D:\\" + kSo, "q", "D:\\" + kSo},
       {"q", "D:\\" + kSo + "\\\\", "q", "D:\\" + kSo},

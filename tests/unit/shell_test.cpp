@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "installer/InstallerApp.h"
-#include "tests/memory/MemoryPlatform.h"
-#include "tests/unit/TestSupport.h"
 #include "shell/BackdropWnd.h"
 #include "shell/Names.h"
+#include "tests/memory/MemoryPlatform.h"
+#include "tests/unit/TestSupport.h"
 #include "uninst/UninstApp.h"
 
 std::string_view FrameworkTestResources();
@@ -106,8 +106,10 @@ TEST(Backdrop, StartMessageArrivesAfterInitInstanceReturnedWithTheWindowMaximise
   EXPECT_TRUE(app.initReturned);
   // The first paint happened inside InitInstance (UpdateWindow), the start later.
   const auto& delivered = platform.Ui().Delivered();
-  auto firstPaint = std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_PAINT; });
-  auto start = std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_START_FLOW; });
+  auto firstPaint =
+      std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_PAINT; });
+  auto start =
+      std::find_if(delivered.begin(), delivered.end(), [](auto& m) { return m.message == WM_START_FLOW; });
   ASSERT_NE(start, delivered.end());
   EXPECT_LT(firstPaint, start);
   EXPECT_TRUE(start->posted);
@@ -140,8 +142,8 @@ TEST(Backdrop, PaintsDuringAModalWindowNeverStartAgain) {
   app.plat = &platform;
   ui.AddResources(FrameworkTestResources());
   ui.ExpectMessageBox("待って", IDOK)
-      .ExpectDialog(200, {UiAction::Check([](MemoryUi& u, HWND) { u.Invalidate(u.MainFrame()); }),
-                          UiAction::Escape()})
+      .ExpectDialog(
+          200, {UiAction::Check([](MemoryUi& u, HWND) { u.Invalidate(u.MainFrame()); }), UiAction::Escape()})
       .CloseMainWindowWhenIdle();
   EXPECT_EQ(app.Run(platform, SW_SHOWNORMAL), 0);
   EXPECT_GE(app.paintsWhileModal, 2);
@@ -190,22 +192,23 @@ TEST_P(BackdropPixels, RowShowsItsBandColour) {
     ASSERT_TRUE(wnd->CreateBackdrop());
     wnd->ShowWindow(SW_MAXIMIZE);
     wnd->UpdateWindow();
-    const COLORREF expected =
-        c.band < 0 ? MemoryUi::kClassBackground
-                   : (installer ? RGB(0, 0, static_cast<BYTE>(255 - c.band)) : RGB(static_cast<BYTE>(255 - c.band), 0, 0));
+    const COLORREF expected = c.band < 0 ? MemoryUi::kClassBackground
+                                         : (installer ? RGB(0, 0, static_cast<BYTE>(255 - c.band))
+                                                      : RGB(static_cast<BYTE>(255 - c.band), 0, 0));
     EXPECT_EQ(platform.Ui().PixelAt(wnd->GetSafeHwnd(), 600, c.row), expected)
         << (installer ? "installer" : "uninst") << " height " << c.height << " row " << c.row;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BackdropPixels,
-    ::testing::Values(PixelCase{191, 0, -1}, PixelCase{191, 190, -1},  // no band at all
-                      PixelCase{192, 0, 1}, PixelCase{192, 191, 192},
-                      PixelCase{383, 191, 192}, PixelCase{383, 192, 193}, PixelCase{383, 254, 255},
-                      PixelCase{383, 255, -1}, PixelCase{383, 382, -1},  // below band 255
-                      PixelCase{768, 0, 1}, PixelCase{768, 767, 192},
-                      PixelCase{1000, 959, 192}, PixelCase{1000, 960, 193}, PixelCase{1000, 999, 200}));
+INSTANTIATE_TEST_SUITE_P(Rows, BackdropPixels,
+                         ::testing::Values(PixelCase{191, 0, -1}, PixelCase{191, 190, -1},  // no band at all
+                                           PixelCase{192, 0, 1}, PixelCase{192, 191, 192},
+                                           PixelCase{383, 191, 192}, PixelCase{383, 192, 193},
+                                           PixelCase{383, 254, 255}, PixelCase{383, 255, -1},
+                                           PixelCase{383, 382, -1},  // below band 255
+                                           PixelCase{768, 0, 1}, PixelCase{768, 767, 192},
+                                           PixelCase{1000, 959, 192}, PixelCase{1000, 960, 193},
+                                           PixelCase{1000, 999, 200}));
 
 TEST(Backdrop, TitleIsWhiteItalicShiftJisScaledByTheScreensDpiAndTheContextIsRestored) {
   // Height and position are 32 and (20, 20) at 96 DPI, and grow with the DPI.
@@ -286,7 +289,8 @@ TEST(Backdrop, EachProgramHasItsOwnCaptionAndStartsMaximised) {
       platform.Ui().SetModuleFileName("C:\\inst\\uninst.exe");
       platform.Drives().Add('C', DRIVE_FIXED);
       platform.Files().AddFolder("C:\\inst");
-      platform.Ui().ExpectDialog(101, {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()});
+      platform.Ui().ExpectDialog(101,
+                                 {UiAction::Check([&](MemoryUi& u, HWND) { look(u); }), UiAction::Escape()});
     }
     int code = -1;
     if (c.installer) {

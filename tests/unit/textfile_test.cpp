@@ -202,11 +202,9 @@ TEST(TextFileTest, WritingTurnsLineFeedsIntoCrLf) {
     std::string bytes;
   };
   const std::vector<Case> cases = {
-      {{"a\nb\n"}, "a\r\nb\r\n"},
-      {{"a", "b\n", "\n"}, "ab\r\n\r\n"},
+      {{"a\nb\n"}, "a\r\nb\r\n"}, {{"a", "b\n", "\n"}, "ab\r\n\r\n"},
       {{"x\r\n"}, "x\r\r\n"},  // a CR already there stays
-      {{"last"}, "last"},
-      {{}, ""},
+      {{"last"}, "last"},         {{}, ""},
   };
   for (const auto& c : cases) {
     std::string sink;

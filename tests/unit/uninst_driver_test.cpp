@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/memory/MemoryPlatform.h"
 #include "installer/Registration.h"
 #include "shell/ModuleFolder.h"
 #include "shell/Names.h"
+#include "tests/memory/MemoryPlatform.h"
 #include "tests/unit/RecordingPlatform.h"
 #include "tests/unit/TestSupport.h"
 #include "uninst/InstallationFolder.h"
@@ -54,7 +54,8 @@ class UninstDriver : public ::testing::Test {
     platform.Registry().AddKey(HKEY_LOCAL_MACHINE, kEntry);
     platform.Registry().AddValue(HKEY_LOCAL_MACHINE, kEntry, "UninstallString", REG_MULTI_SZ,
                                  std::string((dest + "\\uninst.exe").str()) + std::string(2, '\0'));
-    fs.AddFile(kContentLink, MemoryShell::EncodeShortcut({dest + "\\index.html", "", "", dest, std::nullopt, 1}));
+    fs.AddFile(kContentLink,
+               MemoryShell::EncodeShortcut({dest + "\\index.html", "", "", dest, std::nullopt, 1}));
     fs.AddFile(kUninstallLink,
                MemoryShell::EncodeShortcut({dest + "\\uninst.exe", "", "", dest, dest + "\\uninst.exe", 1}));
   }
@@ -71,9 +72,8 @@ class UninstDriver : public ::testing::Test {
 
   // A check run while the given dialog is shown: its text control.
   static UiAction TextIs(CString expected) {
-    return UiAction::Check([expected](MemoryUi& ui, HWND dialog) {
-      EXPECT_EQ(ui.ControlText(dialog, IDC_TEXT), expected);
-    });
+    return UiAction::Check(
+        [expected](MemoryUi& ui, HWND dialog) { EXPECT_EQ(ui.ControlText(dialog, IDC_TEXT), expected); });
   }
 
   bool EntryExists() { return platform.Registry().HasKey(HKEY_LOCAL_MACHINE, kEntry); }
@@ -170,8 +170,10 @@ TEST(UninstRestart, AskedForOnlyWhereNoOtherAccountCanRedirectIt) {
     UINT driveType = DRIVE_FIXED;
   } cases[] = {
       {"administrators' folders", [](MemoryFileSystem&) {}, true},
-      {"a level others may change", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games", kUsersModify); }, false},
-      {"the folder itself", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1", kUsersModify); }, false},
+      {"a level others may change", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games", kUsersModify); },
+       false},
+      {"the folder itself", [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1", kUsersModify); },
+       false},
       {"a program file of the user's",
        [&](MemoryFileSystem& fs) { fs.SetSecurity("C:\\Games\\Drama1\\uninst.exe", kUserOwned); }, false},
       {"a program file with a second name",
@@ -281,13 +283,16 @@ TEST_F(UninstDriver, AStartMenuFolderThatIsALinkGoesAloneNothingThroughIt) {
   const CString other = "C:\\Users\\me\\Other";
   fs.AddFile(other + "\\" + names::kContentShortcut, "theirs");
   fs.AddFile(other + "\\" + names::kUninstallShortcut, "theirs");
-  ASSERT_TRUE(fs.DeleteFileA(kContentLink) && fs.DeleteFileA(kUninstallLink) && fs.RemoveDirectoryA(kStartMenu));
+  ASSERT_TRUE(fs.DeleteFileA(kContentLink) && fs.DeleteFileA(kUninstallLink) &&
+              fs.RemoveDirectoryA(kStartMenu));
   RecordingPlatform recording(platform);
   for (const bool handlesFollow : {false, true}) {
     SCOPED_TRACE(handlesFollow);
     ASSERT_TRUE(fs.AddLink(kStartMenu, other));
     if (handlesFollow) recording.HandlesFollowLinks();
-    platform.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
+    platform.Ui()
+        .ExpectDialog(IDD_CONFIRM, {UiAction::Return()})
+        .ExpectDialog(IDD_DONE, {UiAction::Return()});
     EXPECT_EQ(Run(recording), 0);
     EXPECT_EQ(fs.List(other), (std::vector<CString>{names::kUninstallShortcut, names::kContentShortcut}));
     EXPECT_EQ(fs.Exists(kStartMenu), handlesFollow) << "the link itself goes where its handle is its own";
@@ -355,7 +360,9 @@ TEST_F(UninstDriver, UnknownProgramsFolderSkipsTheStartMenu) {
     if (way == 1) platform.Fail("SHGetPathFromIDListA", 0);
     // A list whose path comes back empty although the call succeeds.
     if (way == 2) platform.Shell().SetSpecialFolderText(CSIDL_PROGRAMS, "");
-    platform.Ui().ExpectDialog(IDD_CONFIRM, {UiAction::Return()}).ExpectDialog(IDD_DONE, {UiAction::Return()});
+    platform.Ui()
+        .ExpectDialog(IDD_CONFIRM, {UiAction::Return()})
+        .ExpectDialog(IDD_DONE, {UiAction::Return()});
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(fs.Exists("C:\\Harborlit\\UnInstall.lnk"));
     EXPECT_TRUE(fs.Exists(kUninstallLink)) << "unknown, so left";
@@ -385,7 +392,7 @@ TEST_F(UninstDriver, RefusedFoldersShowWhyAndRemoveNothing) {
       {"D:\\Apps\\uninst.exe", kFolderRefusal},  // the shell's Program Files, below
       {"C:\\x\\..\\..\\Windows\\uninst.exe", kFolderRefusal},
       {"uninst.exe", kFolderRefusal},
-      {"x\\y\\z\\uninst.exe", kFolderRefusal},  // relative, however deep
+      {"x\\y\\z\\uninst.exe", kFolderRefusal},              // relative, however deep
       {"\\\\..\\share\\inst\\uninst.exe", kFolderRefusal},  // a server part that climbs
       {"\\\\server.\\share\\inst\\uninst.exe", kFolderRefusal},
       {"", kFolderRefusal},

@@ -54,13 +54,15 @@ REGSAM ViewOf(const Command& cmd) { return readback::ReadIn(cmd.view == 32 ? L"3
 using UnixNameOf = char* (*)(const wchar_t*);
 UnixNameOf WineUnixName() {
   const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<UnixNameOf>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
-                : nullptr;
+  return kernel
+             ? reinterpret_cast<UnixNameOf>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
+             : nullptr;
 }
 
 // A junction: an empty folder made a mount point for the target folder.
 Status MakeJunction(const std::wstring& link, const std::wstring& target) {
-  if (!CreateDirectoryW(link.c_str(), nullptr)) return Fail("cannot create " + Narrow(link) + ", error " + std::to_string(GetLastError()));
+  if (!CreateDirectoryW(link.c_str(), nullptr))
+    return Fail("cannot create " + Narrow(link) + ", error " + std::to_string(GetLastError()));
   const win32::UniqueFileHandle folder(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!folder) return Fail("cannot open " + Narrow(link) + ", error " + std::to_string(GetLastError()));
@@ -72,10 +74,10 @@ Status MakeJunction(const std::wstring& link, const std::wstring& target) {
   const WORD pathBytes = bytes(substitute.size() + 1 + target.size() + 1);
   const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
   std::memcpy(data.data(), &tag, sizeof tag);
-  data[2] = static_cast<WORD>(8 + pathBytes);  // the data after the 8-byte header
-  data[4] = 0;                                  // substitute name: offset, length
+  data[2] = static_cast<WORD>(8 + pathBytes); // the data after the 8-byte header
+  data[4] = 0;                                // substitute name: offset, length
   data[5] = bytes(substitute.size());
-  data[6] = bytes(substitute.size() + 1);       // print name: offset, length
+  data[6] = bytes(substitute.size() + 1); // print name: offset, length
   data[7] = bytes(target.size());
   std::memcpy(&data[8], substitute.data(), bytes(substitute.size()));
   std::memcpy(&data[8 + substitute.size() + 1], target.data(), bytes(target.size()));

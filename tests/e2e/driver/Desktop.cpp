@@ -252,8 +252,8 @@ Expected<Picture> CaptureScreen(RECT area) {
 
 Expected<DWORD> RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const win32::UniqueFileHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                &inherit, OPEN_EXISTING, 0, nullptr));
+  const win32::UniqueFileHandle nul(CreateFileW(
+      L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
   if (!nul) return LastError("CreateFile(NUL)");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -325,8 +325,8 @@ Expected<std::string> ReadWholeFile(const std::wstring& path) {
   }
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD got = 0;
-  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-                         got != bytes.size())) {
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) || got != bytes.size())) {
     return LastError("ReadFile for " + Narrow(path));
   }
   return bytes;

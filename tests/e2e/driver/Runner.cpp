@@ -6,9 +6,9 @@ namespace e2e {
 namespace {
 
 constexpr DWORD kPollMs = 50;
-constexpr DWORD kSliceMs = 20;        // how long a stepped program runs between two looks
-constexpr DWORD kSettleMs = 200;      // between two captures of a screenshot
-constexpr int kMaxCaptures = 25;      // about five seconds for the screen to settle
+constexpr DWORD kSliceMs = 20;   // how long a stepped program runs between two looks
+constexpr DWORD kSettleMs = 200; // between two captures of a screenshot
+constexpr int kMaxCaptures = 25; // about five seconds for the screen to settle
 constexpr int kMessageBoxTextId = 0xFFFF;
 
 std::string Quote(const std::wstring& text) { return '"' + Narrow(text) + '"'; }
@@ -486,8 +486,10 @@ Runner::Outcome Runner::DoExpectMsgBox(const Command& cmd) {
   HWND button = GetDlgItem(box, id);
   if (!button || !IsWindowVisible(button)) {
     return Fail("the message box has no " +
-                std::string(cmd.answer == Answer::Yes ? "Yes" : cmd.answer == Answer::No ? "No" : "OK") + " button (" +
-                DescribeWindow(box) + ")");
+                std::string(cmd.answer == Answer::Yes  ? "Yes"
+                            : cmd.answer == Answer::No ? "No"
+                                                       : "OK") +
+                " button (" + DescribeWindow(box) + ")");
   }
   known_.insert(box);
   const std::string caption = Narrow(WindowCaption(box));
@@ -534,13 +536,13 @@ Runner::Outcome Runner::DoMeasureTexts(const Command& cmd) {
   int over = 0;
   for (const auto& f : measured.value().fits) {
     // text-fit, caption, class and id, verdict, needed and given size, text
-    std::fprintf(log_, "text-fit\t%s\t%s %d\t%s\t%ldx%ld\t%ldx%ld\t%s\n", cmd.caption.c_str(),
-                 Narrow(f.cls).c_str(), f.id, f.fits ? "fits" : "overflows", f.need.cx, f.need.cy, f.have.cx,
-                 f.have.cy, OneLine(f.text).c_str());
+    std::fprintf(log_, "text-fit\t%s\t%s %d\t%s\t%ldx%ld\t%ldx%ld\t%s\n", cmd.caption.c_str(), Narrow(f.cls).c_str(),
+                 f.id, f.fits ? "fits" : "overflows", f.need.cx, f.need.cy, f.have.cx, f.have.cy,
+                 OneLine(f.text).c_str());
     if (!f.fits) ++over;
   }
-  return std::to_string(measured.value().fits.size()) + " text(s) measured in " + Quote(measured.value().face) +
-         ", " + std::to_string(over) + " do not fit";
+  return std::to_string(measured.value().fits.size()) + " text(s) measured in " + Quote(measured.value().face) + ", " +
+         std::to_string(over) + " do not fit";
 }
 
 std::string Runner::DumpWindows() const {

@@ -55,14 +55,14 @@ private:
   std::FILE* log_;
   std::uint32_t defaultTimeoutMs_ = 60000;
   std::set<std::wstring> allowed_;
-  DWORD watchedPid_ = 0;          // the program's process: that of the first window waited for
-  win32::UniqueHandle watched_;   // open on that process, to notice when it ends
-  bool watchedEnded_ = false;     // seen ended by the current wait
+  DWORD watchedPid_ = 0;           // the program's process: that of the first window waited for
+  win32::UniqueHandle watched_;    // open on that process, to notice when it ends
+  bool watchedEnded_ = false;      // seen ended by the current wait
   std::vector<TopWindow> desktop_; // the visible top-level windows of this round of a wait
-  std::set<HWND> known_;          // the program's windows that the script has seen or allowed
-  const Command* next_ = nullptr; // the command that waits for a window next (NextAwaited)
+  std::set<HWND> known_;           // the program's windows that the script has seen or allowed
+  const Command* next_ = nullptr;  // the command that waits for a window next (NextAwaited)
   std::map<std::string, std::chrono::steady_clock::time_point> marks_; // set by mark
-  bool stepping_ = false; // the program runs only in short slices between looks (wait-window still=yes)
+  bool stepping_ = false;                // the program runs only in short slices between looks (wait-window still=yes)
   std::optional<SuspendedProcess> held_; // the program held still (wait-window still=yes)
 };
 

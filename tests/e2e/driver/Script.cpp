@@ -11,14 +11,22 @@ namespace {
 
 // The kinds of positional argument, each checked and stored its own way.
 enum class Arg {
-  Caption, ControlId, Text, File, Millis, Answer, Key, CommandLine, Points,
-  NewMark,  // the name of a mark set here
-  Mark,     // the name of a mark set on an earlier line
-  Item,     // a non-empty path, key or name, into words
-  AnyItem,  // a text that may be empty, into words
-  Number,   // decimal or 0x hex, into numbers
-  View,     // 32 or 64
-  RegType,  // sz or multi-sz
+  Caption,
+  ControlId,
+  Text,
+  File,
+  Millis,
+  Answer,
+  Key,
+  CommandLine,
+  Points,
+  NewMark, // the name of a mark set here
+  Mark,    // the name of a mark set on an earlier line
+  Item,    // a non-empty path, key or name, into words
+  AnyItem, // a text that may be empty, into words
+  Number,  // decimal or 0x hex, into numbers
+  View,    // 32 or 64
+  RegType, // sz or multi-sz
 };
 
 constexpr unsigned kNoOption = 0, kTimeout = 1, kArea = 2, kCaption = 4, kStill = 8;
@@ -95,7 +103,6 @@ std::optional<std::uint32_t> ParseNumber(std::string_view s, std::uint32_t max) 
   return value;
 }
 
-
 // Fills one positional argument. `marks`: the names set by mark so far.
 Status SetArg(Command& cmd, Arg kind, const std::string& word, std::vector<std::string>& marks) {
   switch (kind) {
@@ -117,9 +124,7 @@ Status SetArg(Command& cmd, Arg kind, const std::string& word, std::vector<std::
     }
     cmd.caption = word;
     return Ok();
-  case Arg::Text:
-    cmd.text = word;
-    return Ok();
+  case Arg::Text: cmd.text = word; return Ok();
   case Arg::CommandLine:
     if (word.empty()) return Fail("empty command line");
     cmd.text = word;
@@ -161,9 +166,7 @@ Status SetArg(Command& cmd, Arg kind, const std::string& word, std::vector<std::
     if (word.empty()) return Fail("empty argument");
     cmd.words.push_back(word);
     return Ok();
-  case Arg::AnyItem:
-    cmd.words.push_back(word);
-    return Ok();
+  case Arg::AnyItem: cmd.words.push_back(word); return Ok();
   case Arg::Number: {
     const auto n = ParseNumber(word, 0xFFFFFFFFu);
     if (!n) return Fail("bad number '" + word + "'");
@@ -305,7 +308,12 @@ Expected<std::vector<Word>> SplitWords(std::string_view line) {
       if (!word.quoted && c == '"') return Fail("stray quote inside a word");
       if (c == '\\' && i + 1 < line.size()) {
         const char n = line[i + 1];
-        const char* replacement = n == 'n' ? "\n" : n == 'r' ? "\r" : n == 't' ? "\t" : n == '"' ? "\"" : n == '\\' ? "\\" : nullptr;
+        const char* replacement = n == 'n'    ? "\n"
+                                  : n == 'r'  ? "\r"
+                                  : n == 't'  ? "\t"
+                                  : n == '"'  ? "\""
+                                  : n == '\\' ? "\\"
+                                              : nullptr;
         if (replacement) {
           word.text += replacement;
           i += 2;
@@ -347,7 +355,8 @@ Script ParseScript(std::string_view text, const Lookup& lookup) {
       if (auto expanded = Expand(w.text, lookupAll); !expanded.ok()) return expanded.failure();
     }
     if (!words[0].quoted && words[0].text == "set") {
-      if (words.size() != 3 || words[1].text.empty() || words[1].text.find_first_not_of(kNameChars) != std::string::npos) {
+      if (words.size() != 3 || words[1].text.empty() ||
+          words[1].text.find_first_not_of(kNameChars) != std::string::npos) {
         return Fail("set takes a name (letters, digits and _) and a value");
       }
       variables[words[1].text] = words[2].text;

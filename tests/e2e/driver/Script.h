@@ -30,16 +30,16 @@ enum class Area { Client, Window, Screen };
 enum class Await { Nothing, Window, MessageBox };
 
 struct Command {
-  std::string_view name;    // as in Commands.def
-  std::size_t row = 0;      // its row there, counted from 0
+  std::string_view name; // as in Commands.def
+  std::size_t row = 0;   // its row there, counted from 0
   Await await = Await::Nothing;
-  int line = 0;             // 1-based line in the script
-  std::string origin;       // where it stands, for the log: "line 12", or the
-                            // file and line it came from ("a.txt:12") once
-                            // the caller has put includes in
-  std::string source;       // the line as written, for the log
-  std::string caption;      // window caption (UTF-8), or the name of a mark
-  std::string text;         // control or message-box text, or the output file
+  int line = 0;        // 1-based line in the script
+  std::string origin;  // where it stands, for the log: "line 12", or the
+                       // file and line it came from ("a.txt:12") once
+                       // the caller has put includes in
+  std::string source;  // the line as written, for the log
+  std::string caption; // window caption (UTF-8), or the name of a mark
+  std::string text;    // control or message-box text, or the output file
   std::uint32_t controlId = 0;
   std::uint32_t millis = 0; // argument of timeout/sleep, or the timeout= option
   std::uint32_t points = 0; // font size of measure-texts (the font's name is in text)
@@ -47,8 +47,8 @@ struct Command {
   Answer answer = Answer::Ok;
   KeyName key = KeyName::Return;
   Area area = Area::Client;
-  bool still = false;       // still=yes
-  std::string msgCaption;   // caption= of expect-msgbox
+  bool still = false;     // still=yes
+  std::string msgCaption; // caption= of expect-msgbox
   bool hasMsgCaption = false;
   std::vector<std::string> words;     // the path, key and text arguments, in order
   std::vector<std::uint32_t> numbers; // the number arguments, in order

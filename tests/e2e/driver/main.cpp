@@ -5,8 +5,8 @@
 // A line "include FILE" is replaced by that file's lines (FILE beside the
 // script). Variables a script may use: every environment variable, HERE
 // (the script's folder), PROGRAMS (the Start menu's Programs folder),
-// PROGRAM_FILES_SHORT (C:\Program Files by its short name) and MESSAGE_N, the system's text for error N in the system's language, line
-// breaks as LF (what a program shows for it, whatever the language).
+// PROGRAM_FILES_SHORT (C:\Program Files by its short name) and MESSAGE_N, the system's text for error N in the system's
+// language, line breaks as LF (what a program shows for it, whatever the language).
 #include "tests/e2e/driver/Desktop.h"
 #include "tests/e2e/driver/Runner.h"
 #include "tests/e2e/driver/Script.h"
@@ -113,9 +113,10 @@ int wmain(int argc, wchar_t** argv) {
     ++arg;
   }
   if (arg + 1 != argc) {
-    std::fputs("usage: e2e_driver.exe [--check] <script>\n"
-               "  --check  only parse the script and report its errors\n",
-               stderr);
+    std::fputs(
+        "usage: e2e_driver.exe [--check] <script>\n"
+        "  --check  only parse the script and report its errors\n",
+        stderr);
     return 2;
   }
 
@@ -136,7 +137,7 @@ int wmain(int argc, wchar_t** argv) {
   // Lines are named by the file they came from and their line there.
   const auto origin = [&](int line) {
     return line >= 1 && static_cast<std::size_t>(line) <= origins.size() ? origins[static_cast<std::size_t>(line) - 1]
-                                                                          : std::to_string(line);
+                                                                         : std::to_string(line);
   };
   if (!script.errors.empty()) {
     // Lines are counted in the text with its includes.

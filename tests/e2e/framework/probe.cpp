@@ -70,9 +70,11 @@ class CProbeDialog : public CDialog {
     CWnd* label = GetDlgItem(1005);
     SetDlgItemText(1005, "再描画");
     label->Invalidate();
-    if (!::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE)) Problem("the label needs no paint after Invalidate");
+    if (!::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE))
+      Problem("the label needs no paint after Invalidate");
     label->UpdateWindow();
-    if (::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE)) Problem("UpdateWindow left the label unpainted");
+    if (::GetUpdateRect(label->GetSafeHwnd(), nullptr, FALSE))
+      Problem("UpdateWindow left the label unpainted");
   }
   void Problem(const char* what) {
     if (m_problem.IsEmpty()) m_problem = what;
@@ -111,7 +113,8 @@ class CProbeFrame : public CFrameWnd {
     CString verdict = "PASS";
     if (result != IDOK) verdict = "FAIL: the dialog ended with " + CString(std::to_string(result));
     else if (!m_duringDialog) verdict = "FAIL: the posted message did not arrive during the dialog";
-    else if (dialog.m_barPos != 2) verdict = "FAIL: the progress bar is at " + CString(std::to_string(dialog.m_barPos));
+    else if (dialog.m_barPos != 2)
+      verdict = "FAIL: the progress bar is at " + CString(std::to_string(dialog.m_barPos));
     else if (!dialog.m_problem.IsEmpty()) verdict = "FAIL: " + dialog.m_problem;
     AfxMessageBox(Platform(), verdict);
     PostMessage(WM_CLOSE);

@@ -28,7 +28,7 @@ bool QueryValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYT
   return true;
 }
 
-} // namespace
+}  // namespace
 
 std::string Utf8(std::wstring_view text) {
   if (text.empty()) return {};
@@ -141,7 +141,8 @@ std::vector<std::wstring> PendingOperations() {
   DWORD type = 0;
   std::vector<BYTE> data;
   LONG status = 0;
-  if (!QueryValue(key.get(), L"PendingFileRenameOperations", type, data, status) || type != REG_MULTI_SZ) return out;
+  if (!QueryValue(key.get(), L"PendingFileRenameOperations", type, data, status) || type != REG_MULTI_SZ)
+    return out;
   std::wstring text(data.size() / sizeof(wchar_t), L'\0');
   if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
   // Pairs of zero-terminated strings; the list ends at the extra zero.
@@ -160,4 +161,4 @@ std::vector<std::wstring> PendingOperations() {
   return out;
 }
 
-} // namespace readback
+}  // namespace readback

@@ -38,4 +38,4 @@ bool LinkFields(const std::wstring& file, std::string& fields, std::string& erro
 // no list.
 std::vector<std::wstring> PendingOperations();
 
-} // namespace readback
+}  // namespace readback

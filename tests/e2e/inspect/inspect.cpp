@@ -121,7 +121,7 @@ int Usage() {
   return 2;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   // UTF-8 bytes and bare line feeds, whatever the console's code page.
@@ -134,7 +134,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"reg" && args.size() == 4 && readback::ReadIn(args[1]) != 0) {
     return RegistryValue(readback::ReadIn(args[1]), args[2], args[3]);
   }
-  if (command == L"reg-key" && args.size() == 3 && readback::ReadIn(args[1]) != 0) return RegistryKey(readback::ReadIn(args[1]), args[2]);
+  if (command == L"reg-key" && args.size() == 3 && readback::ReadIn(args[1]) != 0)
+    return RegistryKey(readback::ReadIn(args[1]), args[2]);
   if (command == L"attributes" && args.size() >= 2) return Attributes({args.begin() + 1, args.end()});
   if (command == L"link" && args.size() == 2) {
     if (FAILED(::CoInitialize(nullptr))) return Fail("CoInitialize failed");

@@ -124,7 +124,8 @@ class Win32Backend final : public cases::Backend {
     if (IsLink(wideLink)) return true;  // planted beforehand (a Unix symbolic link under Wine)
     // Wine 8 answers CreateSymbolicLinkW with success and creates nothing,
     // so the link is looked for again.
-    ::CreateSymbolicLinkW(wideLink.c_str(), win32::Widen(target.view()).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    ::CreateSymbolicLinkW(wideLink.c_str(), win32::Widen(target.view()).c_str(),
+                          SYMBOLIC_LINK_FLAG_DIRECTORY);
     return IsLink(wideLink);
   }
 

@@ -17,7 +17,7 @@ void CheckDrives(cases::Checker& c, wchar_t cdLetter) {
   c(drives.GetVolumeInformationA("C:\\", label) != 0, "GetVolumeInformationA(C:\\) succeeds");
   label = "unchanged";
   c(drives.GetVolumeInformationA("B:\\", label) == 0 && label == "unchanged",
-          "GetVolumeInformationA of a missing drive fails and leaves the label");
+    "GetVolumeInformationA of a missing drive fails and leaves the label");
   if (cdLetter == 0) return;
   CString root;
   root += static_cast<char>(cdLetter);
@@ -34,14 +34,14 @@ void CheckRegistry(cases::Checker& c, const Places& at) {
   const CString name = parent + "\\検査ソ";
   HKEY key = nullptr;
   DWORD disposition = 0;
-  c.Number(registry.RegCreateKeyExA(HKEY_CURRENT_USER, name, REG_OPTION_NON_VOLATILE,
-                                    KEY_ALL_ACCESS, &key, &disposition),
+  c.Number(registry.RegCreateKeyExA(HKEY_CURRENT_USER, name, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &key,
+                                    &disposition),
            ERROR_SUCCESS, "RegCreateKeyExA creates a key with a Japanese name under HKCU");
   c.Number(disposition, REG_CREATED_NEW_KEY, "  ... reporting REG_CREATED_NEW_KEY");
   {
     HKEY again = nullptr;
-    registry.RegCreateKeyExA(HKEY_CURRENT_USER, name, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                             &again, &disposition);
+    registry.RegCreateKeyExA(HKEY_CURRENT_USER, name, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &again,
+                             &disposition);
     c.Number(disposition, REG_OPENED_EXISTING_KEY, "a second RegCreateKeyExA opens it");
     if (again != nullptr) registry.RegCloseKey(again);
     HKEY raw = nullptr;
@@ -56,10 +56,10 @@ void CheckRegistry(cases::Checker& c, const Places& at) {
   const CString path = at.base + "\\uninst.exe";
   std::string multi = path.str();
   multi.append(2, '\0');
-  c.Number(registry.RegSetValueExA(key, "UninstallString", REG_MULTI_SZ,
-                                   reinterpret_cast<const BYTE*>(multi.data()),
-                                   static_cast<DWORD>(multi.size())),
-           ERROR_SUCCESS, "RegSetValueExA REG_MULTI_SZ with Shift-JIS data");
+  c.Number(
+      registry.RegSetValueExA(key, "UninstallString", REG_MULTI_SZ,
+                              reinterpret_cast<const BYTE*>(multi.data()), static_cast<DWORD>(multi.size())),
+      ERROR_SUCCESS, "RegSetValueExA REG_MULTI_SZ with Shift-JIS data");
   RegValue value = QueryWide(key, L"UninstallString");
   std::wstring want = at.baseWide + L"\\uninst.exe";
   want.append(2, L'\0');
@@ -79,26 +79,25 @@ void CheckRegistry(cases::Checker& c, const Places& at) {
   c.Number(registry.RegSetValueExA(key, "名前", REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
            ERROR_SUCCESS, "RegSetValueExA REG_SZ under a Japanese value name");
   value = QueryWide(key, L"名前");
-  c(value.status == ERROR_SUCCESS && value.type == REG_SZ &&
-              AsWide(value.data) == std::wstring(L"値ソ\0", 3),
-          "  ... reads back by its UTF-16 name", Utf8(AsWide(value.data)));
+  c(value.status == ERROR_SUCCESS && value.type == REG_SZ && AsWide(value.data) == std::wstring(L"値ソ\0", 3),
+    "  ... reads back by its UTF-16 name", Utf8(AsWide(value.data)));
   const char expand[] = "%TEMP%\\ソ";
   registry.RegSetValueExA(key, "", REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
   value = QueryWide(key, L"");
   c(value.type == REG_EXPAND_SZ && AsWide(value.data) == std::wstring(L"%TEMP%\\ソ\0", 9),
-          "REG_EXPAND_SZ into the default value is widened as well", Utf8(AsWide(value.data)));
+    "REG_EXPAND_SZ into the default value is widened as well", Utf8(AsWide(value.data)));
 
   const DWORD number = 0x12345678;
   registry.RegSetValueExA(key, "Number", REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   value = QueryWide(key, L"Number");
   c(value.type == REG_DWORD && value.data.size() == 4 &&
-              *reinterpret_cast<const DWORD*>(value.data.data()) == number,
-          "REG_DWORD is stored unchanged");
+        *reinterpret_cast<const DWORD*>(value.data.data()) == number,
+    "REG_DWORD is stored unchanged");
   const BYTE binary[] = {0x83, 0x5C, 0x00, 0xFF};
   registry.RegSetValueExA(key, "Binary", REG_BINARY, binary, sizeof binary);
   value = QueryWide(key, L"Binary");
   c(value.type == REG_BINARY && value.data == std::vector<BYTE>(binary, binary + 4),
-          "REG_BINARY is stored unchanged, Shift-JIS-looking bytes included");
+    "REG_BINARY is stored unchanged, Shift-JIS-looking bytes included");
   c.Number(registry.RegSetValueExA(key, "Null", REG_SZ, nullptr, 4), ERROR_INVALID_PARAMETER,
            "string data missing behind a byte count is refused");
 
@@ -115,11 +114,11 @@ void CheckRegistry(cases::Checker& c, const Places& at) {
   // HKLM, with the volatile option the installer may use.
   const CString machine = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PlatformCheck検査";
   HKEY machineKey = nullptr;
-  c.Number(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, machine, REG_OPTION_VOLATILE,
-                                    KEY_ALL_ACCESS, &machineKey, &disposition),
+  c.Number(registry.RegCreateKeyExA(HKEY_LOCAL_MACHINE, machine, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                    &machineKey, &disposition),
            ERROR_SUCCESS, "RegCreateKeyExA creates a volatile key under HKLM");
-  registry.RegSetValueExA(machineKey, "DisplayName", REG_MULTI_SZ,
-                          reinterpret_cast<const BYTE*>(display), sizeof display);
+  registry.RegSetValueExA(machineKey, "DisplayName", REG_MULTI_SZ, reinterpret_cast<const BYTE*>(display),
+                          sizeof display);
   value = QueryWide(machineKey, L"DisplayName");
   Wide(c, AsWide(value.data), displayWide, "  ... and a value written there reads back");
   registry.RegCloseKey(machineKey);

@@ -29,9 +29,10 @@ void CheckFiles(cases::Checker& c, IFileSystem& filesInterface, const Places& at
   WriteLayer(files, source, "data");
   {
     auto reader = files.OpenFile(source, FileOpenMode::Read);
-    UniqueFileHandle writer(::CreateFileW(wsource.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    c(reader != nullptr && writer.valid(), "a file open for reading can still be opened for writing by others");
+    UniqueFileHandle writer(::CreateFileW(wsource.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    c(reader != nullptr && writer.valid(),
+      "a file open for reading can still be opened for writing by others");
   }
   {
     // Searches left open are closed with the object, so the folder can go.
@@ -46,14 +47,14 @@ void CheckFiles(cases::Checker& c, IFileSystem& filesInterface, const Places& at
   const CString text = files.FormatMessageA(ERROR_DIR_NOT_EMPTY);
   wchar_t* wideText = nullptr;
   const DWORD wideLength = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-      nullptr, ERROR_DIR_NOT_EMPTY, 0x400, reinterpret_cast<LPWSTR>(&wideText), 0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+      ERROR_DIR_NOT_EMPTY, 0x400, reinterpret_cast<LPWSTR>(&wideText), 0, nullptr);
   const win32::UniqueLocalBuffer wideOwner(wideText);
   std::printf("     text: %s", Utf8(std::wstring_view(wideText ? wideText : L"", wideLength)).c_str());
   c(!text.IsEmpty(), "FormatMessageA(ERROR_DIR_NOT_EMPTY) gives a text");
   std::wstring back(static_cast<std::size_t>(text.GetLength()), L'\0');
-  back.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-      932, 0, text.c_str(), text.GetLength(), back.data(), static_cast<int>(back.size()))));
+  back.resize(static_cast<std::size_t>(::MultiByteToWideChar(932, 0, text.c_str(), text.GetLength(),
+                                                             back.data(), static_cast<int>(back.size()))));
   Wide(c, back, std::wstring_view(wideText ? wideText : L"", wideLength),
        "  ... which is the system's text in Shift-JIS");
 }

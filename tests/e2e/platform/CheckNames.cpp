@@ -23,7 +23,7 @@ void CheckHostileNames(cases::Checker& c, const Places& at) {
   CString untouched = "unchanged";
   ::SetLastError(0);
   c(!win32::NarrowExact(L"C:\\x\u00A5y", untouched) && untouched == "unchanged",
-          "NarrowExact refuses a path without an exact form and leaves the output alone");
+    "NarrowExact refuses a path without an exact form and leaves the output alone");
   c.Number(::GetLastError(), ERROR_NO_UNICODE_TRANSLATION, "  ... with ERROR_NO_UNICODE_TRANSLATION");
 
   // The current folder inside a folder named with a yen sign.

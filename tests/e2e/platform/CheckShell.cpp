@@ -149,7 +149,7 @@ void CheckPicker(cases::Checker& c, IShell& shell) {
   const ItemIdList chosen = RunPicker(shell, "ドラマCD", BIF_RETURNONLYFSDIRS, ok);
   CString path;
   c(ok.found && ok.sawTitle && chosen != nullptr && shell.SHGetPathFromIDListA(chosen.get(), path) != 0,
-          "SHBrowseForFolderA confirmed at once gives the selected folder's item list");
+    "SHBrowseForFolderA confirmed at once gives the selected folder's item list");
   std::printf("     picked: %s\n", Shown(path).c_str());
   std::unique_ptr<IShellMalloc> malloc;
   if (SUCCEEDED(shell.SHGetMalloc(malloc)) && malloc) {
@@ -165,27 +165,26 @@ void CheckShell(cases::Checker& c, const Places& at) {
 
   CString appData;
   c(shell.SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE) != 0,
-          "SHGetSpecialFolderPathA(CSIDL_APPDATA)");
+    "SHGetSpecialFolderPathA(CSIDL_APPDATA)");
   const DWORD appDataAttributes = files.GetFileAttributesA(appData);
   c(appData.GetLength() > 3 && appData[1] == ':' && appData[2] == '\\' &&
-              appDataAttributes != INVALID_FILE_ATTRIBUTES &&
-              (appDataAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-          "  ... is an existing folder below a drive root", appData.str());
+        appDataAttributes != INVALID_FILE_ATTRIBUTES && (appDataAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+    "  ... is an existing folder below a drive root", appData.str());
 
   ItemIdList list;
   c.Number(shell.SHGetSpecialFolderLocation(::GetDesktopWindow(), CSIDL_PROGRAMS, list), S_OK,
            "SHGetSpecialFolderLocation(CSIDL_PROGRAMS)");
   CString programs;
   c(list != nullptr && shell.SHGetPathFromIDListA(list.get(), programs) != 0,
-          "SHGetPathFromIDListA of the Programs item list");
+    "SHGetPathFromIDListA of the Programs item list");
   CString programsByPath;
   shell.SHGetSpecialFolderPathA(nullptr, programsByPath, CSIDL_PROGRAMS, FALSE);
   c(!programs.IsEmpty() && programs == programsByPath &&
-              (files.GetFileAttributesA(programs) & FILE_ATTRIBUTE_DIRECTORY) != 0,
-          "  ... names the existing Programs folder", programs.str());
+        (files.GetFileAttributesA(programs) & FILE_ATTRIBUTE_DIRECTORY) != 0,
+    "  ... names the existing Programs folder", programs.str());
   CString untouched = "unchanged";
   c(shell.SHGetPathFromIDListA(nullptr, untouched) == 0 && untouched == "unchanged",
-          "SHGetPathFromIDListA of no list fails");
+    "SHGetPathFromIDListA of no list fails");
   std::unique_ptr<IShellMalloc> malloc;
   c.Number(shell.SHGetMalloc(malloc), S_OK, "SHGetMalloc");
   c(malloc != nullptr, "  ... gives an allocator");
@@ -198,9 +197,11 @@ void CheckShell(cases::Checker& c, const Places& at) {
 
   // Conversion of the shortcut file name, and its limit.
   std::u16string wide;
-  c.Number(shell.MultiByteToWideChar("ソ表", wide, 260), 3, "MultiByteToWideChar(\"ソ表\") counts the terminator");
+  c.Number(shell.MultiByteToWideChar("ソ表", wide, 260), 3,
+           "MultiByteToWideChar(\"ソ表\") counts the terminator");
   c(wide == u"ソ表", "  ... and converts with code page 932");
-  c.Number(shell.MultiByteToWideChar("ソ表", wide, 2), 0, "MultiByteToWideChar into too small a buffer gives 0");
+  c.Number(shell.MultiByteToWideChar("ソ表", wide, 2), 0,
+           "MultiByteToWideChar into too small a buffer gives 0");
   c.Number(shell.MultiByteToWideChar(std::string(300, 'a'), wide, 260), 0,
            "MultiByteToWideChar of 300 characters into 260 gives 0");
 
@@ -213,8 +214,8 @@ void CheckShell(cases::Checker& c, const Places& at) {
   WriteLayer(files, folder + "\\uninst.exe", "MZ");
   const std::wstring wfolder = at.baseWide + L"\\リンク";
 
-  HRESULT hr = WriteLink(c, shell, folder + "\\index.html", folder + "\\zuvIV１iru.lnk", folder,
-                         nullptr, 1, "the content shortcut");
+  HRESULT hr = WriteLink(c, shell, folder + "\\index.html", folder + "\\zuvIV１iru.lnk", folder, nullptr, 1,
+                         "the content shortcut");
   c.Number(hr, S_OK, "IPersistFile::Save writes the content shortcut");
   c(WideExists(wfolder + L"\\zuvIV１iru.lnk"), "  ... under its UTF-16 name");
   LinkFields fields = ReadLink(wfolder + L"\\zuvIV１iru.lnk");
@@ -239,10 +240,9 @@ void CheckShell(cases::Checker& c, const Places& at) {
   shell.CoCreateShellLink(link);
   std::unique_ptr<IPersistFile> persist;
   if (link) link->QueryPersistFile(persist);
-  c(persist != nullptr &&
-              FAILED(persist->Save(u"C:\\無いフォルダ\\x.lnk", TRUE)) &&
-              !WideExists(L"C:\\無いフォルダ\\x.lnk"),
-          "IPersistFile::Save into a missing folder fails");
+  c(persist != nullptr && FAILED(persist->Save(u"C:\\無いフォルダ\\x.lnk", TRUE)) &&
+        !WideExists(L"C:\\無いフォルダ\\x.lnk"),
+    "IPersistFile::Save into a missing folder fails");
   persist.reset();
   link.reset();
   shell.CoUninitialize();

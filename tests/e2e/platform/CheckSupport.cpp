@@ -29,11 +29,11 @@ std::string DescribeEntry(std::string_view name, unsigned attrib) {
 
 std::string Utf8(std::wstring_view text) {
   if (text.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
   // Zero characters (multi-strings) shown visibly.
   std::string shown;
   for (char c : out) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
@@ -42,8 +42,8 @@ std::string Utf8(std::wstring_view text) {
 
 std::string Shown(const CString& text) {
   std::wstring wide(static_cast<std::size_t>(text.GetLength()), L'\0');
-  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-      932, 0, text.c_str(), text.GetLength(), wide.data(), static_cast<int>(wide.size()))));
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(932, 0, text.c_str(), text.GetLength(),
+                                                             wide.data(), static_cast<int>(wide.size()))));
   return Utf8(wide);
 }
 
@@ -64,10 +64,11 @@ void PrintedReport::Fail(const std::string& name, const std::string& detail) {
   std::fflush(stdout);
 }
 
-void PrintedReport::KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) {
+void PrintedReport::KnownDifference(const std::string& name, const std::string& detail,
+                                    const std::string& reason) {
   ++m_differences;
-  std::printf("WINE %s%s%s (known difference: %s)\n", name.c_str(), detail.empty() ? "" : ": ", detail.c_str(),
-              reason.c_str());
+  std::printf("WINE %s%s%s (known difference: %s)\n", name.c_str(), detail.empty() ? "" : ": ",
+              detail.c_str(), reason.c_str());
   std::fflush(stdout);
 }
 
@@ -89,13 +90,11 @@ bool Wide(cases::Checker& c, std::wstring_view got, std::wstring_view want, cons
 
 DWORD WideAttributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
 
-bool WideExists(const std::wstring& path) {
-  return WideAttributes(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool WideExists(const std::wstring& path) { return WideAttributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ReadWide(const std::wstring& path) {
-  UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   std::string data;
   if (!file) return data;
   char buffer[4096];

@@ -30,7 +30,8 @@ class PrintedReport final : public cases::Report {
  public:
   void Pass(const std::string& name) override;
   void Fail(const std::string& name, const std::string& detail) override;
-  void KnownDifference(const std::string& name, const std::string& detail, const std::string& reason) override;
+  void KnownDifference(const std::string& name, const std::string& detail,
+                       const std::string& reason) override;
   void Skip(const std::string& name, const std::string& reason) override;
   int Finish() const;
 

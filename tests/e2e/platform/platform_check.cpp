@@ -73,12 +73,12 @@ int wmain(int argc, wchar_t** argv) {
   const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
   std::string tempNarrow;
   if (!c(tempLength > 0 && AsciiTwin(std::wstring_view(temp, tempLength), tempNarrow),
-               "the temporary folder has an ASCII path")) {
+         "the temporary folder has an ASCII path")) {
     return report.Finish();
   }
   Places at;
-  at.baseWide = std::wstring(temp, tempLength) + L"plchk" + std::to_wstring(::GetCurrentProcessId()) +
-                L"_検査ソ表";
+  at.baseWide =
+      std::wstring(temp, tempLength) + L"plchk" + std::to_wstring(::GetCurrentProcessId()) + L"_検査ソ表";
   // The Shift-JIS twin of the folder, built from the ASCII temp path and literals.
   at.base = CString(tempNarrow) + "plchk" + std::to_string(::GetCurrentProcessId()).c_str() + "_検査ソ表";
 
