@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test:
+# Installs what is missing, checks the C++ files' layout, builds everything
+# and runs every test:
 # the unit tests on the in-memory platform (plain and under ASan+UBSan),
 # the fuzz targets for a bounded time, and the end-to-end tests of the real
 # programs under Wine: every one against the 32-bit (i686) programs the CD
@@ -31,6 +32,9 @@ esac
 
 jobs=$(nproc 2>/dev/null || echo 2)
 step() { printf '\n==== %s\n' "$*"; }
+
+step "layout of the C++ files (.clang-format)"
+bash scripts/check_format.sh
 
 step "host build and unit tests"
 cmake --preset host >/dev/null
