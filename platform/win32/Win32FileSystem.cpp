@@ -260,8 +260,8 @@ namespace {
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(NTAPI*)(NTSTATUS);
-using NtSetInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
-using NtQueryInformationFileFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+// NtQueryInformationFile and NtSetInformationFile.
+using NtFileInformationFn = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
 constexpr ULONG kFileInternalInformation = 6;  // FILE_INFORMATION_CLASS
 constexpr ULONG kFileRenameInformation = 10;
 
@@ -271,6 +271,15 @@ Fn NativeCall(const char* name) {
   if (ntdll == nullptr) return nullptr;
   // The cast through void (*)() is how a procedure address becomes the type it has.
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, name)));
+}
+
+// A native call's status as the W calls report it: true when it succeeded,
+// else false with the matching error code set.
+bool Succeeded(NTSTATUS status) {
+  if (status >= 0) return true;
+  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  ::SetLastError(toDosError != nullptr ? toDosError(status) : ERROR_GEN_FAILURE);
+  return false;
 }
 
 }  // namespace
@@ -320,8 +329,7 @@ INT_PTR Win32FileSystem::CreateAt(INT_PTR folder, const CString& name, ACCESS_MA
     return -1;
   }
   static const auto ntCreateFile = NativeCall<NtCreateFileFn>("NtCreateFile");
-  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
-  if (ntCreateFile == nullptr || toDosError == nullptr) {
+  if (ntCreateFile == nullptr) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return -1;
   }
@@ -346,10 +354,7 @@ INT_PTR Win32FileSystem::CreateAt(INT_PTR folder, const CString& name, ACCESS_MA
   const NTSTATUS status =
       ntCreateFile(&opened, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
                    disposition, options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
-  if (status < 0) {
-    ::SetLastError(toDosError(status));
-    return -1;
-  }
+  if (!Succeeded(status)) return -1;
   return Keep(win32::UniqueFileHandle(opened));
 }
 
@@ -405,20 +410,15 @@ BOOL Win32FileSystem::GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) {
   if (handle == INVALID_HANDLE_VALUE) return FALSE;
   // The file number a folder listing gives (FILE_INTERNAL_INFORMATION),
   // which no class of GetFileInformationByHandleEx returns as such.
-  static const auto ntQueryInformationFile = NativeCall<NtQueryInformationFileFn>("NtQueryInformationFile");
-  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
-  if (ntQueryInformationFile == nullptr || toDosError == nullptr) {
+  static const auto ntQueryInformationFile = NativeCall<NtFileInformationFn>("NtQueryInformationFile");
+  if (ntQueryInformationFile == nullptr) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
   }
   IO_STATUS_BLOCK io{};
   LARGE_INTEGER number{};
-  const NTSTATUS status =
-      ntQueryInformationFile(handle, &io, &number, sizeof number, kFileInternalInformation);
-  if (status < 0) {
-    ::SetLastError(toDosError(status));
+  if (!Succeeded(ntQueryInformationFile(handle, &io, &number, sizeof number, kFileInternalInformation)))
     return FALSE;
-  }
   fileId = static_cast<std::uint64_t>(number.QuadPart);
   return TRUE;
 }
@@ -606,20 +606,16 @@ BOOL Win32FileSystem::RenameByHandle(INT_PTR entry, INT_PTR folder, const CStrin
   // The native call takes the name as it is, relative to the folder;
   // SetFileInformationByHandle under Wine 8 first makes it a full path
   // against the current folder, and the rename fails.
-  static const auto ntSetInformationFile = NativeCall<NtSetInformationFileFn>("NtSetInformationFile");
-  static const auto toDosError = NativeCall<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
-  if (ntSetInformationFile == nullptr || toDosError == nullptr) {
+  static const auto ntSetInformationFile = NativeCall<NtFileInformationFn>("NtSetInformationFile");
+  if (ntSetInformationFile == nullptr) {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
   }
   IO_STATUS_BLOCK io{};
-  const NTSTATUS status =
-      ntSetInformationFile(handle, &io, rename, static_cast<ULONG>(buffer.size()), kFileRenameInformation);
-  if (status < 0) {
-    ::SetLastError(toDosError(status));
-    return FALSE;
-  }
-  return TRUE;
+  return Succeeded(ntSetInformationFile(handle, &io, rename, static_cast<ULONG>(buffer.size()),
+                                        kFileRenameInformation))
+             ? TRUE
+             : FALSE;
 }
 
 bool Win32FileSystem::RunsUnderWine() {
