@@ -25,7 +25,7 @@ std::string ManyLines(std::size_t bytes) {
 void Read(benchmark::State& state, std::string (*make)(std::size_t)) {
   const std::string content = make(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    CTextFile file(std::make_unique<StringFileStream>(content), FileOpenMode::Read);
+    CTextFile file(std::make_unique<ViewStream>(content), FileOpenMode::Read);
     InstallList list = ReadInstallList(file);
     benchmark::DoNotOptimize(list.GetCount());
   }
@@ -80,7 +80,7 @@ void BM_ReadAndMapLines(benchmark::State& state) {
   const CString drive = "Q";
   const CString dest = "C:\\Program Files\\Harborlit\\Drama1";
   for (auto _ : state) {
-    CTextFile file(std::make_unique<StringFileStream>(content), FileOpenMode::Read);
+    CTextFile file(std::make_unique<ViewStream>(content), FileOpenMode::Read);
     InstallList list = ReadInstallList(file);
     CString prefix;
     std::size_t total = 0;

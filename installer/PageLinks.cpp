@@ -9,36 +9,6 @@ namespace {
 constexpr std::string_view kProgramPage = "01.html";
 constexpr std::string_view kUpdatePage = "05.html";
 
-// A byte stream that appends what is written to a string its caller keeps,
-// so the bytes outlive the text file that closes (and drops) the stream.
-class AppendStream : public IFileStream {
- public:
-  explicit AppendStream(std::string& out) : m_out(out) {}
-  std::size_t Read(char*, std::size_t) override { return 0; }
-  bool Write(const char* data, std::size_t n) override {
-    m_out.append(data, n);
-    return true;
-  }
-
- private:
-  std::string& m_out;
-};
-
-// A byte stream that reads bytes its caller keeps, without a copy of them.
-class ViewStream : public IFileStream {
- public:
-  explicit ViewStream(std::string_view bytes) : m_bytes(bytes) {}
-  std::size_t Read(char* buffer, std::size_t n) override {
-    const std::size_t count = m_bytes.copy(buffer, n);
-    m_bytes.remove_prefix(count);
-    return count;
-  }
-  bool Write(const char*, std::size_t) override { return false; }
-
- private:
-  std::string_view m_bytes;
-};
-
 // A byte stream that writes through an open file's handle.
 class HandleStream : public IFileStream {
  public:

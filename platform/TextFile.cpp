@@ -181,15 +181,3 @@ bool CStdioFile::ReadString(CString& line) {
   line = CString(std::move(text));
   return true;
 }
-
-std::size_t StringFileStream::Read(char* buffer, std::size_t n) {
-  const std::size_t count = std::min(n, m_content.size() - m_pos);
-  m_content.copy(buffer, count, m_pos);
-  m_pos += count;
-  return count;
-}
-
-bool StringFileStream::Write(const char* data, std::size_t n) {
-  m_content.append(data, n);
-  return true;
-}

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/CString.h"
@@ -90,17 +91,34 @@ class CStdioFile {
   std::optional<CTextFile> m_file;
 };
 
-// A byte stream over a string in memory: reads from the given content,
-// appends what is written to it. Useful wherever bytes already in memory
-// must be read as a file.
-class StringFileStream : public IFileStream {
+// A byte stream that reads bytes its caller keeps, without a copy of them;
+// writes are refused.
+class ViewStream : public IFileStream {
  public:
-  explicit StringFileStream(std::string content = {}) : m_content(std::move(content)) {}
-  std::size_t Read(char* buffer, std::size_t n) override;
-  bool Write(const char* data, std::size_t n) override;
-  const std::string& content() const { return m_content; }
+  explicit ViewStream(std::string_view bytes) : m_bytes(bytes) {}
+  std::size_t Read(char* buffer, std::size_t n) override {
+    const std::size_t count = m_bytes.copy(buffer, n);
+    m_bytes.remove_prefix(count);
+    return count;
+  }
+  bool Write(const char*, std::size_t) override { return false; }
 
  private:
-  std::string m_content;
-  std::size_t m_pos = 0;
+  std::string_view m_bytes;
+};
+
+// A byte stream that appends what is written to a string its caller keeps,
+// so the bytes outlive the text file that closes (and drops) the stream;
+// reads give nothing.
+class AppendStream : public IFileStream {
+ public:
+  explicit AppendStream(std::string& out) : m_out(out) {}
+  std::size_t Read(char*, std::size_t) override { return 0; }
+  bool Write(const char* data, std::size_t n) override {
+    m_out.append(data, n);
+    return true;
+  }
+
+ private:
+  std::string& m_out;
 };

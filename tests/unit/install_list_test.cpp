@@ -14,7 +14,7 @@ namespace {
 const CString kDest = "C:\\Program Files\\Harborlit\\Drama1";
 
 std::vector<std::string> ReadAll(const std::string& content) {
-  CTextFile file(std::make_unique<StringFileStream>(content), FileOpenMode::Read);
+  CTextFile file(std::make_unique<ViewStream>(content), FileOpenMode::Read);
   InstallList list = ReadInstallList(file);
   std::vector<std::string> entries;
   while (!list.IsEmpty()) entries.push_back(list.RemoveHead().str());
@@ -219,8 +219,8 @@ TEST(InstallListMapTest, EmptyDriveLetter) {
 }
 
 TEST(InstallListMapTest, PiecesOfALongLineAreMappedOnTheirOwn) {
-  const std::string line(2500, 'x');
-  CTextFile file(std::make_unique<StringFileStream>(line + "\n"), FileOpenMode::Read);
+  const std::string line = std::string(2500, 'x') + "\n";
+  CTextFile file(std::make_unique<ViewStream>(line), FileOpenMode::Read);
   InstallList list = ReadInstallList(file);
   ASSERT_EQ(list.GetCount(), 3);
   const std::vector<std::size_t> lengths = {1023, 1023, 454};
