@@ -24,6 +24,20 @@ void FillEntry(const WIN32_FIND_DATAW& found, FindData& entry) {
   entry.attrib = win32::CrtAttributes(found.dwFileAttributes);
 }
 
+// ReadFile and WriteFile count in DWORDs; larger requests go in pieces.
+constexpr std::size_t kChunk = std::size_t{1} << 30;
+
+// Writes all n bytes; false when they could not all be written (disk full ...).
+bool WriteAll(HANDLE file, const char* data, std::size_t n) {
+  for (std::size_t total = 0; total < n;) {
+    const DWORD chunk = static_cast<DWORD>(std::min(n - total, kChunk));
+    DWORD put = 0;
+    if (!::WriteFile(file, data + total, chunk, &put, nullptr) || put == 0) return false;
+    total += put;
+  }
+  return true;
+}
+
 // Reads and writes a file through its handle; the handle closes with the stream.
 class Win32FileStream : public IFileStream {
  public:
@@ -40,20 +54,9 @@ class Win32FileStream : public IFileStream {
     return total;
   }
 
-  bool Write(const char* data, std::size_t n) override {
-    std::size_t total = 0;
-    while (total < n) {
-      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, kChunk));
-      DWORD put = 0;
-      if (!::WriteFile(m_file.get(), data + total, chunk, &put, nullptr) || put == 0) return false;
-      total += put;
-    }
-    return true;
-  }
+  bool Write(const char* data, std::size_t n) override { return WriteAll(m_file.get(), data, n); }
 
  private:
-  // ReadFile and WriteFile count in DWORDs; larger requests go in pieces.
-  static constexpr std::size_t kChunk = std::size_t{1} << 30;
   win32::UniqueFileHandle m_file;
 };
 
@@ -554,15 +557,7 @@ BOOL Win32FileSystem::GetHandleVolumeFlags(INT_PTR entry, DWORD& flags) {
 
 BOOL Win32FileSystem::WriteByHandle(INT_PTR entry, const char* data, std::size_t n) {
   const HANDLE handle = Entry(entry);
-  if (handle == INVALID_HANDLE_VALUE) return FALSE;
-  std::size_t total = 0;
-  while (total < n) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, std::size_t{1} << 30));
-    DWORD put = 0;
-    if (!::WriteFile(handle, data + total, chunk, &put, nullptr) || put == 0) return FALSE;
-    total += put;
-  }
-  return TRUE;
+  return handle != INVALID_HANDLE_VALUE && WriteAll(handle, data, n) ? TRUE : FALSE;
 }
 
 BOOL Win32FileSystem::SetHandleAttributes(INT_PTR entry, DWORD attributes) {
