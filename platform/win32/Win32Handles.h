@@ -57,39 +57,6 @@ struct FileHandleTraits {
 };
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 
-// A kernel object handle that is null when there is none: a process or a
-// thread (CreateProcessW, OpenProcess, OpenThread).
-struct KernelHandleTraits {
-  using Type = HANDLE;
-  static Type None() { return nullptr; }
-  static void Close(Type h) { ::CloseHandle(h); }
-};
-using UniqueHandle = UniqueResource<KernelHandleTraits>;
-
-// A GDI object: a bitmap, a font.
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static Type None() { return nullptr; }
-  static void Close(Type object) { ::DeleteObject(object); }
-};
-using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
-
-// A memory device context from CreateCompatibleDC.
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type None() { return nullptr; }
-  static void Close(Type dc) { ::DeleteDC(dc); }
-};
-using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
-
-// The screen's device context from GetDC(nullptr).
-struct ScreenDcTraits {
-  using Type = HDC;
-  static Type None() { return nullptr; }
-  static void Close(Type dc) { ::ReleaseDC(nullptr, dc); }
-};
-using UniqueScreenDc = UniqueResource<ScreenDcTraits>;
-
 // A directory search from FindFirstFileW.
 struct FindHandleTraits {
   using Type = HANDLE;
@@ -97,14 +64,6 @@ struct FindHandleTraits {
   static void Close(Type h) { ::FindClose(h); }
 };
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
-
-// An open registry key.
-struct RegKeyTraits {
-  using Type = HKEY;
-  static Type None() { return nullptr; }
-  static void Close(Type key) { ::RegCloseKey(key); }
-};
-using UniqueRegKey = UniqueResource<RegKeyTraits>;
 
 // A buffer the system allocated with LocalAlloc (FormatMessage's text).
 struct LocalBufferTraits {

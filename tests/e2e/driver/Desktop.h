@@ -1,9 +1,9 @@
 // What the driver needs from the Win32 desktop: finding top-level windows,
 // reading and setting control texts across processes, capturing pixels and
-// writing files. Every handle is owned by a wrapper of Win32Handles.h.
+// writing files. Every handle is owned by a wrapper on Win32Handles.h.
 #pragma once
 
-#include "platform/win32/Win32Handles.h"
+#include "tests/e2e/Win32TestHandles.h"
 #include "tests/e2e/driver/Expected.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/win32/Win32Handles.h"
+#include "tests/e2e/Win32TestHandles.h"
 
 namespace readback {
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Strings.h"
 #include "tests/behaviour/BehaviourCases.h"
+#include "tests/e2e/Win32TestHandles.h"
 #include "tests/e2e/platform/CheckSupport.h"
 
 namespace check {

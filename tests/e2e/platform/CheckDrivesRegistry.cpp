@@ -2,8 +2,8 @@
 #include "platform/win32/Win.h"
 
 #include "platform/win32/Win32Drives.h"
-#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Registry.h"
+#include "tests/e2e/Win32TestHandles.h"
 #include "tests/e2e/platform/CheckSupport.h"
 
 namespace check {
