@@ -61,9 +61,6 @@ constexpr HRESULT S_FALSE = 1;
 #ifndef E_FAIL
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005L);
 #endif
-#ifndef E_OUTOFMEMORY
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000EL);
-#endif
 #ifndef E_NOINTERFACE
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002L);
 #endif
@@ -119,7 +116,6 @@ constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMINIMIZED = 2;
 constexpr int SW_MAXIMIZE = 3;
-constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;
 #endif
@@ -164,7 +160,6 @@ constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 0x4;
 // Attribute bits of a CRT search entry (_finddata_t::attrib).
 constexpr unsigned A_RDONLY = 0x01;
 constexpr unsigned A_HIDDEN = 0x02;
-constexpr unsigned A_SYSTEM = 0x04;
 constexpr unsigned A_SUBDIR = 0x10;
 constexpr unsigned A_ARCH = 0x20;
 // A junction or a symbolic link (FILE_ATTRIBUTE_REPARSE_POINT); the runtime
