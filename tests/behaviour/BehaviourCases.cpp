@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace cases {
@@ -49,6 +50,14 @@ std::string Listing(const std::vector<FindData>& entries) {
 // The attribute bits the cases compare: those the programs look at.
 constexpr unsigned kBits = A_RDONLY | A_HIDDEN | A_SUBDIR | A_REPARSE;
 
+// The error a call left if it failed, 0 if it succeeded.
+DWORD ErrorOf(IFileSystem& files, bool failed) { return failed ? files.GetLastError() : 0; }
+
+bool IsFolder(IFileSystem& files, const CString& path) {
+  const DWORD attributes = files.GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // ---------------------------------------------------------------- files
 
 void CopyKeepsReadOnly(Backend& b, const CString& dir, Checker& check) {
@@ -93,6 +102,8 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
             (files.GetFileAttributesA(target) & FILE_ATTRIBUTE_READONLY) == 0 &&
             files.DeleteFileA(target) != 0,
         "once writable (FILE_ATTRIBUTE_NORMAL) it can be deleted");
+  check.Number(ErrorOf(files, files.DeleteFileA(target) == 0), ERROR_FILE_NOT_FOUND,
+               "DeleteFileA of a missing file fails with ERROR_FILE_NOT_FOUND");
 }
 
 // Copying without failIfExists, onto nothing and onto each kind of thing that
@@ -126,16 +137,23 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
         "CopyFileA of a hidden file makes a hidden copy, and copies over it");
 
   check(files.CreateDirectoryA(dir + "\\folder") != 0, "CreateDirectoryA");
-  check(files.CopyFileA(source, dir + "\\folder", FALSE) == 0, "CopyFileA onto a folder fails");
-  const DWORD folder = files.GetFileAttributesA(dir + "\\folder");
-  check(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0,
-        "  ... and the folder stays");
-
-  files.SetLastError(0);
-  check(files.CopyFileA(dir + "\\missing.txt", dir + "\\copy.txt", FALSE) == 0,
-        "CopyFileA of a missing file fails");
-  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
-  check(files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES, "  ... and makes nothing");
+  Write(files, dir + "\\self.txt", "self");
+  const std::tuple<const char*, const char*, const char*, DWORD> refused[] = {
+      {"onto a folder", "\\src.txt", "\\folder", ERROR_ACCESS_DENIED},
+      {"of a folder", "\\folder", "\\copy.txt", ERROR_ACCESS_DENIED},
+      {"onto itself", "\\self.txt", "\\SELF.TXT", ERROR_SHARING_VIOLATION},
+      {"of a missing file", "\\missing.txt", "\\copy.txt", ERROR_FILE_NOT_FOUND},
+      {"from a missing folder", "\\none\\src.txt", "\\copy.txt", ERROR_PATH_NOT_FOUND},
+      {"into a missing folder", "\\src.txt", "\\none\\copy.txt", ERROR_PATH_NOT_FOUND},
+  };
+  for (const auto& [what, from, to, error] : refused) {
+    check.Number(ErrorOf(files, files.CopyFileA(dir + from, dir + to, FALSE) == 0), error,
+                 std::string("CopyFileA ") + what + " fails with error " + std::to_string(error));
+  }
+  check(IsFolder(files, dir + "\\folder") &&
+            files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES &&
+            Read(files, dir + "\\self.txt") == std::optional<std::string>("self"),
+        "  ... and change nothing");
 
   for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt", "\\hidden2.txt"}) {
     files.SetFileAttributesA(dir + name, FILE_ATTRIBUTE_NORMAL);
@@ -191,6 +209,10 @@ void MovesAtOnce(Backend& b, const CString& dir, Checker& check) {
         "a move to another spelling of the name succeeds");
   check.Differs(found.size() == 1 && found[0].name == "B.TXT", "  ... and respells the file", Listing(found),
                 "Wine 8 keeps the spelling the file had");
+  const DWORD noName = ErrorOf(files, files.MoveFileExA(respelled, nullptr, 0) == 0);
+  check.Differs(noName == ERROR_INVALID_PARAMETER && b.FileBytes(respelled),
+                "MoveFileExA with no new name and no delay flag fails with ERROR_INVALID_PARAMETER",
+                "error " + std::to_string(noName), "Wine 8 deletes the file (DeleteFileW when no new name)");
 }
 
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
@@ -204,6 +226,10 @@ void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
   check(files.CreateDirectoryA(dir + "\\none\\sub") == 0, "CreateDirectoryA below a missing folder fails");
   check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
   Write(files, sub + "\\f.txt", "f");
+  check.Number(ErrorOf(files, files.CreateDirectoryA(sub + "\\f.txt") == 0), ERROR_ALREADY_EXISTS,
+               "CreateDirectoryA of an existing file fails with ERROR_ALREADY_EXISTS");
+  check.Number(ErrorOf(files, files.CreateDirectoryA(sub + "\\f.txt\\sub") == 0), ERROR_PATH_NOT_FOUND,
+               "CreateDirectoryA below a file fails with ERROR_PATH_NOT_FOUND");
   files.SetLastError(0);
   check(files.RemoveDirectoryA(sub) == 0, "RemoveDirectoryA of a folder that holds a file fails");
   check.Number(files.GetLastError(), ERROR_DIR_NOT_EMPTY, "  ... with ERROR_DIR_NOT_EMPTY");
