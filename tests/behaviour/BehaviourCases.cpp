@@ -283,12 +283,20 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
       "\"*.\" matches the names without a dot", Listing(noExt),
       "Wine 8 matches every name with \"*.\": it does not read the final dot as \"a dot or the end\"");
   FindData entry;
-  files.SetLastError(0);
-  check.Number(files.findfirst(dir + "\\*.none", entry), -1, "findfirst without a match gives -1");
-  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
-  files.SetLastError(0);
-  check.Number(files.findfirst(dir + "\\none\\*.*", entry), -1, "findfirst in a missing folder gives -1");
-  check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
+  const std::tuple<const char*, DWORD, const char*> misses[] = {
+      {"\\*.none", ERROR_FILE_NOT_FOUND, nullptr},     // no match
+      {"\\none\\*.*", ERROR_PATH_NOT_FOUND, nullptr},  // a missing folder
+      {"\\b.txt\\*.*", ERROR_DIRECTORY, "Wine 8 answers ERROR_INVALID_NAME"},
+      {"\\", ERROR_FILE_NOT_FOUND, nullptr},  // a path ending in a backslash
+  };
+  for (const auto& [pattern, error, wine] : misses) {
+    const INT_PTR found = files.findfirst(dir + pattern, entry);
+    const DWORD got = ErrorOf(files, found == -1);
+    check.Differs(got == error,
+                  "findfirst of <folder>" + std::string(pattern) + " fails with " + std::to_string(error),
+                  "got " + std::to_string(got), wine);
+    if (found != -1) files.findclose(found);
+  }
   const std::vector<FindData> one = Search(files, dir + "\\SUB");
   check(one.size() == 1 && one[0].name == "Sub" && (one[0].attrib & kBits) == A_SUBDIR,
         "a search for one name gives the entry under its own spelling", Listing(one));
@@ -296,9 +304,11 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   check(inner != -1 && entry.name == "inner.txt" && entry.attrib == A_ARCH,
         "a pattern inside a folder whose name ends in 0x5C", Shown(entry.name.view()));
   check.Number(files.findnext(inner, entry), -1, "findnext at the end gives -1");
+  check.Number(files.findnext(inner, entry), -1, "  ... and again");
   check.Number(files.findclose(inner), 0, "findclose gives 0");
   check.Number(files.findclose(inner), -1, "  ... once only");
   check.Number(files.findnext(12345, entry), -1, "findnext on an unknown handle gives -1");
+  check.Number(files.GetLastError(), ERROR_INVALID_HANDLE, "  ... with ERROR_INVALID_HANDLE");
   check.Number(files.findclose(12345), -1, "findclose on an unknown handle gives -1");
   files.SetFileAttributesA(dir + "\\ro.dat", FILE_ATTRIBUTE_NORMAL);
 }
