@@ -482,9 +482,23 @@ void RegistryValues(Backend& b, const CString&, Checker& check) {
         std::string("value ") + want.name + " reads back with its type and every byte, terminators counted",
         got ? "type " + std::to_string(got->type) + " [" + Shown(got->bytes) + "]" : std::string("missing"));
   }
+  // The disposition a create reports (0 if it fails).
+  const auto created = [&registry](const CString& key) {
+    CRegKey made(registry);
+    DWORD disposition = 0;
+    made.Create(HKEY_CURRENT_USER, key, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &disposition);
+    return disposition;
+  };
+  check.Number(created(path + "\\A\\B"), REG_CREATED_NEW_KEY, "RegCreateKeyExA of two new levels below it");
+  check.Number(created(path + "\\a"), REG_OPENED_EXISTING_KEY,
+               "  ... made the one on the way: REG_OPENED_EXISTING_KEY, in any case");
+  check.Number(created(path + "\\A\\B"), REG_OPENED_EXISTING_KEY,
+               "  ... and a second create opens the key: REG_OPENED_EXISTING_KEY");
   {
     CRegKey parent(registry);
     parent.Create(HKEY_CURRENT_USER, b.ScratchKey(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS);
+    registry.RegDeleteKeyA(parent.get(), "値\\A\\B");
+    registry.RegDeleteKeyA(parent.get(), "値\\A");
     check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_SUCCESS, "RegDeleteKeyA deletes it");
     check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_FILE_NOT_FOUND,
                  "  ... and a second time finds nothing");
