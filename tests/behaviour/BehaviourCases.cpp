@@ -525,29 +525,34 @@ void ShortcutFields(Backend& b, const CString& dir, Checker& check) {
   Write(files, dir + "\\uninst.exe", "MZ");
   CComInit com(shell);
   check(com.Result() == S_OK || com.Result() == S_FALSE, "CoInitialize");
-  std::unique_ptr<IShellLinkA> link;
-  if (!check.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
   const CString target = dir + "\\uninst.exe";
-  check(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
-            link->SetWorkingDirectory(dir.c_str()) == S_OK &&
-            link->SetIconLocation(target.c_str(), 1) == S_OK && link->SetPath(target.c_str()) == S_OK,
-        "the setters succeed");
-  std::unique_ptr<IPersistFile> persist;
-  if (!check.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
-  std::u16string wide;
-  const CString file = dir + "\\UnInstall.lnk";
-  check(shell.MultiByteToWideChar(file.view(), wide, 260) > 0, "MultiByteToWideChar of the file name");
-  check.Number(persist->Save(wide, TRUE), S_OK, "IPersistFile::Save");
-  persist.reset();
-  link.reset();
-  const std::optional<ShortcutRead> read = b.ReadShortcut(file);
-  if (!check(read.has_value(), "the shortcut file reads back")) return;
-  check.Bytes(read->target, target.view(), "  ... target");
-  check.Bytes(read->workingFolder, dir.view(), "  ... working folder");
-  check.Bytes(read->iconPath, target.view(), "  ... icon file");
-  check.Number(read->iconIndex, 1, "  ... icon index");
-  check.Bytes(read->arguments, "/x", "  ... arguments");
-  check.Bytes(read->description, "説明", "  ... description");
+  // With an icon file, and without one (SetIconLocation(nullptr)) as the
+  // installer saves the shortcut to the content.
+  for (const char* icon : {target.c_str(), static_cast<const char*>(nullptr)}) {
+    Checker c = check.Prefixed(icon != nullptr ? "with an icon: " : "without an icon: ");
+    std::unique_ptr<IShellLinkA> link;
+    if (!c.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
+    c(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
+          link->SetWorkingDirectory(dir.c_str()) == S_OK && link->SetIconLocation(icon, 1) == S_OK &&
+          link->SetPath(target.c_str()) == S_OK,
+      "the setters succeed");
+    std::unique_ptr<IPersistFile> persist;
+    if (!c.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
+    std::u16string wide;
+    const CString file = dir + (icon != nullptr ? "\\UnInstall.lnk" : "\\NoIcon.lnk");
+    c(shell.MultiByteToWideChar(file.view(), wide, 260) > 0, "MultiByteToWideChar of the file name");
+    c.Number(persist->Save(wide, TRUE), S_OK, "IPersistFile::Save");
+    persist.reset();
+    link.reset();
+    const std::optional<ShortcutRead> read = b.ReadShortcut(file);
+    if (!c(read.has_value(), "the shortcut file reads back")) continue;
+    c.Bytes(read->target, target.view(), "  ... target");
+    c.Bytes(read->workingFolder, dir.view(), "  ... working folder");
+    c.Bytes(read->iconPath, icon != nullptr ? target.view() : "", "  ... icon file");
+    c.Number(read->iconIndex, 1, "  ... icon index");
+    c.Bytes(read->arguments, "/x", "  ... arguments");
+    c.Bytes(read->description, "説明", "  ... description");
+  }
 }
 
 // ---------------------------------------------------------------- device names
