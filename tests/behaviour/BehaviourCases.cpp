@@ -676,6 +676,11 @@ void FolderLink(Backend& b, const CString& dir, Checker& check) {
   check(inside == std::set<std::string>{".", "..", "t.txt", "gone.txt", "sub"},
         "the target's content is seen through the link");
   check(Read(files, link + "\\t.txt") == std::optional<std::string>("t"), "  ... and read through it");
+  check(files.CopyFileA(target + "\\t.txt", link + "\\copied.txt", TRUE) != 0 &&
+            Read(files, target + "\\copied.txt") == std::optional<std::string>("t"),
+        "CopyFileA into the link puts the copy in the target");
+  check(files.CreateDirectoryA(link + "\\made") != 0 && IsFolder(files, target + "\\made"),
+        "CreateDirectoryA through the link makes the folder in the target");
   check(files.DeleteFileA(link + "\\gone.txt") != 0 &&
             files.GetFileAttributesA(target + "\\gone.txt") == INVALID_FILE_ATTRIBUTES,
         "DeleteFileA through the link deletes the target's file");
@@ -688,9 +693,9 @@ void FolderLink(Backend& b, const CString& dir, Checker& check) {
     return;
   }
   check.Number(files.GetFileAttributesA(link), INVALID_FILE_ATTRIBUTES, "  ... the link is gone");
-  check(Read(files, target + "\\t.txt") == std::optional<std::string>("t") &&
-            (files.GetFileAttributesA(target + "\\sub") & FILE_ATTRIBUTE_DIRECTORY) != 0,
-        "  ... and the target keeps its content");
+  check(
+      Read(files, target + "\\t.txt") == std::optional<std::string>("t") && IsFolder(files, target + "\\sub"),
+      "  ... and the target keeps its content");
 }
 
 // ---------------------------------------------------------------- handles
