@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace cases {
@@ -49,6 +50,14 @@ std::string Listing(const std::vector<FindData>& entries) {
 // The attribute bits the cases compare: those the programs look at.
 constexpr unsigned kBits = A_RDONLY | A_HIDDEN | A_SUBDIR | A_REPARSE;
 
+// The error a call left if it failed, 0 if it succeeded.
+DWORD ErrorOf(IFileSystem& files, bool failed) { return failed ? files.GetLastError() : 0; }
+
+bool IsFolder(IFileSystem& files, const CString& path) {
+  const DWORD attributes = files.GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 // ---------------------------------------------------------------- files
 
 void CopyKeepsReadOnly(Backend& b, const CString& dir, Checker& check) {
@@ -93,6 +102,8 @@ void ReadOnlyRefusesCopyAndDelete(Backend& b, const CString& dir, Checker& check
             (files.GetFileAttributesA(target) & FILE_ATTRIBUTE_READONLY) == 0 &&
             files.DeleteFileA(target) != 0,
         "once writable (FILE_ATTRIBUTE_NORMAL) it can be deleted");
+  check.Number(ErrorOf(files, files.DeleteFileA(target) == 0), ERROR_FILE_NOT_FOUND,
+               "DeleteFileA of a missing file fails with ERROR_FILE_NOT_FOUND");
 }
 
 // Copying without failIfExists, onto nothing and onto each kind of thing that
@@ -126,16 +137,23 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
         "CopyFileA of a hidden file makes a hidden copy, and copies over it");
 
   check(files.CreateDirectoryA(dir + "\\folder") != 0, "CreateDirectoryA");
-  check(files.CopyFileA(source, dir + "\\folder", FALSE) == 0, "CopyFileA onto a folder fails");
-  const DWORD folder = files.GetFileAttributesA(dir + "\\folder");
-  check(folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) != 0,
-        "  ... and the folder stays");
-
-  files.SetLastError(0);
-  check(files.CopyFileA(dir + "\\missing.txt", dir + "\\copy.txt", FALSE) == 0,
-        "CopyFileA of a missing file fails");
-  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
-  check(files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES, "  ... and makes nothing");
+  Write(files, dir + "\\self.txt", "self");
+  const std::tuple<const char*, const char*, const char*, DWORD> refused[] = {
+      {"onto a folder", "\\src.txt", "\\folder", ERROR_ACCESS_DENIED},
+      {"of a folder", "\\folder", "\\copy.txt", ERROR_ACCESS_DENIED},
+      {"onto itself", "\\self.txt", "\\SELF.TXT", ERROR_SHARING_VIOLATION},
+      {"of a missing file", "\\missing.txt", "\\copy.txt", ERROR_FILE_NOT_FOUND},
+      {"from a missing folder", "\\none\\src.txt", "\\copy.txt", ERROR_PATH_NOT_FOUND},
+      {"into a missing folder", "\\src.txt", "\\none\\copy.txt", ERROR_PATH_NOT_FOUND},
+  };
+  for (const auto& [what, from, to, error] : refused) {
+    check.Number(ErrorOf(files, files.CopyFileA(dir + from, dir + to, FALSE) == 0), error,
+                 std::string("CopyFileA ") + what + " fails with error " + std::to_string(error));
+  }
+  check(IsFolder(files, dir + "\\folder") &&
+            files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES &&
+            Read(files, dir + "\\self.txt") == std::optional<std::string>("self"),
+        "  ... and change nothing");
 
   for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt", "\\hidden2.txt"}) {
     files.SetFileAttributesA(dir + name, FILE_ATTRIBUTE_NORMAL);
@@ -191,6 +209,10 @@ void MovesAtOnce(Backend& b, const CString& dir, Checker& check) {
         "a move to another spelling of the name succeeds");
   check.Differs(found.size() == 1 && found[0].name == "B.TXT", "  ... and respells the file", Listing(found),
                 "Wine 8 keeps the spelling the file had");
+  const DWORD noName = ErrorOf(files, files.MoveFileExA(respelled, nullptr, 0) == 0);
+  check.Differs(noName == ERROR_INVALID_PARAMETER && b.FileBytes(respelled),
+                "MoveFileExA with no new name and no delay flag fails with ERROR_INVALID_PARAMETER",
+                "error " + std::to_string(noName), "Wine 8 deletes the file (DeleteFileW when no new name)");
 }
 
 void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
@@ -204,6 +226,10 @@ void FolderMustBeEmpty(Backend& b, const CString& dir, Checker& check) {
   check(files.CreateDirectoryA(dir + "\\none\\sub") == 0, "CreateDirectoryA below a missing folder fails");
   check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
   Write(files, sub + "\\f.txt", "f");
+  check.Number(ErrorOf(files, files.CreateDirectoryA(sub + "\\f.txt") == 0), ERROR_ALREADY_EXISTS,
+               "CreateDirectoryA of an existing file fails with ERROR_ALREADY_EXISTS");
+  check.Number(ErrorOf(files, files.CreateDirectoryA(sub + "\\f.txt\\sub") == 0), ERROR_PATH_NOT_FOUND,
+               "CreateDirectoryA below a file fails with ERROR_PATH_NOT_FOUND");
   files.SetLastError(0);
   check(files.RemoveDirectoryA(sub) == 0, "RemoveDirectoryA of a folder that holds a file fails");
   check.Number(files.GetLastError(), ERROR_DIR_NOT_EMPTY, "  ... with ERROR_DIR_NOT_EMPTY");
@@ -257,12 +283,20 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
       "\"*.\" matches the names without a dot", Listing(noExt),
       "Wine 8 matches every name with \"*.\": it does not read the final dot as \"a dot or the end\"");
   FindData entry;
-  files.SetLastError(0);
-  check.Number(files.findfirst(dir + "\\*.none", entry), -1, "findfirst without a match gives -1");
-  check.Number(files.GetLastError(), ERROR_FILE_NOT_FOUND, "  ... with ERROR_FILE_NOT_FOUND");
-  files.SetLastError(0);
-  check.Number(files.findfirst(dir + "\\none\\*.*", entry), -1, "findfirst in a missing folder gives -1");
-  check.Number(files.GetLastError(), ERROR_PATH_NOT_FOUND, "  ... with ERROR_PATH_NOT_FOUND");
+  const std::tuple<const char*, DWORD, const char*> misses[] = {
+      {"\\*.none", ERROR_FILE_NOT_FOUND, nullptr},     // no match
+      {"\\none\\*.*", ERROR_PATH_NOT_FOUND, nullptr},  // a missing folder
+      {"\\b.txt\\*.*", ERROR_DIRECTORY, "Wine 8 answers ERROR_INVALID_NAME"},
+      {"\\", ERROR_FILE_NOT_FOUND, nullptr},  // a path ending in a backslash
+  };
+  for (const auto& [pattern, error, wine] : misses) {
+    const INT_PTR found = files.findfirst(dir + pattern, entry);
+    const DWORD got = ErrorOf(files, found == -1);
+    check.Differs(got == error,
+                  "findfirst of <folder>" + std::string(pattern) + " fails with " + std::to_string(error),
+                  "got " + std::to_string(got), wine);
+    if (found != -1) files.findclose(found);
+  }
   const std::vector<FindData> one = Search(files, dir + "\\SUB");
   check(one.size() == 1 && one[0].name == "Sub" && (one[0].attrib & kBits) == A_SUBDIR,
         "a search for one name gives the entry under its own spelling", Listing(one));
@@ -270,9 +304,11 @@ void SearchEntriesAndBits(Backend& b, const CString& dir, Checker& check) {
   check(inner != -1 && entry.name == "inner.txt" && entry.attrib == A_ARCH,
         "a pattern inside a folder whose name ends in 0x5C", Shown(entry.name.view()));
   check.Number(files.findnext(inner, entry), -1, "findnext at the end gives -1");
+  check.Number(files.findnext(inner, entry), -1, "  ... and again");
   check.Number(files.findclose(inner), 0, "findclose gives 0");
   check.Number(files.findclose(inner), -1, "  ... once only");
   check.Number(files.findnext(12345, entry), -1, "findnext on an unknown handle gives -1");
+  check.Number(files.GetLastError(), ERROR_INVALID_HANDLE, "  ... with ERROR_INVALID_HANDLE");
   check.Number(files.findclose(12345), -1, "findclose on an unknown handle gives -1");
   files.SetFileAttributesA(dir + "\\ro.dat", FILE_ATTRIBUTE_NORMAL);
 }
@@ -446,9 +482,23 @@ void RegistryValues(Backend& b, const CString&, Checker& check) {
         std::string("value ") + want.name + " reads back with its type and every byte, terminators counted",
         got ? "type " + std::to_string(got->type) + " [" + Shown(got->bytes) + "]" : std::string("missing"));
   }
+  // The disposition a create reports (0 if it fails).
+  const auto created = [&registry](const CString& key) {
+    CRegKey made(registry);
+    DWORD disposition = 0;
+    made.Create(HKEY_CURRENT_USER, key, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &disposition);
+    return disposition;
+  };
+  check.Number(created(path + "\\A\\B"), REG_CREATED_NEW_KEY, "RegCreateKeyExA of two new levels below it");
+  check.Number(created(path + "\\a"), REG_OPENED_EXISTING_KEY,
+               "  ... made the one on the way: REG_OPENED_EXISTING_KEY, in any case");
+  check.Number(created(path + "\\A\\B"), REG_OPENED_EXISTING_KEY,
+               "  ... and a second create opens the key: REG_OPENED_EXISTING_KEY");
   {
     CRegKey parent(registry);
     parent.Create(HKEY_CURRENT_USER, b.ScratchKey(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS);
+    registry.RegDeleteKeyA(parent.get(), "値\\A\\B");
+    registry.RegDeleteKeyA(parent.get(), "値\\A");
     check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_SUCCESS, "RegDeleteKeyA deletes it");
     check.Number(registry.RegDeleteKeyA(parent.get(), "値"), ERROR_FILE_NOT_FOUND,
                  "  ... and a second time finds nothing");
@@ -475,29 +525,34 @@ void ShortcutFields(Backend& b, const CString& dir, Checker& check) {
   Write(files, dir + "\\uninst.exe", "MZ");
   CComInit com(shell);
   check(com.Result() == S_OK || com.Result() == S_FALSE, "CoInitialize");
-  std::unique_ptr<IShellLinkA> link;
-  if (!check.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
   const CString target = dir + "\\uninst.exe";
-  check(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
-            link->SetWorkingDirectory(dir.c_str()) == S_OK &&
-            link->SetIconLocation(target.c_str(), 1) == S_OK && link->SetPath(target.c_str()) == S_OK,
-        "the setters succeed");
-  std::unique_ptr<IPersistFile> persist;
-  if (!check.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
-  std::u16string wide;
-  const CString file = dir + "\\UnInstall.lnk";
-  check(shell.MultiByteToWideChar(file.view(), wide, 260) > 0, "MultiByteToWideChar of the file name");
-  check.Number(persist->Save(wide, TRUE), S_OK, "IPersistFile::Save");
-  persist.reset();
-  link.reset();
-  const std::optional<ShortcutRead> read = b.ReadShortcut(file);
-  if (!check(read.has_value(), "the shortcut file reads back")) return;
-  check.Bytes(read->target, target.view(), "  ... target");
-  check.Bytes(read->workingFolder, dir.view(), "  ... working folder");
-  check.Bytes(read->iconPath, target.view(), "  ... icon file");
-  check.Number(read->iconIndex, 1, "  ... icon index");
-  check.Bytes(read->arguments, "/x", "  ... arguments");
-  check.Bytes(read->description, "説明", "  ... description");
+  // With an icon file, and without one (SetIconLocation(nullptr)) as the
+  // installer saves the shortcut to the content.
+  for (const char* icon : {target.c_str(), static_cast<const char*>(nullptr)}) {
+    Checker c = check.Prefixed(icon != nullptr ? "with an icon: " : "without an icon: ");
+    std::unique_ptr<IShellLinkA> link;
+    if (!c.Number(shell.CoCreateShellLink(link), S_OK, "CoCreateShellLink") || !link) return;
+    c(link->SetArguments("/x") == S_OK && link->SetDescription("説明") == S_OK &&
+          link->SetWorkingDirectory(dir.c_str()) == S_OK && link->SetIconLocation(icon, 1) == S_OK &&
+          link->SetPath(target.c_str()) == S_OK,
+      "the setters succeed");
+    std::unique_ptr<IPersistFile> persist;
+    if (!c.Number(link->QueryPersistFile(persist), S_OK, "QueryPersistFile") || !persist) return;
+    std::u16string wide;
+    const CString file = dir + (icon != nullptr ? "\\UnInstall.lnk" : "\\NoIcon.lnk");
+    c(shell.MultiByteToWideChar(file.view(), wide, 260) > 0, "MultiByteToWideChar of the file name");
+    c.Number(persist->Save(wide, TRUE), S_OK, "IPersistFile::Save");
+    persist.reset();
+    link.reset();
+    const std::optional<ShortcutRead> read = b.ReadShortcut(file);
+    if (!c(read.has_value(), "the shortcut file reads back")) continue;
+    c.Bytes(read->target, target.view(), "  ... target");
+    c.Bytes(read->workingFolder, dir.view(), "  ... working folder");
+    c.Bytes(read->iconPath, icon != nullptr ? target.view() : "", "  ... icon file");
+    c.Number(read->iconIndex, 1, "  ... icon index");
+    c.Bytes(read->arguments, "/x", "  ... arguments");
+    c.Bytes(read->description, "説明", "  ... description");
+  }
 }
 
 // ---------------------------------------------------------------- device names
@@ -621,6 +676,11 @@ void FolderLink(Backend& b, const CString& dir, Checker& check) {
   check(inside == std::set<std::string>{".", "..", "t.txt", "gone.txt", "sub"},
         "the target's content is seen through the link");
   check(Read(files, link + "\\t.txt") == std::optional<std::string>("t"), "  ... and read through it");
+  check(files.CopyFileA(target + "\\t.txt", link + "\\copied.txt", TRUE) != 0 &&
+            Read(files, target + "\\copied.txt") == std::optional<std::string>("t"),
+        "CopyFileA into the link puts the copy in the target");
+  check(files.CreateDirectoryA(link + "\\made") != 0 && IsFolder(files, target + "\\made"),
+        "CreateDirectoryA through the link makes the folder in the target");
   check(files.DeleteFileA(link + "\\gone.txt") != 0 &&
             files.GetFileAttributesA(target + "\\gone.txt") == INVALID_FILE_ATTRIBUTES,
         "DeleteFileA through the link deletes the target's file");
@@ -633,9 +693,9 @@ void FolderLink(Backend& b, const CString& dir, Checker& check) {
     return;
   }
   check.Number(files.GetFileAttributesA(link), INVALID_FILE_ATTRIBUTES, "  ... the link is gone");
-  check(Read(files, target + "\\t.txt") == std::optional<std::string>("t") &&
-            (files.GetFileAttributesA(target + "\\sub") & FILE_ATTRIBUTE_DIRECTORY) != 0,
-        "  ... and the target keeps its content");
+  check(
+      Read(files, target + "\\t.txt") == std::optional<std::string>("t") && IsFolder(files, target + "\\sub"),
+      "  ... and the target keeps its content");
 }
 
 // ---------------------------------------------------------------- handles

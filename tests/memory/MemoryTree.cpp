@@ -211,6 +211,7 @@ FileTree::Located FileTree::Locate(const FullPath& path) {
     folder = !child || !child->folder ? nullptr : Content(child);
     if (!folder) {
       result.error = ERROR_PATH_NOT_FOUND;
+      result.fileAsFolder = child && !child->folder && i + 2 == path.parts.size();
       return result;
     }
   }
@@ -856,7 +857,9 @@ DWORD FileTree::FindFirst(std::string_view pattern, INT_PTR& handle, FindData& e
     }
   }
   Located at = Locate(resolved.path);
-  if (at.error != 0) return at.error;
+  // A search opens the folder it lists as a folder: a file there is no
+  // missing path but ERROR_DIRECTORY.
+  if (at.error != 0) return at.fileAsFolder ? ERROR_DIRECTORY : at.error;
 
   search.folder = at.parent;
   const std::string& leaf = resolved.path.Leaf();

@@ -98,6 +98,7 @@ class FileTree {
     std::shared_ptr<FsNode> parent;  // the folder that holds the leaf (null for a root)
     std::shared_ptr<FsNode> node;    // the entry itself, null when missing
     DWORD error = 0;                 // the drive or a folder on the way is missing
+    bool fileAsFolder = false;       // the leaf's folder is a file (error is ERROR_PATH_NOT_FOUND)
     std::string device;              // the DOS device the path names (then nothing else is set)
   };
   Located Locate(const FullPath& path);

@@ -85,7 +85,6 @@ class MemoryLinks : public MemoryNames {
  protected:
   MemoryLinks() {
     fs.AddFile("C:\\target\\t.txt", "t");
-    fs.AddFile("C:\\target\\sub\\deep.txt", "d");
     EXPECT_TRUE(fs.AddLink("C:\\inst\\link", "C:\\target"));
   }
 };
@@ -97,14 +96,6 @@ TEST_F(MemoryLinks, SearchesReportTheLinkAsAFolderAndAReparsePoint) {
   EXPECT_TRUE(find.IsReparsePoint());
   const std::string dump = sys.Dump();
   EXPECT_NE(dump.find("L---- link -> C:\\target"), std::string::npos) << dump;
-}
-
-TEST_F(MemoryLinks, TheTargetsContentIsSeenAndChangedThroughTheLink) {
-  EXPECT_EQ(fs.GetFileAttributesA("C:\\inst\\link\\sub\\deep.txt"), FILE_ATTRIBUTE_ARCHIVE);
-  EXPECT_TRUE(fs.CopyFileA("C:\\inst\\readme.txt", "C:\\inst\\link\\copied.txt", TRUE));
-  EXPECT_EQ(fs.Contents("C:\\target\\copied.txt"), "r");
-  EXPECT_TRUE(fs.CreateDirectoryA("C:\\inst\\link\\made"));
-  EXPECT_TRUE(fs.IsFolder("C:\\target\\made"));
 }
 
 TEST_F(MemoryLinks, RemovingTheLinkLeavesTheTargetWithItsContent) {

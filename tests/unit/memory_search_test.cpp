@@ -76,33 +76,21 @@ TEST_F(MemorySearch, PatternsAndMisses) {
   // A name without wildcards finds that entry itself (how a folder's existence is checked).
   EXPECT_EQ(All("C:\\INST"), (Entries{{"inst", A_SUBDIR}}));
 
-  struct {
-    const char* pattern;
-    DWORD error;
-  } const misses[] = {
-      {"C:\\inst\\index.html\\*.*", ERROR_PATH_NOT_FOUND},
-      {"C:\\inst\\", ERROR_FILE_NOT_FOUND},
-      {"C:\\", ERROR_FILE_NOT_FOUND},
-      {"Z:\\*.*", ERROR_PATH_NOT_FOUND},
-  };
-  for (const auto& miss : misses) {
-    SCOPED_TRACE(miss.pattern);
-    FindData entry;
-    EXPECT_EQ(fs.findfirst(miss.pattern, entry), -1);
-    EXPECT_EQ(fs.GetLastError(), miss.error);
-  }
+  // A drive's root and a drive that is not there (the other misses are the
+  // search case).
+  FindData entry;
+  EXPECT_EQ(fs.findfirst("C:\\", entry), -1);
+  EXPECT_EQ(fs.GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(fs.findfirst("Z:\\*.*", entry), -1);
+  EXPECT_EQ(fs.GetLastError(), ERROR_PATH_NOT_FOUND);
   EXPECT_EQ(fs.OpenSearches(), 0);
 }
 
-TEST_F(MemorySearch, BadHandlesAndTheEnd) {
+TEST_F(MemorySearch, OpenSearchesAreCounted) {
   FindData entry;
-  EXPECT_EQ(fs.findnext(12345, entry), -1);
-  EXPECT_EQ(fs.GetLastError(), ERROR_INVALID_HANDLE);
   const INT_PTR handle = fs.findfirst("C:\\inst\\index.html", entry);
   ASSERT_NE(handle, -1);
   EXPECT_EQ(fs.OpenSearches(), 1);
-  EXPECT_NE(fs.findnext(handle, entry), 0);
-  EXPECT_NE(fs.findnext(handle, entry), 0);  // stays at the end
   EXPECT_EQ(fs.findclose(handle), 0);
   EXPECT_EQ(fs.OpenSearches(), 0);
 }
