@@ -154,6 +154,13 @@ void CopyOntoWhatIsThere(Backend& b, const CString& dir, Checker& check) {
             files.GetFileAttributesA(dir + "\\copy.txt") == INVALID_FILE_ATTRIBUTES &&
             Read(files, dir + "\\self.txt") == std::optional<std::string>("self"),
         "  ... and change nothing");
+  // A destination another handle is writing is in use.
+  {
+    const std::unique_ptr<IFileStream> open = files.OpenFile(dir + "\\self.txt", FileOpenMode::Write);
+    check.Number(
+        open != nullptr ? ErrorOf(files, files.CopyFileA(source, dir + "\\self.txt", FALSE) == 0) : 0,
+        ERROR_SHARING_VIOLATION, "CopyFileA onto a file open for writing fails with ERROR_SHARING_VIOLATION");
+  }
 
   for (const char* name : {"\\src.txt", "\\fresh.txt", "\\plain.txt", "\\hidden.txt", "\\hidden2.txt"}) {
     files.SetFileAttributesA(dir + name, FILE_ATTRIBUTE_NORMAL);
@@ -418,6 +425,11 @@ void CurrentFolder(Backend& b, const CString& dir, Checker& check) {
   check(files.SetCurrentDirectoryA(dir + "\\rel.txt") == 0 && files.SetCurrentDirectoryA(dir + "\\none") == 0,
         "SetCurrentDirectoryA to a file or a missing folder fails");
   check(files.GetCurrentDirectoryA(261, folder) == length && folder == dir, "  ... and changes nothing");
+  const CString held = dir + "\\held";
+  check(files.CreateDirectoryA(held) != 0 && files.SetCurrentDirectoryA(held) != 0,
+        "SetCurrentDirectoryA to a new folder");
+  check.Number(ErrorOf(files, files.RemoveDirectoryA(held) == 0), ERROR_SHARING_VIOLATION,
+               "  ... which RemoveDirectoryA cannot remove while it is current: ERROR_SHARING_VIOLATION");
   check(files.SetCurrentDirectoryA("C:\\") != 0 && files.GetCurrentDirectoryA(261, folder) == 3 &&
             folder == "C:\\",
         "a drive root keeps its backslash");
