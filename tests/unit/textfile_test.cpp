@@ -364,13 +364,18 @@ TEST(TextFileTest, MoveAssignedFileKeepsItsStream) {
 
 // A file opened for writing reads nothing, whatever its stream could give.
 TEST(TextFileTest, FileOpenedForReadingOrClosedTakesNoWrites) {
-  std::string bytes = "old\n";
-  CTextFile file(std::make_unique<AppendStream>(bytes), FileOpenMode::Read);
+  CTextFile file(std::make_unique<ViewStream>("old\n"), FileOpenMode::Read);
   EXPECT_FALSE(file.fputs("new\n"));
-  EXPECT_TRUE(file.Close());
+  CString line;
+  ASSERT_TRUE(file.fgets(line, 1024));
+  EXPECT_EQ(line, "old\n");
+  // Nothing of a refused write reaches the stream, not even at the close.
+  std::string bytes = "old\n";
+  CTextFile reader(std::make_unique<AppendStream>(bytes), FileOpenMode::Read);
+  EXPECT_FALSE(reader.fputs("new\n"));
+  EXPECT_TRUE(reader.Close());
   EXPECT_EQ(bytes, "old\n");
 
-  CString line;
   CTextFile written(std::make_unique<AppendStream>(bytes), FileOpenMode::Write);
   EXPECT_TRUE(written.fputs("a\n"));
   EXPECT_TRUE(written.Close());
