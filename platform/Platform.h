@@ -153,11 +153,12 @@ class IFileSystem {
   // name is used exactly: ERROR_INVALID_NAME for "", ".", "..", or a name
   // with a separator or a wildcard.
   virtual INT_PTR OpenEntryAt(INT_PTR folder, const CString& name) = 0;
-  // The open entry's own attributes (GetFileInformationByHandle): a link
-  // has FILE_ATTRIBUTE_REPARSE_POINT. INVALID_FILE_ATTRIBUTES on failure.
+  // The open entry's own attributes (GetFileInformationByHandleEx,
+  // FileBasicInfo): a link has FILE_ATTRIBUTE_REPARSE_POINT.
+  // INVALID_FILE_ATTRIBUTES on failure.
   virtual DWORD GetHandleAttributes(INT_PTR entry) = 0;
-  // The open entry's number on its volume (GetFileInformationByHandle's
-  // file index); 0 when the file system has none.
+  // The open entry's number on its volume, the one its folder's listing
+  // gives (FileInternalInformation); 0 when the file system has none.
   virtual BOOL GetHandleFileId(INT_PTR entry, std::uint64_t& fileId) = 0;
   // The entries of an open folder as they are now, without "." and ".."
   // (GetFileInformationByHandleEx with FileIdBothDirectoryInfo).
@@ -180,8 +181,8 @@ class IFileSystem {
   //
   // The open entry's owner and access list (GetSecurityInfo on the handle).
   virtual BOOL GetHandleSecurity(INT_PTR entry, EntrySecurity& security) = 0;
-  // How many names the open file has (GetFileInformationByHandle's link
-  // count): more than 1 for a file with hard links.
+  // How many names the open file has (GetFileInformationByHandleEx,
+  // FileStandardInfo): more than 1 for a file with hard links.
   virtual BOOL GetHandleLinkCount(INT_PTR entry, DWORD& links) = 0;
   // The file system flags of the volume the open entry lies on
   // (GetVolumeInformationByHandleW): FILE_PERSISTENT_ACLS when it keeps
